@@ -1,0 +1,329 @@
+#include "line_model.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <istream>
+#include <limits>
+#include <ostream>
+#include <streambuf>
+
+namespace g91to90 {
+
+namespace {
+
+constexpr char CTRL_Z = 26;
+
+// Fills the input block anew. False when the input has no more bytes.
+bool refill_block(conversion_context& context) {
+    input_reader& in = context.input;
+    in.next = 0;
+    in.filled = 0;
+    if (in.source_done) {
+        return false;
+    }
+    std::streamsize got = 0;
+    try {
+        got = in.source->sgetn(in.block.data(), static_cast<std::streamsize>(in.block.size()));
+    } catch (const std::exception&) {
+        throw conversion_failure("\nCan't read " + context.input_name + "\n", STATUS_FAILURE);
+    }
+    if (got <= 0) {
+        in.source_done = true;
+        return false;
+    }
+    in.filled = static_cast<std::size_t>(got);
+    // Ctrl-Z ends the input as if the file ended there.
+    const void* ctrl_z = std::memchr(in.block.data(), CTRL_Z, in.filled);
+    if (ctrl_z != nullptr) {
+        in.filled = static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - in.block.data());
+        in.source_done = true;
+    }
+    return in.filled > 0;
+}
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Powers of ten that a double holds exactly.
+constexpr std::array<double, 23> EXACT_POWERS_OF_TEN{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The shape of a decimal number found at the start of a text.
+struct decimal_shape {
+    bool negative = false;
+    std::size_t mantissa_begin = 0;  // after the sign
+    std::size_t mantissa_end = 0;
+    std::size_t digit_count = 0;
+    std::size_t exponent_begin = 0;  // after the exponent letter; equal to end when none
+    std::size_t end = 0;
+};
+
+decimal_shape scan_decimal(std::string_view text) {
+    decimal_shape shape;
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        shape.negative = text[i] == '-';
+        ++i;
+    }
+    shape.mantissa_begin = i;
+    bool seen_point = false;
+    for (; i < text.size(); ++i) {
+        if (is_digit(text[i])) {
+            ++shape.digit_count;
+        } else if (text[i] == '.' && !seen_point) {
+            seen_point = true;
+        } else {
+            break;
+        }
+    }
+    shape.mantissa_end = i;
+    shape.exponent_begin = i;
+    shape.end = i;
+    if (shape.digit_count == 0 || i >= text.size()) {
+        return shape;
+    }
+    const char letter = text[i];
+    if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd') {
+        return shape;
+    }
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '-' || text[j] == '+')) {
+        ++j;
+    }
+    const std::size_t digits_begin = j;
+    while (j < text.size() && is_digit(text[j])) {
+        ++j;
+    }
+    if (j > digits_begin) {
+        shape.exponent_begin = i + 1;
+        shape.end = j;
+    }
+    return shape;
+}
+
+// Exact for up to 15 significant digits and 22 decimals, the common case.
+bool try_exact_value(std::string_view mantissa, bool negative, double& value) {
+    std::uint64_t digits = 0;
+    std::size_t decimals = 0;
+    std::size_t significant = 0;
+    bool after_point = false;
+    for (const char c : mantissa) {
+        if (c == '.') {
+            after_point = true;
+            continue;
+        }
+        if (significant > 0 || c != '0') {
+            ++significant;
+        }
+        if (significant > 15) {
+            return false;
+        }
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        decimals += after_point ? 1 : 0;
+    }
+    if (decimals >= EXACT_POWERS_OF_TEN.size()) {
+        return false;
+    }
+    const double magnitude = static_cast<double>(digits) / EXACT_POWERS_OF_TEN[decimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+// Decimal exponent of the leading significant digit, including the written
+// exponent; only its sign matters, so it saturates.
+long long leading_digit_exponent(std::string_view mantissa, std::string_view exponent) {
+    long long position = 0;
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) {
+        return std::numeric_limits<long long>::min();
+    }
+    position = first < point ? static_cast<long long>(point - first) - 1
+                             : -static_cast<long long>(first - point);
+    bool negative_exponent = false;
+    std::size_t i = 0;
+    if (i < exponent.size() && (exponent[i] == '-' || exponent[i] == '+')) {
+        negative_exponent = exponent[i] == '-';
+        ++i;
+    }
+    long long written = 0;
+    constexpr long long CAP = 1'000'000'000LL;
+    for (; i < exponent.size(); ++i) {
+        written = std::min(CAP, written * 10 + (exponent[i] - '0'));
+    }
+    return position + (negative_exponent ? -written : written);
+}
+
+}  // namespace
+
+std::string ask_token(std::istream& console_in, std::ostream& console_out,
+                      std::string_view prompt) {
+    console_out << prompt << std::flush;
+    std::string token;
+    if (!(console_in >> token)) {
+        throw conversion_failure("", STATUS_FAILURE);
+    }
+    return token;
+}
+
+conversion_context make_context(std::streambuf& input, std::streambuf& output,
+                                std::istream& console_in, std::ostream& console_out,
+                                std::string input_name) {
+    conversion_context context;
+    context.input.source = &input;
+    context.input.block.resize(IO_BLOCK_SIZE);
+    context.output.sink = &output;
+    context.output.block.resize(IO_BLOCK_SIZE);
+    context.input_name = std::move(input_name);
+    context.console_in = &console_in;
+    context.console_out = &console_out;
+    return context;
+}
+
+bool read_line(conversion_context& context) {
+    input_reader& in = context.input;
+    std::string& line = context.line_buffer;
+    line.clear();
+    for (;;) {
+        if (in.next == in.filled && !refill_block(context)) {
+            in.end_of_file = true;
+            return !line.empty();
+        }
+        const char* begin = in.block.data() + in.next;
+        const std::size_t available = in.filled - in.next;
+        const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', available));
+        if (newline == nullptr) {
+            line.append(begin, available);
+            in.next = in.filled;
+            continue;
+        }
+        line.append(begin, static_cast<std::size_t>(newline - begin));
+        in.next += static_cast<std::size_t>(newline - begin) + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.back() = '\n';
+        } else {
+            line.push_back('\n');
+        }
+        return true;
+    }
+}
+
+void flush_output(conversion_context& context) {
+    output_writer& out = context.output;
+    if (out.used == 0) {
+        return;
+    }
+    const auto size = static_cast<std::streamsize>(out.used);
+    out.used = 0;
+    if (out.sink->sputn(out.block.data(), size) != size) {
+        throw conversion_failure("", STATUS_CLOSE_FAILED);
+    }
+}
+
+void write_bytes(conversion_context& context, std::string_view bytes) {
+    output_writer& out = context.output;
+    if (bytes.size() <= out.block.size() - out.used) {
+        std::memcpy(out.block.data() + out.used, bytes.data(), bytes.size());
+        out.used += bytes.size();
+        return;
+    }
+    flush_output(context);
+    if (bytes.size() < out.block.size()) {
+        std::memcpy(out.block.data(), bytes.data(), bytes.size());
+        out.used = bytes.size();
+        return;
+    }
+    const auto size = static_cast<std::streamsize>(bytes.size());
+    if (out.sink->sputn(bytes.data(), size) != size) {
+        throw conversion_failure("", STATUS_CLOSE_FAILED);
+    }
+}
+
+void write_newline(conversion_context& context) {
+    write_bytes(context, "\r\n");
+}
+
+void write_line(conversion_context& context, std::string_view line) {
+    if (has_newline(line)) {
+        write_bytes(context, line.substr(0, line.size() - 1));
+        write_newline(context);
+    } else {
+        write_bytes(context, line);
+    }
+}
+
+bool contains_code(std::string_view line, std::string_view code) {
+    return line.find(code) != std::string_view::npos;
+}
+
+bool contains_any(std::string_view line, std::span<const std::string_view> codes) {
+    return std::any_of(codes.begin(), codes.end(),
+                       [line](std::string_view code) { return contains_code(line, code); });
+}
+
+bool contains_char(std::string_view line, char c) {
+    return line.find(c) != std::string_view::npos;
+}
+
+std::size_t read_number_text(std::string_view line, std::size_t start,
+                             std::string_view& number_text) {
+    std::size_t end = std::min(start, line.size());
+    while (end < line.size() && number_char(line[end])) {
+        ++end;
+    }
+    number_text = line.substr(std::min(start, line.size()), end - std::min(start, line.size()));
+    return end;
+}
+
+double move_axis(conversion_context& context, char letter, double value) {
+    double& axis = letter == 'X'   ? context.position.x
+                   : letter == 'Y' ? context.position.y
+                                   : context.position.z;
+    axis = context.mode == MODE_INCREMENTAL ? axis + value : value;
+    return axis;
+}
+
+double number_value(std::string_view text) {
+    const decimal_shape shape = scan_decimal(text);
+    if (shape.digit_count == 0) {
+        return 0.0;
+    }
+    const std::string_view mantissa =
+        text.substr(shape.mantissa_begin, shape.mantissa_end - shape.mantissa_begin);
+    const bool has_exponent = shape.end > shape.mantissa_end;
+    double value = 0.0;
+    if (!has_exponent && try_exact_value(mantissa, shape.negative, value)) {
+        return value;
+    }
+    // The general case: the standard parser, which knows only "e" and no plus sign.
+    const std::string_view exponent =
+        text.substr(shape.exponent_begin, shape.end - shape.exponent_begin);
+    std::string normal;
+    normal.reserve(shape.end + 2);
+    if (shape.negative) {
+        normal.push_back('-');
+    }
+    normal.append(mantissa);
+    if (has_exponent) {
+        normal.push_back('e');
+        normal.append(exponent);
+    }
+    const auto result = std::from_chars(normal.data(), normal.data() + normal.size(), value,
+                                        std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Beyond the double range the value is infinite; below it, zero.
+        const double magnitude = leading_digit_exponent(mantissa, exponent) > 0
+                                     ? std::numeric_limits<double>::infinity()
+                                     : 0.0;
+        value = shape.negative ? -magnitude : magnitude;
+    }
+    return value;
+}
+
+}  // namespace g91to90

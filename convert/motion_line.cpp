@@ -1,0 +1,92 @@
+#include "motion_line.hpp"
+
+#include <array>
+#include <cstdint>
+
+#include "number_output.hpp"
+
+namespace g91to90 {
+
+namespace {
+
+enum class char_class : std::uint8_t { verbatim, newline, comment, axis_word, arc_word };
+
+constexpr std::array<char_class, 256> make_class_table() {
+    std::array<char_class, 256> table{};
+    table['\n'] = char_class::newline;
+    table['('] = char_class::comment;
+    for (const unsigned char c : {'X', 'Y', 'Z'}) {
+        table[c] = char_class::axis_word;
+    }
+    for (const unsigned char c : {'I', 'J', 'K', 'R'}) {
+        table[c] = char_class::arc_word;
+    }
+    return table;
+}
+constexpr std::array<char_class, 256> CHAR_CLASSES = make_class_table();
+
+char_class class_of(char c) {
+    return CHAR_CLASSES[static_cast<unsigned char>(c)];
+}
+
+void take_mode_from_line(conversion_context& context) {
+    std::string& line = context.line_buffer;
+    const std::size_t g91 = line.find("G91");
+    if (g91 != std::string::npos) {
+        context.mode = MODE_INCREMENTAL;
+        line[g91 + 2] = '0';
+    } else if (contains_code(line, "G90")) {
+        context.mode = MODE_ABSOLUTE;
+    }
+}
+
+// The index after a comment that starts at `open`: past its first ")", or at
+// the line's newline or end when it is not closed.
+std::size_t comment_end(std::string_view line, std::size_t open) {
+    const std::size_t close = line.find(')', open + 1);
+    if (close != std::string_view::npos) {
+        return close + 1;
+    }
+    return has_newline(line) ? line.size() - 1 : line.size();
+}
+
+}  // namespace
+
+void rewrite_motion_line(conversion_context& context) {
+    take_mode_from_line(context);
+    const std::string_view line = context.line_buffer;
+    std::size_t run_start = 0;  // first character not yet written
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const char c = line[i];
+        switch (class_of(c)) {
+            case char_class::verbatim:
+                ++i;
+                break;
+            case char_class::comment:
+                i = comment_end(line, i);
+                break;
+            case char_class::newline:
+                write_bytes(context, line.substr(run_start, i - run_start));
+                write_newline(context);
+                return;
+            case char_class::axis_word:
+            case char_class::arc_word: {
+                write_bytes(context, line.substr(run_start, i - run_start));
+                std::string_view number_text;
+                i = read_number_text(line, i + 1, number_text);
+                run_start = i;
+                const double value = number_value(number_text);
+                if (class_of(c) == char_class::arc_word) {
+                    format_arc_word(context, c, value);
+                    break;
+                }
+                format_axis_word(context, c, move_axis(context, c, value));
+                break;
+            }
+        }
+    }
+    write_bytes(context, line.substr(run_start));
+}
+
+}  // namespace g91to90

@@ -1,0 +1,214 @@
+#include "number_output.hpp"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace g91to90 {
+
+namespace {
+
+constexpr double NEAR_WHOLE = 0.99999;
+constexpr double SMALLEST_SHOWN_FRACTION = 0.0005;
+constexpr int SIGNIFICANT_DIGITS = 17;
+
+// A positive value rounded to 17 significant digits:
+// digits[0].digits[1..16] times ten to the power `exponent`, digits[0] nonzero.
+struct rounded_decimal {
+    std::array<char, SIGNIFICANT_DIGITS> digits{};
+    int exponent = 0;
+};
+
+constexpr std::array<std::uint64_t, 26> powers_of_five() {
+    std::array<std::uint64_t, 26> powers{};
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) {
+        powers[i] = powers[i - 1] * 5;
+    }
+    return powers;
+}
+constexpr std::array<std::uint64_t, 26> POWERS_OF_FIVE = powers_of_five();
+constexpr std::uint64_t TEN_POW_17 = 100'000'000'000'000'000ULL;
+constexpr std::uint64_t TEN_POW_18 = 1'000'000'000'000'000'000ULL;
+
+// When the exact decimal expansion of `magnitude` has exactly 18 significant
+// digits (the last one then being 5), returns them; otherwise 0. Only then
+// does rounding to 17 digits meet an exact half.
+std::uint64_t exact_eighteen_digits(double magnitude, int& fraction_places) {
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const auto biased = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int binary_exponent = biased == 0 ? -1074 : biased - 1075;
+    if (biased != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+    }
+    const int trailing = std::countr_zero(mantissa);
+    mantissa >>= trailing;
+    binary_exponent += trailing;
+    // value = mantissa / 2^places = mantissa * 5^places / 10^places
+    const int places = -binary_exponent;
+    if (places <= 0 || places >= static_cast<int>(POWERS_OF_FIVE.size())) {
+        return 0;
+    }
+    const std::uint64_t power = POWERS_OF_FIVE[static_cast<std::size_t>(places)];
+    if (mantissa > (TEN_POW_18 - 1) / power) {
+        return 0;
+    }
+    const std::uint64_t digits = mantissa * power;
+    if (digits < TEN_POW_17) {
+        return 0;
+    }
+    fraction_places = places;
+    return digits;
+}
+
+rounded_decimal round_to_significant_digits(double magnitude) {
+    rounded_decimal result;
+    int fraction_places = 0;
+    const std::uint64_t tie = exact_eighteen_digits(magnitude, fraction_places);
+    if (tie != 0) {
+        // An exact half in the 18th digit rounds up in magnitude.
+        std::uint64_t kept = tie / 10 + 1;
+        result.exponent = SIGNIFICANT_DIGITS - fraction_places;
+        if (kept == TEN_POW_17) {
+            kept /= 10;
+            ++result.exponent;
+        }
+        for (int i = SIGNIFICANT_DIGITS - 1; i >= 0; --i) {
+            result.digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + kept % 10);
+            kept /= 10;
+        }
+        return result;
+    }
+    // Otherwise correct rounding to 17 digits is what the rule asks for.
+    std::array<char, 32> text{};
+    const auto written = std::to_chars(text.data(), text.data() + text.size(), magnitude,
+                                       std::chars_format::scientific, SIGNIFICANT_DIGITS - 1);
+    result.digits[0] = text[0];
+    std::memcpy(result.digits.data() + 1, text.data() + 2, SIGNIFICANT_DIGITS - 1);
+    const char* exponent_text = text.data() + SIGNIFICANT_DIGITS + 2;  // after "e"
+    if (*exponent_text == '+') {
+        ++exponent_text;
+    }
+    std::from_chars(exponent_text, written.ptr, result.exponent);
+    return result;
+}
+
+// Adds one to a decimal digit string; returns true when it carried out of it.
+bool increment_digits(char* digits, std::size_t count) {
+    for (std::size_t i = count; i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return false;
+        }
+        digits[i] = '0';
+    }
+    return true;
+}
+
+// The digits of the magnitude times 10^decimals, rounded at the units with
+// halves up. Returns their count; no leading zeros except a lone "0".
+std::size_t scaled_digits(const rounded_decimal& decimal, int decimals, char* out) {
+    const int units = decimal.exponent + decimals;  // index of the units digit
+    if (units < -1) {
+        out[0] = '0';
+        return 1;
+    }
+    if (units == -1) {
+        out[0] = decimal.digits[0] >= '5' ? '1' : '0';
+        return 1;
+    }
+    if (units >= SIGNIFICANT_DIGITS - 1) {
+        std::memcpy(out, decimal.digits.data(), SIGNIFICANT_DIGITS);
+        const auto zeros = static_cast<std::size_t>(units - (SIGNIFICANT_DIGITS - 1));
+        std::memset(out + SIGNIFICANT_DIGITS, '0', zeros);
+        return SIGNIFICANT_DIGITS + zeros;
+    }
+    // Keep one place of head room for a carry out of the leading digit.
+    const auto kept = static_cast<std::size_t>(units) + 1;
+    std::memcpy(out + 1, decimal.digits.data(), kept);
+    if (decimal.digits[kept] >= '5' && increment_digits(out + 1, kept)) {
+        out[0] = '1';
+        return kept + 1;
+    }
+    std::memmove(out, out + 1, kept);
+    return kept;
+}
+
+void check_finite(double value) {
+    if (!std::isfinite(value)) {
+        throw conversion_failure("ERROR: number out of range\n", STATUS_FAILURE);
+    }
+}
+
+void write_word(conversion_context& context, char letter, double value, int decimals) {
+    check_finite(value);
+    std::array<char, FIXED_TEXT_CAPACITY + 1> text{};
+    text[0] = letter;
+    const std::size_t length = format_fixed(value, decimals, text.data() + 1);
+    write_bytes(context, std::string_view(text.data(), length + 1));
+}
+
+}  // namespace
+
+bool choose_decimals(double fraction) {
+    return fraction >= SMALLEST_SHOWN_FRACTION || fraction <= -SMALLEST_SHOWN_FRACTION;
+}
+
+std::size_t format_fixed(double value, int decimals, char* out) {
+    std::size_t length = 0;
+    if (value < 0) {
+        out[length++] = '-';  // zero of either sign is written without it
+    }
+    std::array<char, FIXED_TEXT_CAPACITY> digits{};
+    std::size_t count = 1;
+    digits[0] = '0';
+    if (value != 0) {
+        count =
+            scaled_digits(round_to_significant_digits(std::fabs(value)), decimals, digits.data());
+    }
+    const auto places = static_cast<std::size_t>(decimals);
+    if (places == 0) {
+        std::memcpy(out + length, digits.data(), count);
+        return length + count;
+    }
+    if (count > places) {
+        const std::size_t whole = count - places;
+        std::memcpy(out + length, digits.data(), whole);
+        length += whole;
+        out[length++] = '.';
+        std::memcpy(out + length, digits.data() + whole, places);
+        return length + places;
+    }
+    // Below one: a lone zero before the point, then the places, zero-padded.
+    out[length++] = '0';
+    out[length++] = '.';
+    std::memset(out + length, '0', places - count);
+    length += places - count;
+    std::memcpy(out + length, digits.data(), count);
+    return length + count;
+}
+
+void format_axis_word(conversion_context& context, char letter, double value) {
+    check_finite(value);
+    double whole = 0.0;
+    double fraction = std::modf(value, &whole);
+    if (fraction >= NEAR_WHOLE) {
+        fraction = fraction - 1;
+    } else if (fraction <= -NEAR_WHOLE) {
+        fraction = -fraction - 1;
+    }
+    write_word(context, letter, value, choose_decimals(fraction) ? 3 : 0);
+}
+
+void format_arc_word(conversion_context& context, char letter, double value) {
+    check_finite(value);
+    double whole = 0.0;
+    const double fraction = std::modf(value, &whole);
+    write_word(context, letter, value, choose_decimals(fraction) ? 3 : 0);
+}
+
+}  // namespace g91to90

@@ -1,0 +1,26 @@
+// Number output: how rewritten axis and arc words are written.
+#pragma once
+
+#include <cstddef>
+
+#include "line_model.hpp"
+
+namespace g91to90 {
+
+// Three decimals for a fraction of at least 0.0005 in magnitude, none otherwise.
+bool choose_decimals(double fraction);
+
+// Writes an X, Y or Z word: a fraction within 0.00001 of a whole unit counts as whole.
+void format_axis_word(conversion_context& context, char letter, double value);
+// Writes an I, J, K or R word: the fraction alone decides the format.
+void format_arc_word(conversion_context& context, char letter, double value);
+
+// Room for any finite double written with up to three decimals.
+inline constexpr std::size_t FIXED_TEXT_CAPACITY = 336;
+
+// Writes `value` (finite) with `decimals` places (0 or 3): first rounded to 17
+// significant digits, halves up in magnitude, then rounded at the last written
+// place, halves away from zero. Returns the length written to `out`.
+std::size_t format_fixed(double value, int decimals, char* out);
+
+}  // namespace g91to90

@@ -1,0 +1,98 @@
+// Runs the built program in a scratch folder: arguments, console answers,
+// standard output and exit status.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace g91to90::testing {
+
+namespace fs = std::filesystem;
+
+inline std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void write_file(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string shell_quote(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+inline std::string environment_or(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : fallback;
+}
+
+struct program_result {
+    int status = -1;
+    std::string console;  // standard output
+};
+
+// A fresh folder for one test, removed with it.
+struct scratch_folder {
+    scratch_folder() {
+        std::random_device seed;
+        path = fs::temp_directory_path() / ("g91to90-e2e-" + std::to_string(seed()));
+        fs::create_directories(path / "work");
+        fs::create_directories(path / "console");
+    }
+    scratch_folder(const scratch_folder&) = delete;
+    scratch_folder& operator=(const scratch_folder&) = delete;
+    ~scratch_folder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+
+    // The folder the program runs in.
+    fs::path work() const { return path / "work"; }
+
+    void put(const std::string& name, const std::string& bytes) const {
+        write_file(work() / name, bytes);
+    }
+    std::string get(const std::string& name) const { return read_file(work() / name); }
+    bool has(const std::string& name) const { return fs::exists(work() / name); }
+
+    program_result run(const std::vector<std::string>& arguments,
+                       const std::string& answers = "") const {
+        const fs::path answers_file = path / "console" / "answers";
+        const fs::path console_file = path / "console" / "output";
+        write_file(answers_file, answers);
+        const std::string runner = environment_or("G91TO90_RUNNER", "");
+        std::string command = "cd " + shell_quote(work().string()) + " && " + runner + " " +
+                              shell_quote(environment_or("G91TO90_PROGRAM", "g91to90"));
+        for (const std::string& argument : arguments) {
+            command += " " + shell_quote(argument);
+        }
+        command +=
+            " <" + shell_quote(answers_file.string()) + " >" + shell_quote(console_file.string());
+        const int raw = std::system(command.c_str());
+        program_result result;
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        result.console = read_file(console_file);
+        return result;
+    }
+
+    fs::path path;
+};
+
+}  // namespace g91to90::testing
