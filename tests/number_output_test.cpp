@@ -1,0 +1,254 @@
+#include "convert/number_output.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "memory_run.hpp"
+
+namespace g91to90 {
+namespace {
+
+using testing::memory_run;
+
+std::string axis_word(double value, char letter = 'X') {
+    memory_run run("");
+    format_axis_word(run.context, letter, value);
+    return run.written();
+}
+
+std::string arc_word(double value, char letter = 'I') {
+    memory_run run("");
+    format_arc_word(run.context, letter, value);
+    return run.written();
+}
+
+struct word_case {
+    double value;
+    std::string written;
+};
+
+TEST(FormatAxisWord, FollowsTheNearWholeAndDecimalRules) {
+    const std::vector<word_case> cases = {
+        {10, "X10"},
+        {10.25, "X10.250"},
+        {-3, "X-3"},
+        {0.00005, "X0"},
+        {0.0002, "X0"},
+        {7.999999, "X8"},
+        {-7.999999, "X-8"},
+        {7.99999, "X8"},      // stored fraction just above 0.99999
+        {2.99999, "X3.000"},  // stored fraction just below it
+        {-7.99999, "X-8"},
+        {-2.99999, "X-3.000"},
+        {4.9998, "X5.000"},
+        {10.0004, "X10"},
+        {0.0005, "X0.001"},
+        {-0.0005, "X-0.001"},
+        {0.00049999999999999, "X0"},
+        {0.1235, "X0.124"},
+        {1.0625, "X1.063"},
+        {-1.0625, "X-1.063"},
+        {0.0625, "X0.063"},
+        {2.5, "X2.500"},
+        {0.5, "X0.500"},
+        {1.0005, "X1"},      // its stored fraction is just below 0.0005
+        {1.2345, "X1.234"},  // stored 1.23449999999999993..., below the half even at 17 digits
+        {-0.00004, "X-0"},
+        {-0.0, "X0"},
+        {0.0, "X0"},
+        {9.9999999999999995, "X10"},
+        {0.99999999999999989, "X1"},
+        {1e20, "X100000000000000000000"},
+        {123456789012345678.0, "X123456789012345680"},
+        {98765432109876.5625, "X98765432109876.563"},
+        {-98765432109876.5625, "X-98765432109876.563"},
+        {4503599627370495.5, "X4503599627370495.500"},
+        {1e-300, "X0"},
+        {-4.9406564584124654e-324, "X-0"},
+        {std::numeric_limits<double>::max(), "X17976931348623157" + std::string(292, '0')},
+    };
+    for (const word_case& c : cases) {
+        EXPECT_EQ(axis_word(c.value), c.written) << std::hexfloat << c.value;
+    }
+}
+
+TEST(FormatArcWord, HasNoNearWholeWindow) {
+    const std::vector<word_case> cases = {
+        {7.999999, "R8.000"}, {0, "R0"},          {0.00005, "R0"},      {-2.5, "R-2.500"},
+        {7.99999, "R8.000"},  {0.0005, "R0.001"}, {-0.0004, "R-0"},     {5, "R5"},
+        {0.9999, "R1.000"},   {-1e-9, "R-0"},     {12.3456, "R12.346"},
+    };
+    for (const word_case& c : cases) {
+        EXPECT_EQ(arc_word(c.value, 'R'), c.written) << c.value;
+    }
+}
+
+TEST(ChooseDecimals, BoundsIncluded) {
+    EXPECT_TRUE(choose_decimals(0.0005));
+    EXPECT_TRUE(choose_decimals(-0.0005));
+    EXPECT_FALSE(choose_decimals(std::nextafter(0.0005, 0.0)));
+    EXPECT_FALSE(choose_decimals(std::nextafter(-0.0005, 0.0)));
+    EXPECT_FALSE(choose_decimals(0.0));
+    EXPECT_TRUE(choose_decimals(0.5));
+}
+
+TEST(FormatWords, ValuesThatAreNotFiniteStopTheRun) {
+    for (const double value :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+          std::numeric_limits<double>::quiet_NaN()}) {
+        memory_run run("");
+        try {
+            format_axis_word(run.context, 'X', value);
+            FAIL() << "a value that is not finite was written";
+        } catch (const conversion_failure& failure) {
+            EXPECT_STREQ(failure.what(), "ERROR: number out of range\n");
+            EXPECT_EQ(failure.status, STATUS_FAILURE);
+        }
+        EXPECT_THROW(format_arc_word(run.context, 'I', value), conversion_failure);
+        EXPECT_EQ(run.written(), "");
+    }
+}
+
+// An independent slow path: the exact decimal expansion of the double by
+// integer arithmetic, then the digit rule applied to the digit string.
+struct exact_decimal {
+    std::string digits;  // no leading zeros
+    int fraction_places = 0;
+};
+
+void multiply_digits(std::string& digits, int factor) {
+    int carry = 0;
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        const int product = (digits[i] - '0') * factor + carry;
+        digits[i] = static_cast<char>('0' + product % 10);
+        carry = product / 10;
+    }
+    while (carry > 0) {
+        digits.insert(digits.begin(), static_cast<char>('0' + carry % 10));
+        carry /= 10;
+    }
+}
+
+exact_decimal expand_exactly(double magnitude) {
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const auto biased = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = biased == 0 ? -1074 : biased - 1075;
+    if (biased != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+    }
+    exact_decimal result{std::to_string(mantissa), 0};
+    for (; exponent > 0; --exponent) {
+        multiply_digits(result.digits, 2);
+    }
+    for (; exponent < 0; ++exponent) {
+        multiply_digits(result.digits, 5);
+        ++result.fraction_places;
+    }
+    return result;
+}
+
+// Rounds away the last `count` digits, halves (a first dropped digit of 5 or
+// more) going up.
+std::string drop_digits_rounding_up(std::string digits, std::size_t count) {
+    if (count == 0) {
+        return digits;
+    }
+    if (count > digits.size()) {
+        return "0";
+    }
+    const bool up = digits[digits.size() - count] >= '5';
+    digits.resize(digits.size() - count);
+    if (digits.empty()) {
+        return up ? "1" : "0";
+    }
+    if (up) {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9') {
+            digits[--i] = '0';
+        }
+        if (i == 0) {
+            digits.insert(digits.begin(), '1');
+        } else {
+            ++digits[i - 1];
+        }
+    }
+    return digits;
+}
+
+std::string reference_fixed(double value, int decimals) {
+    if (value == 0) {
+        return decimals == 0 ? "0" : "0.000";
+    }
+    exact_decimal exact = expand_exactly(std::fabs(value));
+    const std::size_t length = exact.digits.size();
+    std::string digits = exact.digits;
+    if (length > 17) {
+        digits = drop_digits_rounding_up(digits, length - 17);
+        digits.append(length - 17, '0');  // back to the exact expansion's place values
+    }
+    std::string scaled;
+    if (exact.fraction_places > decimals) {
+        scaled = drop_digits_rounding_up(digits, exact.fraction_places - decimals);
+    } else {
+        scaled = digits + std::string(decimals - exact.fraction_places, '0');
+    }
+    const std::size_t first = scaled.find_first_not_of('0');
+    scaled = first == std::string::npos ? "0" : scaled.substr(first);
+    if (decimals > 0) {
+        if (scaled.size() <= static_cast<std::size_t>(decimals)) {
+            scaled.insert(0, static_cast<std::size_t>(decimals) + 1 - scaled.size(), '0');
+        }
+        scaled.insert(scaled.size() - decimals, ".");
+    }
+    return (value < 0 ? "-" : "") + scaled;
+}
+
+std::string fixed(double value, int decimals) {
+    char text[FIXED_TEXT_CAPACITY];
+    return {text, format_fixed(value, decimals, text)};
+}
+
+TEST(FormatFixed, MatchesTheExactDigitRuleOnManyValues) {
+    std::mt19937_64 random(20261207);
+    std::vector<double> values;
+    std::uniform_int_distribution<std::uint64_t> any_bits;
+    std::uniform_int_distribution<int> thousandths(-5'000'000, 5'000'000);
+    std::uniform_int_distribution<int> wide_exponent(-30, 30);
+    for (int i = 0; i < 3000; ++i) {
+        const double any = std::bit_cast<double>(any_bits(random));
+        if (std::isfinite(any)) {
+            values.push_back(any);
+        }
+        // Program-like values and their neighbours around every decimal half.
+        const double half = (thousandths(random) + 0.5) / 1000.0;
+        values.push_back(half);
+        values.push_back(std::nextafter(half, 0.0));
+        values.push_back(std::nextafter(half, 1e9));
+        const double unit_half = thousandths(random) / 1000 + 0.5;
+        values.push_back(unit_half);
+        values.push_back(std::nextafter(unit_half, -1e9));
+        values.push_back(thousandths(random) * std::pow(10.0, wide_exponent(random)));
+        // Exact halves in the 18th significant digit: m / 2^k with 18 digits.
+        const double dyadic = std::ldexp(static_cast<double>(any_bits(random) >> 11),
+                                         -static_cast<int>(any_bits(random) % 26));
+        values.push_back(dyadic);
+        values.push_back(-dyadic);
+    }
+    for (const double value : values) {
+        for (const int decimals : {0, 3}) {
+            ASSERT_EQ(fixed(value, decimals), reference_fixed(value, decimals))
+                << std::hexfloat << value << " with " << decimals << " decimals";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace g91to90
