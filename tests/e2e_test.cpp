@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "program_cases.hpp"
 #include "program_runner.hpp"
 
 namespace g91to90 {
@@ -207,7 +208,19 @@ TEST(Output, WriteFailureEndsWithTheCloseFailureStatus) {
     EXPECT_EQ(folder.run({"large.nc", "/dev/full"}).status, 255);
 }
 
-const std::string START_PROMPTS = "\nINPUT START-X:\nINPUT START-Y:\nINPUT START-Z:";
+using testing::START_PROMPTS;
+
+// The whole-program table of the engine's tests, through the built program.
+TEST(Conversion, WholePrograms) {
+    for (const testing::program_case& c : testing::whole_program_cases()) {
+        scratch_folder folder;
+        folder.put("in.nc", c.input);
+        const program_result result = folder.run({"in.nc", "out.nc"}, c.answers);
+        EXPECT_EQ(result.status, c.status) << c.name;
+        EXPECT_EQ(result.console, c.console) << c.name;
+        EXPECT_EQ(folder.get("out.nc"), c.output) << c.name;
+    }
+}
 
 TEST(Conversion, TheTypicalFileGivesItsEightLines) {
     scratch_folder folder;
@@ -246,30 +259,6 @@ TEST(Conversion, ShippedExamplesGiveTheirGoldenFiles) {
     }
 }
 
-TEST(Conversion, LastLinesWithoutNewlineAreKept) {
-    struct last_line_case {
-        std::string name;
-        std::string input;
-        std::string answers;
-        std::string output;
-    };
-    const std::vector<last_line_case> cases = {
-        {"typed start, mode line last", "%\nG91 X1", "1 0 0", "%\r\nG90 X2"},
-        {"typed start, pass mode line last", "%\nG90 G28 X0", "1 0 0", "%\r\nG90 G28 X0"},
-        {"G90 added on its own line", "G92 X0 Y0 Z0\nG54 G91 X1", "",
-         "G92 X0 Y0 Z0\r\nG54 G91 X1\r\nG90\r\n"},
-        {"motion line", "G92 X0 Y0 Z0\nG91 X1", "", "G92 X0 Y0 Z0\r\nG90 X1"},
-        {"lone percent dropped", "G92 X0 Y0 Z0\r\nM30\r\n%", "", "G92 X0 Y0 Z0\r\nM30\r\n"},
-    };
-    for (const last_line_case& c : cases) {
-        scratch_folder folder;
-        folder.put("in.nc", c.input);
-        const program_result result = folder.run({"in.nc", "out.nc"}, c.answers);
-        EXPECT_EQ(result.status, 0) << c.name;
-        EXPECT_EQ(folder.get("out.nc"), c.output) << c.name;
-    }
-}
-
 TEST(Conversion, StartValuesAreTypedTokens) {
     scratch_folder folder;
     folder.put("in.nc", "G91\nX1 Y1 Z1\n");
@@ -282,34 +271,6 @@ TEST(Conversion, StartValuesAreTypedTokens) {
     EXPECT_EQ(typed_names.status, 0);
     EXPECT_EQ(typed_names.console, INPUT_PROMPT + (OUTPUT_PROMPT + START_PROMPTS));
     EXPECT_EQ(folder.get("out2.nc"), "G90\r\nX101 Y11 Z6\r\n");
-}
-
-TEST(Conversion, FailuresDuringTheBodyKeepWhatWasWritten) {
-    struct failure_case {
-        std::string name;
-        std::string input;
-        std::string answers;
-        std::string output;
-        std::string console;
-    };
-    const std::vector<failure_case> cases = {
-        {"console ends during the start prompts", "%\nG91\nX1\n", "1 2", "%\r\n", START_PROMPTS},
-        {"infinite start value", "%\nG91\nX1\n", "1e999 0 0", "%\r\nG90\r\n",
-         START_PROMPTS + "ERROR: number out of range\n"},
-        {"sum beyond range",
-         "G92 X0 Y0 Z0\nG91 X17" + std::string(307, '0') + "\nX17" + std::string(307, '0') +
-             "\nM30\n",
-         "", "G92 X0 Y0 Z0\r\nG90 X16999999999999999" + std::string(292, '0') + "\r\n",
-         "ERROR: number out of range\n"},
-    };
-    for (const failure_case& c : cases) {
-        scratch_folder folder;
-        folder.put("in.nc", c.input);
-        const program_result result = folder.run({"in.nc", "out.nc"}, c.answers);
-        EXPECT_EQ(result.status, 1) << c.name;
-        EXPECT_EQ(result.console, c.console) << c.name;
-        EXPECT_EQ(folder.get("out.nc"), c.output) << c.name;
-    }
 }
 
 }  // namespace

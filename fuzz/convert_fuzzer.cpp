@@ -1,0 +1,126 @@
+// Fuzz target: the whole conversion in memory on arbitrary bytes, checking
+// what must hold for every input, not only that nothing crashes.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "convert/body_pass.hpp"
+#include "convert/line_model.hpp"
+
+namespace {
+
+using namespace g91to90;
+
+struct run_result {
+    std::string output;
+    std::string console;
+    int status = 0;
+};
+
+run_result convert_in_memory(const std::string& program, const std::string& answers) {
+    std::stringbuf input(program);
+    std::stringbuf output;
+    std::istringstream console_in(answers);
+    std::ostringstream console_out;
+    conversion_context context = make_context(input, output, console_in, console_out, "in");
+    run_result result;
+    try {
+        convert_program(context);
+        flush_output(context);
+    } catch (const conversion_failure& failure) {
+        result.status = failure.status;
+        console_out << failure.what();
+        flush_output(context);
+    }
+    result.output = output.str();
+    result.console = console_out.str();
+    return result;
+}
+
+void require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+std::size_t count_of(std::string_view text, std::string_view part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string_view::npos;
+         at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+void check_any_input(const std::string& program, const std::string& answers) {
+    const run_result result = convert_in_memory(program, answers);
+    require(result.status == 0 || result.status == STATUS_FAILURE, "status is 0 or 1");
+    for (std::size_t i = 0; i < result.output.size(); ++i) {
+        if (result.output[i] == '\n') {
+            require(i > 0 && result.output[i - 1] == '\r', "every newline is CR LF");
+        }
+    }
+    // The converter writes digits, signs and points only; any "inf" or "nan"
+    // in the output must have been copied from the input.
+    for (const std::string_view word : {"inf", "nan", "INF", "NAN"}) {
+        require(count_of(result.output, word) <= count_of(program, word), "no inf or nan written");
+    }
+    if (result.status == 0) {
+        require(result.console.find("ERROR") == std::string::npos, "no error on success");
+    }
+}
+
+// A program with a G92 line and only absolute motion lines keeps its values.
+void check_absolute_program(const std::uint8_t* data, std::size_t size) {
+    std::string program = "G92 X0 Y0 Z0\nG90\n";
+    std::string number;
+    std::string values;
+    for (std::size_t i = 0; i < size; ++i) {
+        const char c = "0123456789.-"[data[i] % 12];
+        number.push_back(c);
+        // Numbers of up to 40 characters stay far inside the double range.
+        if (data[i] >= 240 || number.size() == 40 || i + 1 == size) {
+            program += "G01 X" + number + "\n";
+            values += number + "\n";
+            number.clear();
+        }
+    }
+    const run_result result = convert_in_memory(program, "");
+    require(result.status == 0, "absolute program converts");
+    std::istringstream written_lines(result.output);
+    std::istringstream value_lines(values);
+    std::string line;
+    std::getline(written_lines, line);  // G92
+    std::getline(written_lines, line);  // G90
+    std::string text;
+    while (std::getline(value_lines, text)) {
+        require(static_cast<bool>(std::getline(written_lines, line)), "every line written");
+        require(line.rfind("G01 X", 0) == 0, "line kept its shape");
+        const double expected = number_value(text);
+        const double written = std::strtod(line.c_str() + 5, nullptr);
+        const double tolerance = 0.0005 + std::fabs(expected) * 1e-15;
+        require(std::fabs(written - expected) <= tolerance, "absolute value unchanged");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const std::size_t answer_size = std::min<std::size_t>(data[0] % 48, size - 1);
+    const std::string answers(reinterpret_cast<const char*>(data) + 1, answer_size);
+    const std::string program(reinterpret_cast<const char*>(data) + 1 + answer_size,
+                              size - 1 - answer_size);
+    check_any_input(program, answers);
+    check_absolute_program(data, std::min<std::size_t>(size, 4096));
+    return 0;
+}
