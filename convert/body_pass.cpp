@@ -9,8 +9,8 @@ namespace g91to90 {
 namespace {
 
 bool holds_motion_text(std::string_view line) {
-    return contains_code(line, "G90") || contains_code(line, "G91") || contains_char(line, 'X') ||
-           contains_char(line, 'Y') || contains_char(line, 'Z');
+    return contains_char(line, 'X') || contains_char(line, 'Y') || contains_char(line, 'Z') ||
+           contains_code(line, "G90") || contains_code(line, "G91");
 }
 
 void copy_pass_line(conversion_context& context) {

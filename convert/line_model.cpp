@@ -54,7 +54,8 @@ constexpr std::array<double, 23> EXACT_POWERS_OF_TEN{1e0,  1e1,  1e2,  1e3,  1e4
                                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// The shape of a decimal number found at the start of a text.
+// The shape of a decimal number found at the start of a text, and its digits
+// as an integer while they are few enough to give the value exactly.
 struct decimal_shape {
     bool negative = false;
     std::size_t mantissa_begin = 0;  // after the sign
@@ -62,7 +63,12 @@ struct decimal_shape {
     std::size_t digit_count = 0;
     std::size_t exponent_begin = 0;  // after the exponent letter; equal to end when none
     std::size_t end = 0;
+    std::uint64_t digits = 0;     // valid while significant <= 15
+    std::size_t significant = 0;  // digits from the first nonzero one on
+    std::size_t decimals = 0;     // digits after the point
 };
+
+constexpr std::size_t EXACT_SIGNIFICANT_DIGITS = 15;
 
 decimal_shape scan_decimal(std::string_view text) {
     decimal_shape shape;
@@ -74,9 +80,15 @@ decimal_shape scan_decimal(std::string_view text) {
     shape.mantissa_begin = i;
     bool seen_point = false;
     for (; i < text.size(); ++i) {
-        if (is_digit(text[i])) {
+        const char c = text[i];
+        if (is_digit(c)) {
             ++shape.digit_count;
-        } else if (text[i] == '.' && !seen_point) {
+            shape.significant += (shape.significant > 0 || c != '0') ? 1 : 0;
+            if (shape.significant <= EXACT_SIGNIFICANT_DIGITS) {
+                shape.digits = shape.digits * 10 + static_cast<std::uint64_t>(c - '0');
+            }
+            shape.decimals += seen_point ? 1 : 0;
+        } else if (c == '.' && !seen_point) {
             seen_point = true;
         } else {
             break;
@@ -107,31 +119,16 @@ decimal_shape scan_decimal(std::string_view text) {
     return shape;
 }
 
-// Exact for up to 15 significant digits and 22 decimals, the common case.
-bool try_exact_value(std::string_view mantissa, bool negative, double& value) {
-    std::uint64_t digits = 0;
-    std::size_t decimals = 0;
-    std::size_t significant = 0;
-    bool after_point = false;
-    for (const char c : mantissa) {
-        if (c == '.') {
-            after_point = true;
-            continue;
-        }
-        if (significant > 0 || c != '0') {
-            ++significant;
-        }
-        if (significant > 15) {
-            return false;
-        }
-        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-        decimals += after_point ? 1 : 0;
-    }
-    if (decimals >= EXACT_POWERS_OF_TEN.size()) {
+// Up to 15 significant digits and 22 decimals, without an exponent, the
+// quotient of two exact doubles is the correctly rounded value.
+bool exact_value(const decimal_shape& shape, double& value) {
+    if (shape.end > shape.mantissa_end || shape.significant > EXACT_SIGNIFICANT_DIGITS ||
+        shape.decimals >= EXACT_POWERS_OF_TEN.size()) {
         return false;
     }
-    const double magnitude = static_cast<double>(digits) / EXACT_POWERS_OF_TEN[decimals];
-    value = negative ? -magnitude : magnitude;
+    const double magnitude =
+        static_cast<double>(shape.digits) / EXACT_POWERS_OF_TEN[shape.decimals];
+    value = shape.negative ? -magnitude : magnitude;
     return true;
 }
 
@@ -158,6 +155,35 @@ long long leading_digit_exponent(std::string_view mantissa, std::string_view exp
         written = std::min(CAP, written * 10 + (exponent[i] - '0'));
     }
     return position + (negative_exponent ? -written : written);
+}
+
+// The common case: the whole text is a plain decimal of at most 15 digits.
+bool plain_decimal_value(std::string_view text, double& value) {
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    const bool negative = at != end && *at == '-';
+    at += (at != end && (*at == '-' || *at == '+')) ? 1 : 0;
+    std::uint64_t digits = 0;
+    std::size_t count = 0;
+    const char* point = nullptr;
+    for (; at != end; ++at) {
+        const auto digit = static_cast<unsigned>(*at - '0');
+        if (digit < 10) {
+            digits = digits * 10 + digit;
+            ++count;
+        } else if (*at == '.' && point == nullptr) {
+            point = at;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0 || count > EXACT_SIGNIFICANT_DIGITS) {
+        return false;
+    }
+    const auto decimals = point == nullptr ? 0 : static_cast<std::size_t>(end - point - 1);
+    const double magnitude = static_cast<double>(digits) / EXACT_POWERS_OF_TEN[decimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
 }
 
 }  // namespace
@@ -263,8 +289,31 @@ bool contains_code(std::string_view line, std::string_view code) {
 }
 
 bool contains_any(std::string_view line, std::span<const std::string_view> codes) {
-    return std::any_of(codes.begin(), codes.end(),
-                       [line](std::string_view code) { return contains_code(line, code); });
+    const auto same_shape = [&codes](std::string_view code) {
+        return code.size() == 3 && code[0] == codes[0][0];
+    };
+    if (codes.empty() || !std::all_of(codes.begin(), codes.end(), same_shape)) {
+        return std::any_of(codes.begin(), codes.end(),
+                           [line](std::string_view code) { return contains_code(line, code); });
+    }
+    // Every code is three characters with one first letter (the G codes): one
+    // pass over the places where that letter stands.
+    const char* const end = line.data() + line.size();
+    const char* at = line.data();
+    while (end - at >= 3) {
+        at = static_cast<const char*>(
+            std::memchr(at, codes[0][0], static_cast<std::size_t>(end - at - 2)));
+        if (at == nullptr) {
+            return false;
+        }
+        for (const std::string_view code : codes) {
+            if (at[1] == code[1] && at[2] == code[2]) {
+                return true;
+            }
+        }
+        ++at;
+    }
+    return false;
 }
 
 bool contains_char(std::string_view line, char c) {
@@ -290,17 +339,20 @@ double move_axis(conversion_context& context, char letter, double value) {
 }
 
 double number_value(std::string_view text) {
+    double value = 0.0;
+    if (plain_decimal_value(text, value)) {
+        return value;
+    }
     const decimal_shape shape = scan_decimal(text);
     if (shape.digit_count == 0) {
         return 0.0;
     }
+    if (exact_value(shape, value)) {
+        return value;
+    }
     const std::string_view mantissa =
         text.substr(shape.mantissa_begin, shape.mantissa_end - shape.mantissa_begin);
     const bool has_exponent = shape.end > shape.mantissa_end;
-    double value = 0.0;
-    if (!has_exponent && try_exact_value(mantissa, shape.negative, value)) {
-        return value;
-    }
     // The general case: the standard parser, which knows only "e" and no plus sign.
     const std::string_view exponent =
         text.substr(shape.exponent_begin, shape.end - shape.exponent_begin);

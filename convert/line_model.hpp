@@ -113,8 +113,16 @@ inline std::size_t line_length(std::string_view line) {
     return line.size();
 }
 
+inline constexpr std::array<bool, 256> NUMBER_CHARS = [] {
+    std::array<bool, 256> table{};
+    for (const unsigned char c : std::string_view("0123456789-.+")) {
+        table[c] = true;
+    }
+    return table;
+}();
+
 inline bool number_char(char c) {
-    return (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '+';
+    return NUMBER_CHARS[static_cast<unsigned char>(c)];
 }
 
 // Collects the number characters of `line` from `start` on into `number_text`

@@ -138,37 +138,52 @@ std::size_t scaled_digits(const rounded_decimal& decimal, int decimals, char* ou
     return kept;
 }
 
-void check_finite(double value) {
-    if (!std::isfinite(value)) {
-        throw conversion_failure("ERROR: number out of range\n", STATUS_FAILURE);
+// The common case decided from the binary value alone: the magnitude times
+// 10^decimals as an integer part and a binary fraction. False when the value
+// lies outside the range this handles, or so near a half that rounding to 17
+// significant digits first could change the result; the exact path decides
+// those.
+bool scaled_digits_fast(double magnitude, int decimals, char* out, std::size_t& count) {
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const auto biased = static_cast<int>(bits >> 52);
+    const int fraction_bits = 1075 - biased;  // magnitude = mantissa / 2^fraction_bits
+    if (biased == 0 || fraction_bits < 1 || fraction_bits > 63) {
+        return false;
     }
+    const std::uint64_t mantissa =
+        (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const std::uint64_t scaled = mantissa * (decimals == 3 ? 1000 : 1);  // below 2^63
+    std::uint64_t whole = scaled >> fraction_bits;
+    const std::uint64_t rest = scaled & ((std::uint64_t{1} << fraction_bits) - 1);
+    if (whole >= TEN_POW_17 / 10) {
+        return false;  // the written digits would reach past the 16th
+    }
+    const std::uint64_t half = std::uint64_t{1} << (fraction_bits - 1);
+    // unit = 2^-fraction_bits
+    const std::uint64_t distance = rest >= half ? rest - half : half - rest;
+    // Rounding to 17 digits moves the scaled value by less than 0.5e-16 of
+    // it; the bound below leaves a factor of two for the double arithmetic.
+    const auto unit = std::bit_cast<double>(static_cast<std::uint64_t>(1023 - fraction_bits) << 52);
+    if (static_cast<double>(distance) * unit <= static_cast<double>(whole + 1) * 1e-16) {
+        return false;
+    }
+    whole += rest > half ? 1 : 0;
+    count = static_cast<std::size_t>(std::to_chars(out, out + 20, whole).ptr - out);
+    return true;
 }
 
-void write_word(conversion_context& context, char letter, double value, int decimals) {
-    check_finite(value);
-    std::array<char, FIXED_TEXT_CAPACITY + 1> text{};
-    text[0] = letter;
-    const std::size_t length = format_fixed(value, decimals, text.data() + 1);
-    write_bytes(context, std::string_view(text.data(), length + 1));
-}
-
-}  // namespace
-
-bool choose_decimals(double fraction) {
-    return fraction >= SMALLEST_SHOWN_FRACTION || fraction <= -SMALLEST_SHOWN_FRACTION;
-}
-
-std::size_t format_fixed(double value, int decimals, char* out) {
+std::size_t format_fixed_text(double value, int decimals, char* out, bool allow_fast_path) {
     std::size_t length = 0;
     if (value < 0) {
         out[length++] = '-';  // zero of either sign is written without it
     }
-    std::array<char, FIXED_TEXT_CAPACITY> digits{};
+    std::array<char, FIXED_TEXT_CAPACITY> digits;  // NOLINT(*-member-init): written before use
     std::size_t count = 1;
     digits[0] = '0';
-    if (value != 0) {
-        count =
-            scaled_digits(round_to_significant_digits(std::fabs(value)), decimals, digits.data());
+    const double magnitude = std::fabs(value);
+    if (value != 0 &&
+        !(allow_fast_path && scaled_digits_fast(magnitude, decimals, digits.data(), count))) {
+        count = scaled_digits(round_to_significant_digits(magnitude), decimals, digits.data());
     }
     const auto places = static_cast<std::size_t>(decimals);
     if (places == 0) {
@@ -192,10 +207,46 @@ std::size_t format_fixed(double value, int decimals, char* out) {
     return length + count;
 }
 
+// The fractional part with the value's sign, as the standard modf gives it.
+double fraction_of(double value) {
+    constexpr double NO_FRACTION_FROM = 4503599627370496.0;  // 2^52
+    if (std::fabs(value) >= NO_FRACTION_FROM) {
+        return 0.0;
+    }
+    return value - static_cast<double>(static_cast<std::int64_t>(value));
+}
+
+void check_finite(double value) {
+    if (!std::isfinite(value)) {
+        throw conversion_failure("ERROR: number out of range\n", STATUS_FAILURE);
+    }
+}
+
+void write_word(conversion_context& context, char letter, double value, int decimals) {
+    check_finite(value);
+    std::array<char, FIXED_TEXT_CAPACITY + 1> text;  // NOLINT(*-member-init): written before use
+    text[0] = letter;
+    const std::size_t length = format_fixed(value, decimals, text.data() + 1);
+    write_bytes(context, std::string_view(text.data(), length + 1));
+}
+
+}  // namespace
+
+bool choose_decimals(double fraction) {
+    return fraction >= SMALLEST_SHOWN_FRACTION || fraction <= -SMALLEST_SHOWN_FRACTION;
+}
+
+std::size_t format_fixed(double value, int decimals, char* out) {
+    return format_fixed_text(value, decimals, out, true);
+}
+
+std::size_t format_fixed_exact(double value, int decimals, char* out) {
+    return format_fixed_text(value, decimals, out, false);
+}
+
 void format_axis_word(conversion_context& context, char letter, double value) {
     check_finite(value);
-    double whole = 0.0;
-    double fraction = std::modf(value, &whole);
+    double fraction = fraction_of(value);
     if (fraction >= NEAR_WHOLE) {
         fraction = fraction - 1;
     } else if (fraction <= -NEAR_WHOLE) {
@@ -206,8 +257,7 @@ void format_axis_word(conversion_context& context, char letter, double value) {
 
 void format_arc_word(conversion_context& context, char letter, double value) {
     check_finite(value);
-    double whole = 0.0;
-    const double fraction = std::modf(value, &whole);
+    const double fraction = fraction_of(value);
     write_word(context, letter, value, choose_decimals(fraction) ? 3 : 0);
 }
 

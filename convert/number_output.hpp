@@ -22,5 +22,8 @@ inline constexpr std::size_t FIXED_TEXT_CAPACITY = 336;
 // significant digits, halves up in magnitude, then rounded at the last written
 // place, halves away from zero. Returns the length written to `out`.
 std::size_t format_fixed(double value, int decimals, char* out);
+// The same digits by the exact path alone, without the fast path for common
+// values; kept so that tests can check that the two always agree.
+std::size_t format_fixed_exact(double value, int decimals, char* out);
 
 }  // namespace g91to90

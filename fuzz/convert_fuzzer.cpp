@@ -2,9 +2,9 @@
 // what must hold for every input, not only that nothing crashes.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>

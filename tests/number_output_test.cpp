@@ -250,5 +250,38 @@ TEST(FormatFixed, MatchesTheExactDigitRuleOnManyValues) {
     }
 }
 
+std::string fixed_exact(double value, int decimals) {
+    char text[FIXED_TEXT_CAPACITY];
+    return {text, format_fixed_exact(value, decimals, text)};
+}
+
+// The fast path for common values must give the exact path's digits.
+TEST(FormatFixed, FastPathAgreesWithTheExactPath) {
+    std::mt19937_64 random(91);
+    std::uniform_int_distribution<std::int64_t> units(-100'000'000, 100'000'000);
+    std::uniform_int_distribution<int> steps(-4, 4);
+    std::uniform_int_distribution<int> exponent(-12, 53);
+    std::uniform_int_distribution<std::uint64_t> mantissa(0, (std::uint64_t{1} << 53) - 1);
+    for (int i = 0; i < 200000; ++i) {
+        // Near every rounding boundary: a decimal half of the third place or
+        // of the unit, give or take a few steps of the double grid.
+        const double boundary = i % 2 == 0 ? (static_cast<double>(units(random)) + 0.5) / 1000.0
+                                           : static_cast<double>(units(random)) / 1000.0 + 0.5;
+        double near = boundary;
+        const int step = steps(random);
+        for (int s = 0; s < std::abs(step); ++s) {
+            near = std::nextafter(near, step > 0 ? 1e300 : -1e300);
+        }
+        const double spread =
+            std::ldexp(static_cast<double>(mantissa(random)), exponent(random) - 53);
+        for (const double value : {boundary, near, spread, -spread}) {
+            for (const int decimals : {0, 3}) {
+                ASSERT_EQ(fixed(value, decimals), fixed_exact(value, decimals))
+                    << std::hexfloat << value << " with " << decimals << " decimals";
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace g91to90

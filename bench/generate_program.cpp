@@ -1,0 +1,138 @@
+// Writes a deterministic, CAM-like incremental part program of about the
+// requested size to standard output: generate_program SIZE_IN_MB [SEED]
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+namespace {
+
+struct generator {
+    std::mt19937_64 random;
+    std::string text;
+    long line_number = 0;
+
+    std::uint64_t below(std::uint64_t limit) { return random() % limit; }
+
+    // An increment with 3 or 4 decimals, such as -12.3456 or 0.125.
+    void increment(char letter) {
+        const bool four = below(3) == 0;
+        const std::uint64_t scale = four ? 10000 : 1000;
+        const std::uint64_t magnitude = below(40 * scale);
+        char word[48];
+        std::snprintf(word, sizeof word, " %c%s%llu.%0*llu", letter, below(2) ? "-" : "",
+                      static_cast<unsigned long long>(magnitude / scale), four ? 4 : 3,
+                      static_cast<unsigned long long>(magnitude % scale));
+        text += word;
+    }
+
+    void begin_line() {
+        if (below(4) == 0) {
+            line_number += 10;
+            text += 'N';
+            text += std::to_string(line_number);
+            text += ' ';
+        }
+    }
+
+    void motion_line() {
+        begin_line();
+        const std::uint64_t kind = below(100);
+        if (kind < 15) {
+            text += "G00";
+            increment('X');
+            increment('Y');
+            if (below(3) == 0) {
+                increment('Z');
+            }
+        } else if (kind < 75) {
+            text += "G01";
+            increment('X');
+            if (below(4) != 0) {
+                increment('Y');
+            }
+            if (below(5) == 0) {
+                increment('Z');
+            }
+            if (below(6) == 0) {
+                text += " F";
+                text += std::to_string(100 + below(20) * 50);
+            }
+        } else {
+            text += below(2) ? "G02" : "G03";
+            increment('X');
+            increment('Y');
+            if (below(3) == 0) {
+                increment('R');
+            } else {
+                increment('I');
+                increment('J');
+            }
+        }
+        text += "\n";
+    }
+
+    void occasional_line() {
+        switch (below(6)) {
+            case 0:
+                text += "(PASS ";
+                text += std::to_string(below(1000));
+                text += " FINISHING STEP)\n";
+                break;
+            case 1:
+                text += "G5";
+                text += std::to_string(4 + below(6));
+                text += below(2) ? " G91" : " G90";
+                increment('X');
+                increment('Y');
+                text += "\n";
+                break;
+            case 2:
+                text += "G28 G91 Z0\n";
+                break;
+            case 3:
+                text += below(2) ? "M08\n" : "M09\n";
+                break;
+            case 4:
+                text += "G91\n";
+                break;
+            default:
+                text += 'S';
+                text += std::to_string(2000 + below(40) * 100);
+                text += " M03\n";
+                break;
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: generate_program SIZE_IN_MB [SEED]\n");
+        return 2;
+    }
+    const unsigned long long target = std::strtoull(argv[1], nullptr, 10) * 1024ULL * 1024ULL;
+    generator program;
+    program.random.seed(argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 91);
+    program.text =
+        "%\nO4711 (GENERATED SURFACING PROGRAM)\n(MATERIAL AL 6061, STOCK TOP Z0)\n"
+        "G21 G17 G40 G49 G80\nT4 M06 (6MM BALL END MILL)\nS12000 M03\nM08\n"
+        "G92 X0 Y0 Z50.\nG91 G00 X10. Y10.\n";
+    unsigned long long written = 0;
+    while (written + program.text.size() < target) {
+        if (program.below(40) == 0) {
+            program.occasional_line();
+        } else {
+            program.motion_line();
+        }
+        if (program.text.size() >= (1 << 20)) {
+            written += std::fwrite(program.text.data(), 1, program.text.size(), stdout);
+            program.text.clear();
+        }
+    }
+    program.text += "G28 G91 Z0\nM05\nM30\n%\n";
+    std::fwrite(program.text.data(), 1, program.text.size(), stdout);
+    return 0;
+}
