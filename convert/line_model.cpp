@@ -135,14 +135,11 @@ bool exact_value(const decimal_shape& shape, double& value) {
 // Decimal exponent of the leading significant digit, including the written
 // exponent; only its sign matters, so it saturates.
 long long leading_digit_exponent(std::string_view mantissa, std::string_view exponent) {
-    long long position = 0;
     const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-    const std::size_t first = mantissa.find_first_of("123456789");
-    if (first == std::string_view::npos) {
-        return std::numeric_limits<long long>::min();
-    }
-    position = first < point ? static_cast<long long>(point - first) - 1
-                             : -static_cast<long long>(first - point);
+    // Only a mantissa with a nonzero digit can leave the double range.
+    const std::size_t first = std::min(mantissa.find_first_of("123456789"), mantissa.size());
+    const long long position = first < point ? static_cast<long long>(point - first) - 1
+                                             : -static_cast<long long>(first - point);
     bool negative_exponent = false;
     std::size_t i = 0;
     if (i < exponent.size() && (exponent[i] == '-' || exponent[i] == '+')) {

@@ -68,7 +68,7 @@ struct conversion_context {
     distance_mode mode = MODE_ABSOLUTE;
 };
 
-inline constexpr std::size_t IO_BLOCK_SIZE = 64 * 1024;
+inline constexpr std::size_t IO_BLOCK_SIZE = std::size_t{64} * 1024;
 
 // Writes `prompt` to the console, flushed, and reads one whitespace-delimited
 // token. Throws (status 1, no message) when the console input ends or fails.

@@ -70,13 +70,12 @@ rounded_decimal round_to_significant_digits(double magnitude) {
     int fraction_places = 0;
     const std::uint64_t tie = exact_eighteen_digits(magnitude, fraction_places);
     if (tie != 0) {
-        // An exact half in the 18th digit rounds up in magnitude.
+        // An exact half in the 18th digit rounds up in magnitude. It cannot
+        // carry into an 18th digit: that would need 17 nines before the 5,
+        // and the digits are a multiple of 25 (the mantissa has at most 16
+        // digits, so at least two fives are in the product).
         std::uint64_t kept = tie / 10 + 1;
         result.exponent = SIGNIFICANT_DIGITS - fraction_places;
-        if (kept == TEN_POW_17) {
-            kept /= 10;
-            ++result.exponent;
-        }
         for (int i = SIGNIFICANT_DIGITS - 1; i >= 0; --i) {
             result.digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + kept % 10);
             kept /= 10;

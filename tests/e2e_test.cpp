@@ -206,6 +206,24 @@ TEST(Output, WriteFailureEndsWithTheCloseFailureStatus) {
     }
     folder.put("large.nc", large);
     EXPECT_EQ(folder.run({"large.nc", "/dev/full"}).status, 255);
+    // Output that fails when the last of it is written at the end.
+    folder.put("medium.nc", large.substr(0, 30000));
+    EXPECT_EQ(folder.run({"medium.nc", "/dev/full"}).status, 255);
+}
+
+TEST(Output, AnEarlyStopKeepsItsStatusWhenTheOutputFailsToo) {
+    if (!fs::exists("/dev/full")) {
+        GTEST_SKIP() << "needs a device that refuses writes";
+    }
+    scratch_folder folder;
+    std::string preamble;
+    for (int i = 0; i < 1000; ++i) {
+        preamble += "(TOOL LIST LINE " + std::to_string(i) + ")\n";
+    }
+    folder.put("in.nc", preamble + "G00 X10\nG91\n");
+    const program_result result = folder.run({"in.nc", "/dev/full"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.console, WARNING);
 }
 
 using testing::START_PROMPTS;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -161,6 +162,13 @@ TEST(CodeSets, PlainCaseSensitiveSubstrings) {
     EXPECT_FALSE(contains_any("G52 G29 G60", EXEMPT_CODES));
     EXPECT_TRUE(contains_any("G92X1", MODE_CODES));
     EXPECT_FALSE(contains_any("G93 G9", MODE_CODES));
+    // Sets of other shapes are searched code by code.
+    constexpr std::array<std::string_view, 3> mixed{"M30", "G9", "T"};
+    EXPECT_TRUE(contains_any("N1 M30", mixed));
+    EXPECT_TRUE(contains_any("G91", mixed));
+    EXPECT_TRUE(contains_any("T1", mixed));
+    EXPECT_FALSE(contains_any("M3 G8", mixed));
+    EXPECT_FALSE(contains_any("G90", std::span<const std::string_view>()));
     EXPECT_TRUE(contains_char("A(B", '('));
     EXPECT_FALSE(contains_char("x5", 'X'));
     EXPECT_TRUE(begins_with_comment("(G90)"));
