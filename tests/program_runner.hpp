@@ -77,9 +77,10 @@ struct scratch_folder {
         const fs::path answers_file = path / "console" / "answers";
         const fs::path console_file = path / "console" / "output";
         write_file(answers_file, answers);
-        const std::string runner = environment_or("G91TO90_RUNNER", "");
-        std::string command = "cd " + shell_quote(work().string()) + " && " + runner + " " +
-                              shell_quote(environment_or("G91TO90_PROGRAM", "g91to90"));
+        // G91TO90_COMMAND holds shell words: the program, after any words
+        // that start it.
+        std::string command = "cd " + shell_quote(work().string()) + " && " +
+                              environment_or("G91TO90_COMMAND", "g91to90");
         for (const std::string& argument : arguments) {
             command += " " + shell_quote(argument);
         }
