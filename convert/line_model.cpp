@@ -211,28 +211,38 @@ conversion_context make_context(std::streambuf& input, std::streambuf& output,
 
 bool read_line(conversion_context& context) {
     input_reader& in = context.input;
-    std::string& line = context.line_buffer;
-    line.clear();
+    in.spill.clear();
     for (;;) {
         if (in.next == in.filled && !refill_block(context)) {
             in.end_of_file = true;
-            return !line.empty();
+            context.line_buffer = in.spill;
+            return !in.spill.empty();
         }
-        const char* begin = in.block.data() + in.next;
+        char* const begin = in.block.data() + in.next;
         const std::size_t available = in.filled - in.next;
-        const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', available));
+        auto* const newline = static_cast<char*>(std::memchr(begin, '\n', available));
         if (newline == nullptr) {
-            line.append(begin, available);
+            in.spill.append(begin, available);
             in.next = in.filled;
             continue;
         }
-        line.append(begin, static_cast<std::size_t>(newline - begin));
-        in.next += static_cast<std::size_t>(newline - begin) + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.back() = '\n';
-        } else {
-            line.push_back('\n');
+        std::size_t length = static_cast<std::size_t>(newline - begin) + 1;
+        in.next += length;
+        if (in.spill.empty()) {
+            // The whole line lies in the block: a carriage return before the
+            // newline becomes the newline, and the line ends there.
+            if (length >= 2 && newline[-1] == '\r') {
+                newline[-1] = '\n';
+                --length;
+            }
+            context.line_buffer = std::string_view(begin, length);
+            return true;
         }
+        in.spill.append(begin, length);
+        if (in.spill.size() >= 2 && in.spill[in.spill.size() - 2] == '\r') {
+            in.spill.erase(in.spill.size() - 2, 1);
+        }
+        context.line_buffer = in.spill;
         return true;
     }
 }
@@ -266,6 +276,18 @@ void write_bytes(conversion_context& context, std::string_view bytes) {
     if (out.sink->sputn(bytes.data(), size) != size) {
         throw conversion_failure("", STATUS_CLOSE_FAILED);
     }
+}
+
+char* output_room(conversion_context& context, std::size_t size) {
+    output_writer& out = context.output;
+    if (size > out.block.size() - out.used) {
+        flush_output(context);
+    }
+    return out.block.data() + out.used;
+}
+
+void claim_output(conversion_context& context, std::size_t size) {
+    context.output.used += size;
 }
 
 void write_newline(conversion_context& context) {

@@ -46,6 +46,7 @@ struct input_reader {
     std::size_t filled = 0;    // bytes of `block` that hold input
     bool source_done = false;  // the source has nothing more (its end, or Ctrl-Z)
     bool end_of_file = false;  // a read ran into the end of the input
+    std::string spill;         // a line that did not fit in what was left of `block`
 };
 
 // Output side: bytes gather in `block` and go to the sink in large writes.
@@ -62,8 +63,9 @@ struct conversion_context {
     std::istream* console_in = nullptr;
     std::ostream* console_out = nullptr;
     // The current line: its text, with its newline when it has one. A carriage
-    // return that stood before the newline is not part of it.
-    std::string line_buffer;
+    // return that stood before the newline is not part of it. It lies in the
+    // input's block or spill and holds until the next read.
+    std::string_view line_buffer;
     axis_position position;
     distance_mode mode = MODE_ABSOLUTE;
 };
@@ -85,6 +87,10 @@ bool read_line(conversion_context& context);
 
 // Writes bytes verbatim; a newline among them is written as it stands.
 void write_bytes(conversion_context& context, std::string_view bytes);
+// Room for up to `size` bytes at the end of the output, to be filled in
+// place and then claimed with `claim_output`.
+char* output_room(conversion_context& context, std::size_t size);
+void claim_output(conversion_context& context, std::size_t size);
 // Writes a newline as carriage return and newline.
 void write_newline(conversion_context& context);
 // Writes a line's text unchanged, its newline (if it has one) as CR LF.

@@ -29,15 +29,31 @@ char_class class_of(char c) {
     return CHAR_CLASSES[static_cast<unsigned char>(c)];
 }
 
-void take_mode_from_line(conversion_context& context) {
-    std::string& line = context.line_buffer;
+// Sets the mode from the line and returns where the "1" of its first "G91"
+// stands (written as "0"), or npos.
+std::size_t take_mode_from_line(conversion_context& context) {
+    const std::string_view line = context.line_buffer;
     const std::size_t g91 = line.find("G91");
-    if (g91 != std::string::npos) {
+    if (g91 != std::string_view::npos) {
         context.mode = MODE_INCREMENTAL;
-        line[g91 + 2] = '0';
-    } else if (contains_code(line, "G90")) {
+        return g91 + 2;
+    }
+    if (contains_code(line, "G90")) {
         context.mode = MODE_ABSOLUTE;
     }
+    return std::string_view::npos;
+}
+
+// Writes line[from, to) unchanged but for the "G91" that becomes "G90".
+void write_run(conversion_context& context, std::string_view line, std::size_t from, std::size_t to,
+               std::size_t g91_digit) {
+    if (g91_digit < from || g91_digit >= to) {
+        write_bytes(context, line.substr(from, to - from));
+        return;
+    }
+    write_bytes(context, line.substr(from, g91_digit - from));
+    write_bytes(context, "0");
+    write_bytes(context, line.substr(g91_digit + 1, to - g91_digit - 1));
 }
 
 // The index after a comment that starts at `open`: past its first ")", or at
@@ -53,7 +69,7 @@ std::size_t comment_end(std::string_view line, std::size_t open) {
 }  // namespace
 
 void rewrite_motion_line(conversion_context& context) {
-    take_mode_from_line(context);
+    const std::size_t g91_digit = take_mode_from_line(context);
     const std::string_view line = context.line_buffer;
     std::size_t run_start = 0;  // first character not yet written
     std::size_t i = 0;
@@ -67,12 +83,12 @@ void rewrite_motion_line(conversion_context& context) {
                 i = comment_end(line, i);
                 break;
             case char_class::newline:
-                write_bytes(context, line.substr(run_start, i - run_start));
+                write_run(context, line, run_start, i, g91_digit);
                 write_newline(context);
                 return;
             case char_class::axis_word:
             case char_class::arc_word: {
-                write_bytes(context, line.substr(run_start, i - run_start));
+                write_run(context, line, run_start, i, g91_digit);
                 std::string_view number_text;
                 i = read_number_text(line, i + 1, number_text);
                 run_start = i;
@@ -86,7 +102,7 @@ void rewrite_motion_line(conversion_context& context) {
             }
         }
     }
-    write_bytes(context, line.substr(run_start));
+    write_run(context, line, run_start, line.size(), g91_digit);
 }
 
 }  // namespace g91to90

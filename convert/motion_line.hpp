@@ -8,7 +8,7 @@ namespace g91to90 {
 // Writes the current line with its first "G91" turned into "G90", every X, Y
 // and Z word outside comments carrying its absolute coordinate, and every I,
 // J, K and R word outside comments in the converter's number format. Updates
-// the distance mode and the position. The line buffer is changed.
+// the distance mode and the position.
 void rewrite_motion_line(conversion_context& context);
 
 }  // namespace g91to90

@@ -142,7 +142,7 @@ std::size_t scaled_digits(const rounded_decimal& decimal, int decimals, char* ou
 // lies outside the range this handles, or so near a half that rounding to 17
 // significant digits first could change the result; the exact path decides
 // those.
-bool scaled_digits_fast(double magnitude, int decimals, char* out, std::size_t& count) {
+bool scaled_value_fast(double magnitude, int decimals, std::uint64_t& rounded) {
     const auto bits = std::bit_cast<std::uint64_t>(magnitude);
     const auto biased = static_cast<int>(bits >> 52);
     const int fraction_bits = 1075 - biased;  // magnitude = mantissa / 2^fraction_bits
@@ -158,17 +158,31 @@ bool scaled_digits_fast(double magnitude, int decimals, char* out, std::size_t& 
         return false;  // the written digits would reach past the 16th
     }
     const std::uint64_t half = std::uint64_t{1} << (fraction_bits - 1);
-    // unit = 2^-fraction_bits
     const std::uint64_t distance = rest >= half ? rest - half : half - rest;
     // Rounding to 17 digits moves the scaled value by less than 0.5e-16 of
     // it; the bound below leaves a factor of two for the double arithmetic.
-    const auto unit = std::bit_cast<double>(static_cast<std::uint64_t>(1023 - fraction_bits) << 52);
+    const auto unit =  // 2^-fraction_bits
+        std::bit_cast<double>(static_cast<std::uint64_t>(1023 - fraction_bits) << 52);
     if (static_cast<double>(distance) * unit <= static_cast<double>(whole + 1) * 1e-16) {
         return false;
     }
-    whole += rest > half ? 1 : 0;
-    count = static_cast<std::size_t>(std::to_chars(out, out + 20, whole).ptr - out);
+    rounded = whole + (rest > half ? 1 : 0);
     return true;
+}
+
+// Writes a scaled value from the fast path: its units, then three decimals
+// when there are any. Returns the end of what was written.
+char* write_scaled_value(std::uint64_t scaled, int decimals, char* out) {
+    if (decimals == 0) {
+        return std::to_chars(out, out + 20, scaled).ptr;
+    }
+    const auto thousandths = static_cast<unsigned>(scaled % 1000);
+    char* at = std::to_chars(out, out + 20, scaled / 1000).ptr;
+    at[0] = '.';
+    at[1] = static_cast<char>('0' + thousandths / 100);
+    at[2] = static_cast<char>('0' + thousandths / 10 % 10);
+    at[3] = static_cast<char>('0' + thousandths % 10);
+    return at + 4;
 }
 
 std::size_t format_fixed_text(double value, int decimals, char* out, bool allow_fast_path) {
@@ -176,14 +190,14 @@ std::size_t format_fixed_text(double value, int decimals, char* out, bool allow_
     if (value < 0) {
         out[length++] = '-';  // zero of either sign is written without it
     }
-    std::array<char, FIXED_TEXT_CAPACITY> digits;  // NOLINT(*-member-init): written before use
-    std::size_t count = 1;
-    digits[0] = '0';
     const double magnitude = std::fabs(value);
-    if (value != 0 &&
-        !(allow_fast_path && scaled_digits_fast(magnitude, decimals, digits.data(), count))) {
-        count = scaled_digits(round_to_significant_digits(magnitude), decimals, digits.data());
+    std::uint64_t scaled = 0;
+    if (value == 0 || (allow_fast_path && scaled_value_fast(magnitude, decimals, scaled))) {
+        return static_cast<std::size_t>(write_scaled_value(scaled, decimals, out + length) - out);
     }
+    std::array<char, FIXED_TEXT_CAPACITY> digits;  // NOLINT(*-member-init): written before use
+    const std::size_t count =
+        scaled_digits(round_to_significant_digits(magnitude), decimals, digits.data());
     const auto places = static_cast<std::size_t>(decimals);
     if (places == 0) {
         std::memcpy(out + length, digits.data(), count);
@@ -223,10 +237,9 @@ void check_finite(double value) {
 
 void write_word(conversion_context& context, char letter, double value, int decimals) {
     check_finite(value);
-    std::array<char, FIXED_TEXT_CAPACITY + 1> text;  // NOLINT(*-member-init): written before use
-    text[0] = letter;
-    const std::size_t length = format_fixed(value, decimals, text.data() + 1);
-    write_bytes(context, std::string_view(text.data(), length + 1));
+    char* const word = output_room(context, FIXED_TEXT_CAPACITY + 1);
+    word[0] = letter;
+    claim_output(context, 1 + format_fixed(value, decimals, word + 1));
 }
 
 }  // namespace

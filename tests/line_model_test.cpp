@@ -63,7 +63,7 @@ TEST(ReadLine, SplitsLinesWithTheLineEndRules) {
         std::vector<std::string> lines;
         std::vector<bool> at_end;
         while (read_line(run.context)) {
-            lines.push_back(run.context.line_buffer);
+            lines.emplace_back(run.context.line_buffer);
             at_end.push_back(run.context.input.end_of_file);
         }
         EXPECT_EQ(lines, c.lines) << "input: " << c.input.substr(0, 40);

@@ -189,7 +189,8 @@ TEST(RewriteMotionLine, OverflowingSumStopsBeforeTheWordIsWritten) {
     memory_run run("");
     run.context.mode = MODE_INCREMENTAL;
     run.context.position.x = 1.7e308;
-    run.context.line_buffer = "G01 Y1 X17" + std::string(307, '0') + "\n";  // 1.7e308 again
+    const std::string line = "G01 Y1 X17" + std::string(307, '0') + "\n";  // 1.7e308 again
+    run.context.line_buffer = line;
     EXPECT_THROW(rewrite_motion_line(run.context), conversion_failure);
     EXPECT_EQ(run.written(), "G01 Y1 ");
 }

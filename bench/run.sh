@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Times g91to90 against `sed -e s/G91/G90/` and `cat` on generated programs,
+# alternating the runs, and reports the median ratio to sed, MB/s and peak
+# resident memory. Usage: bench/run.sh [PAIRS] [WORK_FOLDER]
+set -euo pipefail
+pairs=${1:-7}
+work=${2:-$(mktemp -d)}
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$top/build/bench
+
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DG91TO90_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j 2 >/dev/null
+program=$build/g91to90
+generator=$build/bench/generate_program
+
+mkdir -p "$work"
+[[ -s $work/p100.nc ]] || "$generator" 100 > "$work/p100.nc"
+[[ -s $work/p1000.nc ]] || "$generator" 1000 > "$work/p1000.nc"
+# One 50 MB motion line.
+if [[ ! -s $work/line50.nc ]]; then
+    { printf 'G92 X0 Y0 Z0\nG91 G01'; head -c 50000000 /dev/zero | tr '\0' 'Q' | sed 's/QQQQQQQQQQ/ X0.00125 /g'; printf '\nM30\n'; } > "$work/line50.nc"
+fi
+
+# "seconds peak_kb" of one run; the command's output goes to $work/out.
+measure() {
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > "$work/stdout" 2>/dev/null || true
+    cat "$work/time"
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+report() {  # file label
+    local file=$1 label=$2 size_mb ratios=() converter_times=() sed_times=() cat_times=() peak=0
+    size_mb=$(awk -v b="$(stat -c %s "$file")" 'BEGIN { printf "%.1f", b / 1048576 }')
+    for ((i = 0; i < pairs; i++)); do
+        read -r t_conv m_conv < <(measure "$program" "$file" "$work/out.nc")
+        read -r t_sed _ < <(measure sed -e s/G91/G90/ "$file")
+        read -r t_cat _ < <(measure cat "$file")
+        converter_times+=("$t_conv"); sed_times+=("$t_sed"); cat_times+=("$t_cat")
+        ratios+=("$(awk -v a="$t_conv" -v b="$t_sed" 'BEGIN { printf "%.3f", a / b }')")
+        ((m_conv > peak)) && peak=$m_conv
+    done
+    local tc ts tca ratio
+    tc=$(printf '%s\n' "${converter_times[@]}" | median)
+    ts=$(printf '%s\n' "${sed_times[@]}" | median)
+    tca=$(printf '%s\n' "${cat_times[@]}" | median)
+    ratio=$(printf '%s\n' "${ratios[@]}" | median)
+    printf '%-22s %8s MB  g91to90 %6.2f s (%6.1f MB/s)  sed %6.2f s  cat %6.2f s  ratio to sed %5.2f  peak %6.2f MiB\n' \
+        "$label" "$size_mb" "$tc" "$(awk -v s="$size_mb" -v t="$tc" 'BEGIN { print s / t }')" \
+        "$ts" "$tca" "$ratio" "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')"
+}
+
+echo "pairs per file: $pairs (g91to90, sed, cat alternating); medians"
+report "$work/p100.nc" "100 MB program"
+report "$work/p1000.nc" "1 GB program"
+read -r t_line m_line < <(measure "$program" "$work/line50.nc" "$work/out.nc")
+printf '%-22s %8s MB  g91to90 %6.2f s  peak %6.2f MiB\n' "one 50 MB line" \
+    "$(awk -v b="$(stat -c %s "$work/line50.nc")" 'BEGIN { printf "%.1f", b / 1048576 }')" \
+    "$t_line" "$(awk -v k="$m_line" 'BEGIN { print k / 1024 }')"
