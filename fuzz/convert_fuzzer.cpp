@@ -12,6 +12,7 @@
 
 #include "convert/body_pass.hpp"
 #include "convert/line_model.hpp"
+#include "convert/number_output.hpp"
 
 namespace {
 
@@ -23,12 +24,19 @@ struct run_result {
     int status = 0;
 };
 
-run_result convert_in_memory(const std::string& program, const std::string& answers) {
+// Small blocks (`block_bias` picks their sizes) make lines run across block
+// ends and the output flush often.
+run_result convert_in_memory(const std::string& program, const std::string& answers,
+                             std::size_t block_bias) {
     std::stringbuf input(program);
     std::stringbuf output;
     std::istringstream console_in(answers);
     std::ostringstream console_out;
     conversion_context context = make_context(input, output, console_in, console_out, "in");
+    if (block_bias % 2 == 1) {
+        context.input.block.resize(1 + block_bias % 61);
+        context.output.block.resize(FIXED_TEXT_CAPACITY + 1 + block_bias % 53);
+    }
     run_result result;
     try {
         convert_program(context);
@@ -59,8 +67,16 @@ std::size_t count_of(std::string_view text, std::string_view part) {
     return count;
 }
 
-void check_any_input(const std::string& program, const std::string& answers) {
-    const run_result result = convert_in_memory(program, answers);
+void check_any_input(const std::string& program, const std::string& answers,
+                     std::size_t block_bias) {
+    const run_result result = convert_in_memory(program, answers, block_bias);
+    // Block sizes never change what is written.
+    if (block_bias % 2 == 1) {
+        const run_result whole_blocks = convert_in_memory(program, answers, 0);
+        require(result.output == whole_blocks.output, "same output with any block size");
+        require(result.console == whole_blocks.console, "same console with any block size");
+        require(result.status == whole_blocks.status, "same status with any block size");
+    }
     require(result.status == 0 || result.status == STATUS_FAILURE, "status is 0 or 1");
     for (std::size_t i = 0; i < result.output.size(); ++i) {
         if (result.output[i] == '\n') {
@@ -92,7 +108,7 @@ void check_absolute_program(const std::uint8_t* data, std::size_t size) {
             number.clear();
         }
     }
-    const run_result result = convert_in_memory(program, "");
+    const run_result result = convert_in_memory(program, "", 0);
     require(result.status == 0, "absolute program converts");
     std::istringstream written_lines(result.output);
     std::istringstream value_lines(values);
@@ -120,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string answers(reinterpret_cast<const char*>(data) + 1, answer_size);
     const std::string program(reinterpret_cast<const char*>(data) + 1 + answer_size,
                               size - 1 - answer_size);
-    check_any_input(program, answers);
+    check_any_input(program, answers, size > 1 ? data[size - 1] : 0);
     check_absolute_program(data, std::min<std::size_t>(size, 4096));
     return 0;
 }
