@@ -71,9 +71,9 @@ rounded_decimal round_to_significant_digits(double magnitude) {
     const std::uint64_t tie = exact_eighteen_digits(magnitude, fraction_places);
     if (tie != 0) {
         // An exact half in the 18th digit rounds up in magnitude. It cannot
-        // carry into an 18th digit: that would need 17 nines before the 5,
-        // and the digits are a multiple of 25 (the mantissa has at most 16
-        // digits, so at least two fives are in the product).
+        // carry into an 18th digit: that needs the digits to end in "95",
+        // but they are a multiple of 25 (the mantissa is below 2^53, so an
+        // 18-digit product takes at least two factors of 5).
         std::uint64_t kept = tie / 10 + 1;
         result.exponent = SIGNIFICANT_DIGITS - fraction_places;
         for (int i = SIGNIFICANT_DIGITS - 1; i >= 0; --i) {
