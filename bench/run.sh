@@ -45,7 +45,7 @@ report() {  # file label
     ts=$(printf '%s\n' "${sed_times[@]}" | median)
     tca=$(printf '%s\n' "${cat_times[@]}" | median)
     ratio=$(printf '%s\n' "${ratios[@]}" | median)
-    printf '%-22s %8s MB  g91to90 %6.2f s (%6.1f MB/s)  sed %6.2f s  cat %6.2f s  ratio to sed %5.2f  peak %6.2f MiB\n' \
+    printf '%-22s %8s MiB  g91to90 %6.2f s (%6.1f MiB/s)  sed %6.2f s  cat %6.2f s  ratio to sed %5.2f  peak %6.2f MiB\n' \
         "$label" "$size_mb" "$tc" "$(awk -v s="$size_mb" -v t="$tc" 'BEGIN { print s / t }')" \
         "$ts" "$tca" "$ratio" "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')"
 }
@@ -54,6 +54,6 @@ echo "pairs per file: $pairs (g91to90, sed, cat alternating); medians"
 report "$work/p100.nc" "100 MB program"
 report "$work/p1000.nc" "1 GB program"
 read -r t_line m_line < <(measure "$program" "$work/line50.nc" "$work/out.nc")
-printf '%-22s %8s MB  g91to90 %6.2f s  peak %6.2f MiB\n' "one 50 MB line" \
+printf '%-22s %8s MiB  g91to90 %6.2f s  peak %6.2f MiB\n' "one 50 MB line" \
     "$(awk -v b="$(stat -c %s "$work/line50.nc")" 'BEGIN { printf "%.1f", b / 1048576 }')" \
     "$t_line" "$(awk -v k="$m_line" 'BEGIN { print k / 1024 }')"
