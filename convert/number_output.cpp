@@ -34,17 +34,30 @@ constexpr std::array<std::uint64_t, 26> POWERS_OF_FIVE = powers_of_five();
 constexpr std::uint64_t TEN_POW_17 = 100'000'000'000'000'000ULL;
 constexpr std::uint64_t TEN_POW_18 = 1'000'000'000'000'000'000ULL;
 
+constexpr std::uint64_t HIDDEN_BIT = std::uint64_t{1} << 52;
+
+// A positive finite double as mantissa * 2^exponent, the mantissa below 2^53
+// (and at least 2^52 unless the value is subnormal).
+struct binary_parts {
+    std::uint64_t mantissa;
+    int exponent;
+};
+
+binary_parts split_binary(double magnitude) {
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const auto biased = static_cast<int>(bits >> 52);
+    const std::uint64_t fraction = bits & (HIDDEN_BIT - 1);
+    if (biased == 0) {
+        return {fraction, -1074};
+    }
+    return {fraction | HIDDEN_BIT, biased - 1075};
+}
+
 // When the exact decimal expansion of `magnitude` has exactly 18 significant
 // digits (the last one then being 5), returns them; otherwise 0. Only then
 // does rounding to 17 digits meet an exact half.
 std::uint64_t exact_eighteen_digits(double magnitude, int& fraction_places) {
-    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
-    const auto biased = static_cast<int>(bits >> 52);
-    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-    int binary_exponent = biased == 0 ? -1074 : biased - 1075;
-    if (biased != 0) {
-        mantissa |= std::uint64_t{1} << 52;
-    }
+    auto [mantissa, binary_exponent] = split_binary(magnitude);
     const int trailing = std::countr_zero(mantissa);
     mantissa >>= trailing;
     binary_exponent += trailing;
@@ -143,14 +156,11 @@ std::size_t scaled_digits(const rounded_decimal& decimal, int decimals, char* ou
 // significant digits first could change the result; the exact path decides
 // those.
 bool scaled_value_fast(double magnitude, int decimals, std::uint64_t& rounded) {
-    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
-    const auto biased = static_cast<int>(bits >> 52);
-    const int fraction_bits = 1075 - biased;  // magnitude = mantissa / 2^fraction_bits
-    if (biased == 0 || fraction_bits < 1 || fraction_bits > 63) {
+    const auto [mantissa, exponent] = split_binary(magnitude);
+    const int fraction_bits = -exponent;  // magnitude = mantissa / 2^fraction_bits
+    if (mantissa < HIDDEN_BIT || fraction_bits < 1 || fraction_bits > 63) {
         return false;
     }
-    const std::uint64_t mantissa =
-        (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
     const std::uint64_t scaled = mantissa * (decimals == 3 ? 1000 : 1);  // below 2^63
     std::uint64_t whole = scaled >> fraction_bits;
     const std::uint64_t rest = scaled & ((std::uint64_t{1} << fraction_bits) - 1);
