@@ -82,10 +82,10 @@ struct scratch_folder {
         std::string command = "cd " + shell_quote(work().string()) + " && " +
                               environment_or("G91TO90_COMMAND", "g91to90");
         for (const std::string& argument : arguments) {
-            command += " " + shell_quote(argument);
+            command.append(" ").append(shell_quote(argument));
         }
-        command +=
-            " <" + shell_quote(answers_file.string()) + " >" + shell_quote(console_file.string());
+        command.append(" <").append(shell_quote(answers_file.string()));
+        command.append(" >").append(shell_quote(console_file.string()));
         const int raw = std::system(command.c_str());
         program_result result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
