@@ -1,60 +1,57 @@
 #include "body_pass.hpp"
 
+#include "line_codes.hpp"
 #include "motion_line.hpp"
-#include "preamble.hpp"
-#include "start_position.hpp"
+#include "number_input.hpp"
 
 namespace g91to90 {
 
 namespace {
 
 bool holds_motion_text(std::string_view line) {
-    return contains_char(line, 'X') || contains_char(line, 'Y') || contains_char(line, 'Z') ||
-           contains_code(line, "G90") || contains_code(line, "G91");
+    return holds_axis_letter(line) || holds_code(line, "G90") || holds_code(line, "G91");
 }
 
-void copy_pass_line(conversion_context& context) {
-    const std::string_view line = context.line_buffer;
-    if (line_length(line) >= 2) {
-        write_line(context, line);
+void copy_pass_line(std::string_view line, line_writer& out, machine_state& machine) {
+    // A line holding only its newline is dropped, and so is a last line of a
+    // single character without one (such as a closing "%").
+    if (line.size() >= 2) {
+        out.write_line(line);
     }
-    if (!contains_any(line, COORDINATE_SYSTEM_CODES)) {
+    if (!holds_coordinate_system_code(line)) {
         return;
     }
-    if (contains_code(line, "G91")) {
-        context.mode = MODE_INCREMENTAL;
+    if (holds_code(line, "G91")) {
+        machine.mode = distance_mode::incremental;
         if (!has_newline(line)) {
-            write_newline(context);
+            out.newline();
         }
-        write_bytes(context, "G90");
-        write_newline(context);
+        out.write("G90");
+        out.newline();
     }
-    if (contains_code(line, "G90")) {
-        context.mode = MODE_ABSOLUTE;
+    if (holds_code(line, "G90")) {
+        machine.mode = distance_mode::absolute;
     }
-    track_coordinate_line(context);
+    track_coordinate_line(line, machine);
 }
 
-// The next line to handle: the waiting mode line on the first step, then
-// the input's lines. False at the end of the input.
-bool next_body_line(conversion_context& context) {
-    if (context.mode == MODE_START_PENDING) {
-        context.mode = MODE_INCREMENTAL;
-        return true;
+void convert_line(std::string_view line, line_writer& out, machine_state& machine) {
+    if (classify_line(line) == line_class::motion) {
+        rewrite_motion_line(line, out, machine);
+    } else {
+        copy_pass_line(line, out, machine);
     }
-    return !context.input.end_of_file && read_line(context);
 }
 
 }  // namespace
 
 line_class classify_line(std::string_view line) {
     const bool motion =
-        holds_motion_text(line) && !contains_any(line, EXEMPT_CODES) && !begins_with_comment(line);
+        holds_motion_text(line) && !holds_exempt_code(line) && !begins_with_comment(line);
     return motion ? line_class::motion : line_class::pass;
 }
 
-void track_coordinate_line(conversion_context& context) {
-    const std::string_view line = context.line_buffer;
+void track_coordinate_line(std::string_view line, machine_state& machine) {
     std::size_t i = 0;
     while (i < line.size() && line[i] != '\n') {
         const char c = line[i];
@@ -64,24 +61,19 @@ void track_coordinate_line(conversion_context& context) {
         }
         std::string_view number_text;
         i = read_number_text(line, i + 1, number_text);
-        move_axis(context, c, number_value(number_text));
+        move_axis(machine, c, number_value(number_text));
     }
 }
 
-void convert_body(conversion_context& context) {
-    while (next_body_line(context)) {
-        if (classify_line(context.line_buffer) == line_class::motion) {
-            rewrite_motion_line(context);
-        } else {
-            copy_pass_line(context);
-        }
+void convert_body(line_reader& in, line_writer& out, machine_state& machine,
+                  std::optional<std::string_view> pending) {
+    if (pending) {
+        convert_line(*pending, out, machine);
     }
-}
-
-void convert_program(conversion_context& context) {
-    copy_preamble(context);
-    establish_start_position(context);
-    convert_body(context);
+    std::string_view line;
+    while (in.next(line)) {
+        convert_line(line, out, machine);
+    }
 }
 
 }  // namespace g91to90

@@ -1,7 +1,11 @@
 // The body pass: every line after the preamble, converted or copied.
 #pragma once
 
-#include "line_model.hpp"
+#include <optional>
+#include <string_view>
+
+#include "line_io.hpp"
+#include "machine.hpp"
 
 namespace g91to90 {
 
@@ -13,12 +17,11 @@ line_class classify_line(std::string_view line);
 
 // Follows the X, Y and Z words of a coordinate-system line (comments
 // included) in the current mode. Writes nothing.
-void track_coordinate_line(conversion_context& context);
+void track_coordinate_line(std::string_view line, machine_state& machine);
 
-// Converts or copies every remaining line, the waiting mode line first.
-void convert_body(conversion_context& context);
-
-// The three passes in their order: preamble, start position, body.
-void convert_program(conversion_context& context);
+// Converts or copies every remaining line: `pending` first, when the mode
+// line waits for conversion, then the input's lines.
+void convert_body(line_reader& in, line_writer& out, machine_state& machine,
+                  std::optional<std::string_view> pending);
 
 }  // namespace g91to90

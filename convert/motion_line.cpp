@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "line_codes.hpp"
+#include "number_input.hpp"
 #include "number_output.hpp"
 
 namespace g91to90 {
@@ -30,30 +32,30 @@ char_class class_of(char c) {
 }
 
 // Sets the mode from the line and returns where the "1" of its first "G91"
-// stands (written as "0"), or npos.
-std::size_t take_mode_from_line(conversion_context& context) {
-    const std::string_view line = context.line_buffer;
+// stands (written as "0"), or npos. The code is searched as a substring, a
+// comment included, so "(OLD G91)" is the occurrence rewritten there.
+std::size_t take_mode_from_line(std::string_view line, machine_state& machine) {
     const std::size_t g91 = line.find("G91");
     if (g91 != std::string_view::npos) {
-        context.mode = MODE_INCREMENTAL;
+        machine.mode = distance_mode::incremental;
         return g91 + 2;
     }
-    if (contains_code(line, "G90")) {
-        context.mode = MODE_ABSOLUTE;
+    if (holds_code(line, "G90")) {
+        machine.mode = distance_mode::absolute;
     }
     return std::string_view::npos;
 }
 
 // Writes line[from, to) unchanged but for the "G91" that becomes "G90".
-void write_run(conversion_context& context, std::string_view line, std::size_t from, std::size_t to,
+void write_run(line_writer& out, std::string_view line, std::size_t from, std::size_t to,
                std::size_t g91_digit) {
     if (g91_digit < from || g91_digit >= to) {
-        write_bytes(context, line.substr(from, to - from));
+        out.write(line.substr(from, to - from));
         return;
     }
-    write_bytes(context, line.substr(from, g91_digit - from));
-    write_bytes(context, "0");
-    write_bytes(context, line.substr(g91_digit + 1, to - g91_digit - 1));
+    out.write(line.substr(from, g91_digit - from));
+    out.write("0");
+    out.write(line.substr(g91_digit + 1, to - g91_digit - 1));
 }
 
 // The index after a comment that starts at `open`: past its first ")", or at
@@ -68,9 +70,8 @@ std::size_t comment_end(std::string_view line, std::size_t open) {
 
 }  // namespace
 
-void rewrite_motion_line(conversion_context& context) {
-    const std::size_t g91_digit = take_mode_from_line(context);
-    const std::string_view line = context.line_buffer;
+void rewrite_motion_line(std::string_view line, line_writer& out, machine_state& machine) {
+    const std::size_t g91_digit = take_mode_from_line(line, machine);
     std::size_t run_start = 0;  // first character not yet written
     std::size_t i = 0;
     while (i < line.size()) {
@@ -83,26 +84,26 @@ void rewrite_motion_line(conversion_context& context) {
                 i = comment_end(line, i);
                 break;
             case char_class::newline:
-                write_run(context, line, run_start, i, g91_digit);
-                write_newline(context);
+                write_run(out, line, run_start, i, g91_digit);
+                out.newline();
                 return;
             case char_class::axis_word:
             case char_class::arc_word: {
-                write_run(context, line, run_start, i, g91_digit);
+                write_run(out, line, run_start, i, g91_digit);
                 std::string_view number_text;
                 i = read_number_text(line, i + 1, number_text);
                 run_start = i;
                 const double value = number_value(number_text);
                 if (class_of(c) == char_class::arc_word) {
-                    format_arc_word(context, c, value);
+                    format_arc_word(out, c, value);
                     break;
                 }
-                format_axis_word(context, c, move_axis(context, c, value));
+                format_axis_word(out, c, move_axis(machine, c, value));
                 break;
             }
         }
     }
-    write_run(context, line, run_start, line.size(), g91_digit);
+    write_run(out, line, run_start, line.size(), g91_digit);
 }
 
 }  // namespace g91to90

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "stop.hpp"
+
 namespace g91to90 {
 
 namespace {
@@ -15,6 +17,12 @@ constexpr double NEAR_WHOLE = 0.99999;
 constexpr double SMALLEST_SHOWN_FRACTION = 0.0005;
 constexpr int SIGNIFICANT_DIGITS = 17;
 
+// Numbers are first rounded to 17 significant digits, then at the last
+// written place: a value read from "0.1235" is stored just below it, and
+// without the first rounding it would be written 0.123 rather than the 0.124
+// its text asks for. 17 digits tell every double apart, so the first rounding
+// never merges two values.
+//
 // A positive value rounded to 17 significant digits:
 // digits[0].digits[1..16] times ten to the power `exponent`, digits[0] nonzero.
 struct rounded_decimal {
@@ -241,15 +249,15 @@ double fraction_of(double value) {
 
 void check_finite(double value) {
     if (!std::isfinite(value)) {
-        throw conversion_failure("ERROR: number out of range\n", STATUS_FAILURE);
+        throw conversion_stop(stop_reason::number_out_of_range);
     }
 }
 
-void write_word(conversion_context& context, char letter, double value, int decimals) {
+void write_word(line_writer& out, char letter, double value, int decimals) {
     check_finite(value);
-    char* const word = output_room(context, FIXED_TEXT_CAPACITY + 1);
+    char* const word = out.room(FIXED_TEXT_CAPACITY + 1);
     word[0] = letter;
-    claim_output(context, 1 + format_fixed(value, decimals, word + 1));
+    out.claim(1 + format_fixed(value, decimals, word + 1));
 }
 
 }  // namespace
@@ -266,21 +274,25 @@ std::size_t format_fixed_exact(double value, int decimals, char* out) {
     return format_fixed_text(value, decimals, out, false);
 }
 
-void format_axis_word(conversion_context& context, char letter, double value) {
+void format_axis_word(line_writer& out, char letter, double value) {
     check_finite(value);
     double fraction = fraction_of(value);
+    // A fraction within 0.00001 of a whole unit counts as whole. On the
+    // negative side this gives -fraction - 1, a residue of the wrong sign:
+    // harmless, since only its magnitude is compared below, and kept so that
+    // the written form of every value stays what it has always been.
     if (fraction >= NEAR_WHOLE) {
         fraction = fraction - 1;
     } else if (fraction <= -NEAR_WHOLE) {
         fraction = -fraction - 1;
     }
-    write_word(context, letter, value, choose_decimals(fraction) ? 3 : 0);
+    write_word(out, letter, value, choose_decimals(fraction) ? 3 : 0);
 }
 
-void format_arc_word(conversion_context& context, char letter, double value) {
+void format_arc_word(line_writer& out, char letter, double value) {
     check_finite(value);
     const double fraction = fraction_of(value);
-    write_word(context, letter, value, choose_decimals(fraction) ? 3 : 0);
+    write_word(out, letter, value, choose_decimals(fraction) ? 3 : 0);
 }
 
 }  // namespace g91to90

@@ -1,49 +1,50 @@
 #include "preamble.hpp"
 
+#include "line_codes.hpp"
+#include "stop.hpp"
+
 namespace g91to90 {
 
 namespace {
 
-constexpr const char* MISPLACED_MODE_WARNING =
-    "Warning:in input file the location of G92/G90/G91 maybe wrong!\n";
-
 bool holds_unexempt_axis_word(std::string_view line) {
-    const bool has_axis =
-        contains_char(line, 'X') || contains_char(line, 'Y') || contains_char(line, 'Z');
-    return has_axis && !contains_char(line, '(') && !contains_any(line, EXEMPT_CODES);
+    return holds_axis_letter(line) && !holds_char(line, '(') && !holds_exempt_code(line);
 }
 
-void read_preamble_line(conversion_context& context) {
-    if (!read_line(context)) {
-        throw conversion_failure("", STATUS_FAILURE);
+std::string_view read_preamble_line(line_reader& in) {
+    std::string_view line;
+    if (!in.next(line)) {
+        throw conversion_stop(stop_reason::no_mode_line);
     }
+    return line;
 }
 
 }  // namespace
 
 bool is_mode_line(std::string_view line) {
-    return contains_any(line, MODE_CODES) && !begins_with_comment(line);
+    return holds_mode_code(line) && !begins_with_comment(line);
 }
 
-void copy_preamble(conversion_context& context) {
-    read_preamble_line(context);
-    while (!is_mode_line(context.line_buffer)) {
-        const std::string_view line = context.line_buffer;
+std::string_view copy_preamble(line_reader& in, line_writer& out) {
+    std::string_view line = read_preamble_line(in);
+    while (!is_mode_line(line)) {
         if (holds_unexempt_axis_word(line)) {
-            throw conversion_failure(MISPLACED_MODE_WARNING, STATUS_FAILURE);
+            throw conversion_stop(stop_reason::misplaced_mode_line);
         }
-        if (line_length(line) >= 2) {
-            write_line(context, line);
+        // A line holding only its newline is dropped.
+        if (line.size() >= 2) {
+            out.write_line(line);
         }
-        if (contains_any(line, COORDINATE_SYSTEM_CODES) && contains_code(line, "G90")) {
+        if (holds_coordinate_system_code(line) && holds_code(line, "G90")) {
             if (!has_newline(line)) {
-                write_newline(context);
+                out.newline();
             }
-            write_bytes(context, "G91");
-            write_newline(context);
+            out.write("G91");
+            out.newline();
         }
-        read_preamble_line(context);
+        line = read_preamble_line(in);
     }
+    return line;
 }
 
 }  // namespace g91to90

@@ -1,6 +1,7 @@
 #include "start_position.hpp"
 
-#include <string>
+#include "line_codes.hpp"
+#include "number_input.hpp"
 
 namespace g91to90 {
 
@@ -17,33 +18,24 @@ std::string_view start_text_on_line(std::string_view line, char letter) {
     return text;
 }
 
-void take_start_from_g92_line(conversion_context& context) {
-    const std::string_view line = context.line_buffer;
-    context.mode = MODE_ABSOLUTE;
-    context.position.x = number_value(start_text_on_line(line, 'X'));
-    context.position.y = number_value(start_text_on_line(line, 'Y'));
-    context.position.z = number_value(start_text_on_line(line, 'Z'));
-    write_line(context, line);
-}
-
-void ask_for_start(conversion_context& context) {
-    context.mode = MODE_START_PENDING;
-    std::istream& in = *context.console_in;
-    std::ostream& out = *context.console_out;
-    const std::string x = ask_token(in, out, "\nINPUT START-X:");
-    const std::string y = ask_token(in, out, "\nINPUT START-Y:");
-    const std::string z = ask_token(in, out, "\nINPUT START-Z:");
-    context.position = {number_value(x), number_value(y), number_value(z)};
-}
-
 }  // namespace
 
-void establish_start_position(conversion_context& context) {
-    if (contains_code(context.line_buffer, "G92")) {
-        take_start_from_g92_line(context);
-    } else {
-        ask_for_start(context);
+bool establish_start_position(std::string_view mode_line, line_writer& out, const ask_function& ask,
+                              machine_state& machine) {
+    if (holds_code(mode_line, "G92")) {
+        machine.mode = distance_mode::absolute;
+        machine.position = {number_value(start_text_on_line(mode_line, 'X')),
+                            number_value(start_text_on_line(mode_line, 'Y')),
+                            number_value(start_text_on_line(mode_line, 'Z'))};
+        out.write_line(mode_line);
+        return false;
     }
+    const std::string x = ask("\nINPUT START-X:");
+    const std::string y = ask("\nINPUT START-Y:");
+    const std::string z = ask("\nINPUT START-Z:");
+    machine.position = {number_value(x), number_value(y), number_value(z)};
+    machine.mode = distance_mode::incremental;
+    return true;
 }
 
 }  // namespace g91to90

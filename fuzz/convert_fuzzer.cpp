@@ -10,9 +10,11 @@
 #include <string>
 #include <string_view>
 
-#include "convert/body_pass.hpp"
-#include "convert/line_model.hpp"
+#include "app/messages.hpp"
+#include "convert/convert.hpp"
+#include "convert/number_input.hpp"
 #include "convert/number_output.hpp"
+#include "framing.hpp"
 
 namespace {
 
@@ -32,20 +34,26 @@ run_result convert_in_memory(const std::string& program, const std::string& answ
     std::stringbuf output;
     std::istringstream console_in(answers);
     std::ostringstream console_out;
-    conversion_context context = make_context(input, output, console_in, console_out, "in");
-    if (block_bias % 2 == 1) {
-        context.input.block.resize(1 + block_bias % 61);
-        context.output.block.resize(FIXED_TEXT_CAPACITY + 1 + block_bias % 53);
-    }
+    const bool small = block_bias % 2 == 1;
+    line_reader in(input, "in", small ? 1 + block_bias % 61 : IO_BLOCK_SIZE);
+    line_writer out(output, small ? FIXED_TEXT_CAPACITY + 1 + block_bias % 53 : IO_BLOCK_SIZE);
+    const ask_function ask = [&](std::string_view prompt) {
+        console_out << prompt;
+        std::string token;
+        if (!(console_in >> token)) {
+            throw conversion_stop(stop_reason::console_ended);
+        }
+        return token;
+    };
     run_result result;
     try {
-        convert_program(context);
-        flush_output(context);
-    } catch (const conversion_failure& failure) {
-        result.status = failure.status;
-        console_out << failure.what();
-        flush_output(context);
+        convert_program(in, out, ask);
+    } catch (const conversion_stop& stop) {
+        const stop_report report = report_stop(stop);
+        result.status = report.status;
+        console_out << report.message;
     }
+    out.flush();
     result.output = output.str();
     result.console = console_out.str();
     return result;
@@ -77,7 +85,7 @@ void check_any_input(const std::string& program, const std::string& answers,
         require(result.console == whole_blocks.console, "same console with any block size");
         require(result.status == whole_blocks.status, "same status with any block size");
     }
-    require(result.status == 0 || result.status == STATUS_FAILURE, "status is 0 or 1");
+    require(result.status == STATUS_SUCCESS || result.status == STATUS_FAILURE, "status is 0 or 1");
     for (std::size_t i = 0; i < result.output.size(); ++i) {
         if (result.output[i] == '\n') {
             require(i > 0 && result.output[i - 1] == '\r', "every newline is CR LF");
@@ -132,11 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    const std::size_t answer_size = std::min<std::size_t>(data[0] % 48, size - 1);
-    const std::string answers(reinterpret_cast<const char*>(data) + 1, answer_size);
-    const std::string program(reinterpret_cast<const char*>(data) + 1 + answer_size,
-                              size - 1 - answer_size);
-    check_any_input(program, answers, size > 1 ? data[size - 1] : 0);
+    const fuzzing::framed_run run = fuzzing::unframe(data, size);
+    check_any_input(run.program, run.answers, size > 1 ? data[size - 1] : 0);
     check_absolute_program(data, std::min<std::size_t>(size, 4096));
     return 0;
 }

@@ -44,14 +44,19 @@ compare() {  # name input answers
     done
 }
 
-compare pocket "$examples/pocket.nc" ""
-compare fixtures "$examples/fixtures.nc" ""
-compare profile "$examples/profile.nc" "0 0 50"
+runs=0
+for example in "$examples"/*.nc; do
+    answers=""
+    [[ -f ${example%.nc}.answers ]] && answers=$(cat "${example%.nc}.answers")
+    compare "$(basename "$example" .nc)" "$example" "$answers"
+    runs=$((runs + 1))
+done
 compare generated generated.nc ""
 compare crlf crlf.nc "1.5 -2 1e2"
 compare empty empty.nc ""
 compare warning warning.nc ""
 compare missing missing.nc ""
+runs=$((runs + 5))
 
-echo "compared 8 runs, $failures differences"
+echo "compared $runs runs, $failures differences"
 ((failures == 0))

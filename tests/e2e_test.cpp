@@ -2,150 +2,192 @@
 // output and exit status.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "program_cases.hpp"
 #include "program_runner.hpp"
+#include "table_rows.hpp"
 
 namespace g91to90 {
 namespace {
 
-using testing::program_result;
-using testing::scratch_folder;
+using test_support::PrintTo;
+
+using test_support::program_case;
+using test_support::program_result;
+using test_support::row_name;
+using test_support::scratch_folder;
+using test_support::START_PROMPTS;
 namespace fs = std::filesystem;
 
 constexpr const char* INPUT_PROMPT = "\nINPUT-FILE NAME:";
 constexpr const char* OUTPUT_PROMPT = "\nOUTPUT-FILE NAME:";
-constexpr const char* SAME_FILES = "ERROR: input output files are same\n";
+const std::string SAME_FILES = "ERROR: input output files are same\n";
 constexpr const char* WARNING = "Warning:in input file the location of G92/G90/G91 maybe wrong!\n";
 
 // A program that converts without questions.
 const std::string G92_PROGRAM = "%\nO0001\nG92 X0 Y0 Z0\nG91 G01 X1\nM30\n";
 const std::string G92_CONVERTED = "%\r\nO0001\r\nG92 X0 Y0 Z0\r\nG90 G01 X1\r\nM30\r\n";
 
-TEST(FileNames, FromArgumentsConvertsWithoutQuestions) {
+// A run of the program in a folder holding in.nc (G92_PROGRAM), a folder, a
+// hard link hard.nc and a symbolic link soft.nc to in.nc.
+struct name_case {
+    std::string name;
+    std::vector<std::string> arguments;
+    std::string answers = "";
+    std::string console;
+    int status;
+    std::string output_file = "";  // converted when the run succeeds; absent otherwise
+};
+
+class FileNames : public ::testing::TestWithParam<name_case> {};
+
+TEST_P(FileNames, AreTakenAskedForOrRefused) {
+    const name_case& c = GetParam();
     scratch_folder folder;
     folder.put("in.nc", G92_PROGRAM);
-    const program_result result = folder.run({"in.nc", "out.nc", "ignored", "also ignored"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.console, "");
-    EXPECT_EQ(folder.get("out.nc"), G92_CONVERTED);
-    EXPECT_FALSE(folder.has("ignored"));
-}
-
-TEST(FileNames, AskedForWhenMissing) {
-    struct prompt_case {
-        std::vector<std::string> arguments;
-        std::string answers;
-        std::string console;
-    };
-    const std::vector<prompt_case> cases = {
-        {{}, "in.nc\nout.nc\n", std::string(INPUT_PROMPT) + OUTPUT_PROMPT},
-        // Tokens, not lines: one line answers both prompts, both are still shown.
-        {{}, "  in.nc   out.nc", std::string(INPUT_PROMPT) + OUTPUT_PROMPT},
-        {{"in.nc"}, "\n\tout.nc\n", OUTPUT_PROMPT},
-    };
-    for (const prompt_case& c : cases) {
-        scratch_folder folder;
-        folder.put("in.nc", G92_PROGRAM);
-        const program_result result = folder.run(c.arguments, c.answers);
-        EXPECT_EQ(result.status, 0) << c.answers;
-        EXPECT_EQ(result.console, c.console) << c.answers;
-        EXPECT_EQ(folder.get("out.nc"), G92_CONVERTED) << c.answers;
+    fs::create_directory(folder.work() / "folder");
+    fs::create_hard_link(folder.work() / "in.nc", folder.work() / "hard.nc");
+    fs::create_symlink("in.nc", folder.work() / "soft.nc");
+    const program_result result = folder.run(c.arguments, c.answers);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.console, c.console);
+    EXPECT_EQ(folder.get("in.nc"), G92_PROGRAM) << "the input was touched";
+    if (c.status == 0) {
+        EXPECT_EQ(folder.get(c.output_file), G92_CONVERTED);
+    } else {
+        EXPECT_FALSE(folder.has("out.nc"));
     }
 }
 
-TEST(FileNames, NamesOfAnyLengthAreAccepted) {
+const std::string LONG_IN = std::string(150, 'i') + ".nc";
+const std::string LONG_OUT = std::string(200, 'o') + ".nc";
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, FileNames,
+    ::testing::Values(name_case{.name = "from arguments, more ignored",
+                                .arguments = {"in.nc", "out.nc", "ignored", "also ignored"},
+                                .console = "",
+                                .status = 0,
+                                .output_file = "out.nc"},
+                      name_case{.name = "both asked",
+                                .arguments = {},
+                                .answers = "in.nc\nout.nc\n",
+                                .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
+                                .status = 0,
+                                .output_file = "out.nc"},
+                      // Tokens, not lines: one line answers both prompts, both are still shown.
+                      name_case{.name = "both asked on one line",
+                                .arguments = {},
+                                .answers = "  in.nc   out.nc",
+                                .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
+                                .status = 0,
+                                .output_file = "out.nc"},
+                      name_case{.name = "output asked",
+                                .arguments = {"in.nc"},
+                                .answers = "\n\tout.nc\n",
+                                .console = OUTPUT_PROMPT,
+                                .status = 0,
+                                .output_file = "out.nc"},
+                      name_case{.name = "long typed output name",
+                                .arguments = {"in.nc"},
+                                .answers = LONG_OUT,
+                                .console = OUTPUT_PROMPT,
+                                .status = 0,
+                                .output_file = LONG_OUT},
+                      name_case{.name = "long output name",
+                                .arguments = {"hard.nc", LONG_OUT},
+                                .console = "",
+                                .status = 0,
+                                .output_file = LONG_OUT},
+                      name_case{.name = "equal arguments",
+                                .arguments = {"in.nc", "in.nc"},
+                                .console = SAME_FILES,
+                                .status = 1},
+                      name_case{.name = "typed equal to argument",
+                                .arguments = {"in.nc"},
+                                .answers = "in.nc\n",
+                                .console = OUTPUT_PROMPT + SAME_FILES,
+                                .status = 1},
+                      name_case{.name = "both typed equal",
+                                .arguments = {},
+                                .answers = "in.nc in.nc",
+                                .console = INPUT_PROMPT + (OUTPUT_PROMPT + SAME_FILES),
+                                .status = 1},
+                      name_case{.name = "path prefix",
+                                .arguments = {"in.nc", "./in.nc"},
+                                .console = SAME_FILES,
+                                .status = 1},
+                      name_case{.name = "folder detour",
+                                .arguments = {"in.nc", "../work/in.nc"},
+                                .console = SAME_FILES,
+                                .status = 1},
+                      name_case{.name = "typed path prefix",
+                                .arguments = {"./in.nc"},
+                                .answers = "in.nc",
+                                .console = OUTPUT_PROMPT + SAME_FILES,
+                                .status = 1},
+                      name_case{.name = "hard link",
+                                .arguments = {"in.nc", "hard.nc"},
+                                .console = SAME_FILES,
+                                .status = 1},
+                      name_case{.name = "symbolic link",
+                                .arguments = {"soft.nc", "in.nc"},
+                                .console = SAME_FILES,
+                                .status = 1},
+                      name_case{.name = "typed symbolic link",
+                                .arguments = {"in.nc"},
+                                .answers = "soft.nc",
+                                .console = OUTPUT_PROMPT + SAME_FILES,
+                                .status = 1},
+                      name_case{.name = "missing input argument",
+                                .arguments = {"missing.nc", "out.nc"},
+                                .console = "\nCan't open missing.nc\n",
+                                .status = 1},
+                      // No prompt for the output follows a failed input.
+                      name_case{.name = "missing typed input",
+                                .arguments = {},
+                                .answers = "missing.nc out.nc",
+                                .console = std::string(INPUT_PROMPT) + "\nCan't open missing.nc\n",
+                                .status = 1},
+                      name_case{.name = "folder as input",
+                                .arguments = {"folder", "out.nc"},
+                                .console = "\nCan't open folder\n",
+                                .status = 1},
+                      name_case{.name = "output in a missing folder",
+                                .arguments = {"in.nc", "nowhere/out.nc"},
+                                .console = "\nCan't open nowhere/out.nc\n",
+                                .status = 1},
+                      name_case{.name = "folder as output",
+                                .arguments = {"in.nc", "folder"},
+                                .console = "\nCan't open folder\n",
+                                .status = 1},
+                      name_case{
+                          .name = "typed output in a missing folder",
+                          .arguments = {"in.nc"},
+                          .answers = "nowhere/o.nc",
+                          .console = std::string(OUTPUT_PROMPT) + "\nCan't open nowhere/o.nc\n",
+                          .status = 1},
+                      name_case{.name = "console ends at the input prompt",
+                                .arguments = {},
+                                .answers = "   \n",
+                                .console = INPUT_PROMPT,
+                                .status = 1},
+                      name_case{.name = "console ends at the output prompt",
+                                .arguments = {"in.nc"},
+                                .console = OUTPUT_PROMPT,
+                                .status = 1}),
+    row_name());
+
+TEST(FileNames, LongTypedInputName) {
     scratch_folder folder;
-    const std::string in_name = std::string(150, 'i') + ".nc";
-    const std::string out_name = std::string(200, 'o') + ".nc";
-    folder.put(in_name, G92_PROGRAM);
-    EXPECT_EQ(folder.run({in_name, out_name}).status, 0);
-    EXPECT_EQ(folder.get(out_name), G92_CONVERTED);
-    const program_result typed = folder.run({}, in_name + " typed-" + out_name);
+    folder.put(LONG_IN, G92_PROGRAM);
+    const program_result typed = folder.run({}, LONG_IN + " out.nc");
     EXPECT_EQ(typed.status, 0);
-    EXPECT_EQ(folder.get("typed-" + out_name), G92_CONVERTED);
-}
-
-TEST(FileNames, SameFileIsRefusedBeforeTheOutputIsOpened) {
-    struct same_case {
-        std::string name;
-        std::vector<std::string> arguments;
-        std::string answers;
-        std::string console;
-    };
-    const std::string refused = SAME_FILES;
-    const std::vector<same_case> cases = {
-        {"equal arguments", {"in.nc", "in.nc"}, "", refused},
-        {"typed equal to argument", {"in.nc"}, "in.nc\n", OUTPUT_PROMPT + refused},
-        {"both typed", {}, "in.nc in.nc", INPUT_PROMPT + (OUTPUT_PROMPT + refused)},
-        {"path prefix", {"in.nc", "./in.nc"}, "", refused},
-        {"folder detour", {"in.nc", "../work/in.nc"}, "", refused},
-        {"typed path prefix", {"./in.nc"}, "in.nc", OUTPUT_PROMPT + refused},
-        {"hard link", {"in.nc", "hard.nc"}, "", refused},
-        {"symbolic link", {"soft.nc", "in.nc"}, "", refused},
-        {"typed symbolic link", {"in.nc"}, "soft.nc", OUTPUT_PROMPT + refused},
-    };
-    for (const same_case& c : cases) {
-        scratch_folder folder;
-        folder.put("in.nc", G92_PROGRAM);
-        fs::create_hard_link(folder.work() / "in.nc", folder.work() / "hard.nc");
-        fs::create_symlink("in.nc", folder.work() / "soft.nc");
-        const program_result result = folder.run(c.arguments, c.answers);
-        EXPECT_EQ(result.status, 1) << c.name;
-        EXPECT_EQ(result.console, c.console) << c.name;
-        EXPECT_EQ(folder.get("in.nc"), G92_PROGRAM) << c.name << ": the input was touched";
-    }
-}
-
-TEST(FileNames, FilesThatCannotBeOpened) {
-    struct open_case {
-        std::string name;
-        std::vector<std::string> arguments;
-        std::string answers;
-        std::string console;
-    };
-    const std::vector<open_case> cases = {
-        {"missing input argument", {"missing.nc", "out.nc"}, "", "\nCan't open missing.nc\n"},
-        // No prompt for the output follows a failed input.
-        {"missing typed input",
-         {},
-         "missing.nc out.nc",
-         std::string(INPUT_PROMPT) + "\nCan't open missing.nc\n"},
-        {"folder as input", {"folder", "out.nc"}, "", "\nCan't open folder\n"},
-        {"output in a missing folder",
-         {"in.nc", "nowhere/out.nc"},
-         "",
-         "\nCan't open nowhere/out.nc\n"},
-        {"folder as output", {"in.nc", "folder"}, "", "\nCan't open folder\n"},
-        {"typed output in a missing folder",
-         {"in.nc"},
-         "nowhere/o.nc",
-         std::string(OUTPUT_PROMPT) + "\nCan't open nowhere/o.nc\n"},
-    };
-    for (const open_case& c : cases) {
-        scratch_folder folder;
-        folder.put("in.nc", G92_PROGRAM);
-        fs::create_directory(folder.work() / "folder");
-        const program_result result = folder.run(c.arguments, c.answers);
-        EXPECT_EQ(result.status, 1) << c.name;
-        EXPECT_EQ(result.console, c.console) << c.name;
-        EXPECT_FALSE(folder.has("out.nc")) << c.name;
-    }
-}
-
-TEST(FileNames, ConsoleEndingWhileANameIsAwaitedStopsWithStatusOne) {
-    scratch_folder folder;
-    folder.put("in.nc", G92_PROGRAM);
-    const program_result no_input = folder.run({}, "   \n");
-    EXPECT_EQ(no_input.status, 1);
-    EXPECT_EQ(no_input.console, INPUT_PROMPT);
-    const program_result no_output = folder.run({"in.nc"}, "");
-    EXPECT_EQ(no_output.status, 1);
-    EXPECT_EQ(no_output.console, OUTPUT_PROMPT);
-    EXPECT_FALSE(folder.has("out.nc"));
+    EXPECT_EQ(folder.get("out.nc"), G92_CONVERTED);
 }
 
 TEST(Input, ReadErrorIsReportedAndNeverTakenForTheEnd) {
@@ -158,31 +200,60 @@ TEST(Input, ReadErrorIsReportedAndNeverTakenForTheEnd) {
     EXPECT_EQ(result.console, "\nCan't read /proc/self/mem\n");
 }
 
-TEST(Preamble, EarlyStopsKeepWhatWasWritten) {
-    struct stop_case {
-        std::string name;
-        std::string input;
-        std::string output;
-        std::string console;
-    };
-    const std::vector<stop_case> cases = {
-        {"empty input", "", "", ""},
-        {"ends before the mode line", "%\n\nO0001\n(G91 LATER)\n", "%\r\nO0001\r\n(G91 LATER)\r\n",
-         ""},
-        {"axis word before the mode line", "%\nM06 T1\nG00 X10\nG91\n", "%\r\nM06 T1\r\n", WARNING},
-        {"G91 added after a last line without newline", "%\n(G54 G90)", "%\r\n(G54 G90)\r\nG91\r\n",
-         ""},
-        {"Ctrl-Z ends the input", "%\nO1\x1aG92 X0 Y0 Z0\n", "%\r\nO1", ""},
-    };
-    for (const stop_case& c : cases) {
-        scratch_folder folder;
-        folder.put("in.nc", c.input);
-        const program_result result = folder.run({"in.nc", "out.nc"});
-        EXPECT_EQ(result.status, 1) << c.name;
-        EXPECT_EQ(result.console, c.console) << c.name;
-        EXPECT_EQ(folder.get("out.nc"), c.output) << c.name;
+TEST(Input, RunningOutOfMemoryIsReported) {
+    const std::string limit = "ulimit -v 65536 &&";
+    scratch_folder folder;
+    folder.put("in.nc", G92_PROGRAM);
+    // A sanitizer or an emulator needs far more address space than that.
+    if (folder.run({"in.nc", "small.nc"}, "", limit).status != 0) {
+        GTEST_SKIP() << "the program under test cannot run with its address space limited";
     }
+    folder.put("long.nc", "%\n(" + std::string(std::size_t{96} << 20, 'C') + ")\nG92 X0\n");
+    const program_result result = folder.run({"long.nc", "out.nc"}, "", limit);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.console, "\nERROR: out of memory\n");
+    EXPECT_EQ(folder.get("out.nc"), "%\r\n");
 }
+
+struct stop_case {
+    std::string name;
+    std::string input;
+    std::string output;
+    std::string console;
+};
+
+class EarlyStops : public ::testing::TestWithParam<stop_case> {};
+
+TEST_P(EarlyStops, KeepWhatWasWritten) {
+    const stop_case& c = GetParam();
+    scratch_folder folder;
+    folder.put("in.nc", c.input);
+    const program_result result = folder.run({"in.nc", "out.nc"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.console, c.console);
+    EXPECT_EQ(folder.get("out.nc"), c.output);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Preamble, EarlyStops,
+    ::testing::Values(stop_case{.name = "empty input", .input = "", .output = "", .console = ""},
+                      stop_case{.name = "ends before the mode line",
+                                .input = "%\n\nO0001\n(G91 LATER)\n",
+                                .output = "%\r\nO0001\r\n(G91 LATER)\r\n",
+                                .console = ""},
+                      stop_case{.name = "axis word before the mode line",
+                                .input = "%\nM06 T1\nG00 X10\nG91\n",
+                                .output = "%\r\nM06 T1\r\n",
+                                .console = WARNING},
+                      stop_case{.name = "G91 added after a last line without newline",
+                                .input = "%\n(G54 G90)",
+                                .output = "%\r\n(G54 G90)\r\nG91\r\n",
+                                .console = ""},
+                      stop_case{.name = "Ctrl-Z ends the input",
+                                .input = "%\nO1\x1aG92 X0 Y0 Z0\n",
+                                .output = "%\r\nO1",
+                                .console = ""}),
+    row_name());
 
 TEST(Preamble, NulBytesAndCarriageReturnsAreOrdinaryText) {
     scratch_folder folder;
@@ -226,69 +297,70 @@ TEST(Output, AnEarlyStopKeepsItsStatusWhenTheOutputFailsToo) {
     EXPECT_EQ(result.console, WARNING);
 }
 
-using testing::START_PROMPTS;
+class WholePrograms : public ::testing::TestWithParam<program_case> {};
 
 // The whole-program table of the engine's tests, through the built program.
-TEST(Conversion, WholePrograms) {
-    for (const testing::program_case& c : testing::whole_program_cases()) {
-        scratch_folder folder;
-        folder.put("in.nc", c.input);
-        const program_result result = folder.run({"in.nc", "out.nc"}, c.answers);
-        EXPECT_EQ(result.status, c.status) << c.name;
-        EXPECT_EQ(result.console, c.console) << c.name;
-        EXPECT_EQ(folder.get("out.nc"), c.output) << c.name;
-    }
-}
-
-TEST(Conversion, TheTypicalFileGivesItsEightLines) {
+TEST_P(WholePrograms, ConvertThroughTheProgram) {
+    const program_case& c = GetParam();
     scratch_folder folder;
-    folder.put("in.nc",
-               "%\nO0001\n(INCREMENTAL TEST)\nG91 G21\nG00 X10 Y5\nG01 Z-2.5 F100\n"
-               "G02 X5 Y5 I5 J0\n\nM30\n");
-    const program_result result = folder.run({"in.nc", "out.nc"}, "0\n0\n0\n");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.console, START_PROMPTS);
-    EXPECT_EQ(folder.get("out.nc"),
-              "%\r\nO0001\r\n(INCREMENTAL TEST)\r\nG90 G21\r\nG00 X10 Y5\r\n"
-              "G01 Z-2.500 F100\r\nG02 X15 Y10 I5 J0\r\nM30\r\n");
+    folder.put("in.nc", c.input);
+    const program_result result = folder.run({"in.nc", "out.nc"}, c.answers);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.console, c.console);
+    EXPECT_EQ(folder.get("out.nc"), c.output);
 }
 
-TEST(Conversion, ShippedExamplesGiveTheirGoldenFiles) {
-    struct example_case {
-        std::string name;
-        std::string answers;
-        std::string console;
-    };
-    const std::vector<example_case> cases = {
-        {"pocket.nc", "", ""},
-        {"fixtures.nc", "", ""},
-        {"profile.nc", "0 0 50\n", START_PROMPTS},
-    };
-    const fs::path examples = G91TO90_EXAMPLES_DIR;
-    for (const example_case& c : cases) {
-        scratch_folder folder;
-        const program_result result =
-            folder.run({(examples / c.name).string(), "out.nc"}, c.answers);
-        EXPECT_EQ(result.status, 0) << c.name;
-        EXPECT_EQ(result.console, c.console) << c.name;
-        EXPECT_EQ(folder.get("out.nc"),
-                  testing::read_file(examples.parent_path() / "tests" / "golden" / c.name))
-            << c.name;
+INSTANTIATE_TEST_SUITE_P(Programs, WholePrograms,
+                         ::testing::ValuesIn(test_support::whole_program_cases()), row_name());
+
+// Every program in examples/ against its golden file in tests/golden/. A
+// program that asks for its start has its answers beside it, in NAME.answers.
+// G91TO90_UPDATE_GOLDEN=1 writes the golden files anew instead.
+struct example_case {
+    std::string name;  // the file name without .nc
+    fs::path program;
+};
+
+std::vector<example_case> shipped_examples() {
+    std::vector<example_case> examples;
+    for (const fs::directory_entry& entry : fs::directory_iterator(G91TO90_EXAMPLES_DIR)) {
+        if (entry.path().extension() == ".nc") {
+            examples.push_back({entry.path().stem().string(), entry.path()});
+        }
     }
+    return examples;
 }
 
-TEST(Conversion, StartValuesAreTypedTokens) {
+class ShippedExamples : public ::testing::TestWithParam<example_case> {};
+
+TEST_P(ShippedExamples, GiveTheirGoldenFiles) {
+    const fs::path program = GetParam().program;
+    fs::path answers_file = program;
+    answers_file.replace_extension(".answers");
+    const bool asks = fs::exists(answers_file);
+    scratch_folder folder;
+    const program_result result =
+        folder.run({program.string(), "out.nc"}, asks ? test_support::read_file(answers_file) : "");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.console, asks ? START_PROMPTS : "");
+    const fs::path golden = fs::path(G91TO90_GOLDEN_DIR) / program.filename();
+    if (std::getenv("G91TO90_UPDATE_GOLDEN") != nullptr) {
+        test_support::write_file(golden, folder.get("out.nc"));
+    }
+    EXPECT_EQ(folder.get("out.nc"), test_support::read_file(golden));
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ShippedExamples, ::testing::ValuesIn(shipped_examples()),
+                         row_name());
+
+TEST(Conversion, NamesAndStartValuesTypedOnOneLine) {
     scratch_folder folder;
     folder.put("in.nc", "G91\nX1 Y1 Z1\n");
-    const program_result one_line = folder.run({"in.nc", "out.nc"}, "1 2 3\n");
-    EXPECT_EQ(one_line.status, 0);
-    EXPECT_EQ(one_line.console, START_PROMPTS);
-    EXPECT_EQ(folder.get("out.nc"), "G90\r\nX2 Y3 Z4\r\n");
-    const program_result typed_names =
-        folder.run({}, "in.nc out2.nc 1e2 1d1 " + std::string(500, '0') + "5");
-    EXPECT_EQ(typed_names.status, 0);
-    EXPECT_EQ(typed_names.console, INPUT_PROMPT + (OUTPUT_PROMPT + START_PROMPTS));
-    EXPECT_EQ(folder.get("out2.nc"), "G90\r\nX101 Y11 Z6\r\n");
+    const program_result typed =
+        folder.run({}, "in.nc out.nc 1e2 1d1 " + std::string(500, '0') + "5");
+    EXPECT_EQ(typed.status, 0);
+    EXPECT_EQ(typed.console, INPUT_PROMPT + (OUTPUT_PROMPT + START_PROMPTS));
+    EXPECT_EQ(folder.get("out.nc"), "G90\r\nX101 Y11 Z6\r\n");
 }
 
 }  // namespace

@@ -4,30 +4,59 @@
 #include <sstream>
 #include <string>
 
-#include "convert/line_model.hpp"
+#include "app/messages.hpp"
+#include "convert/convert.hpp"
 
-namespace g91to90::testing {
+namespace g91to90::test_support {
 
 struct memory_run {
-    explicit memory_run(const std::string& input_text, const std::string& answers = "")
+    explicit memory_run(const std::string& input_text, const std::string& answers = "",
+                        std::size_t block_size = IO_BLOCK_SIZE)
         : input(input_text),
           console_in(answers),
-          context(make_context(input, output, console_in, console_out, "in.nc")) {}
+          reader(input, "in.nc", block_size),
+          writer(output, block_size) {}
 
     memory_run(const memory_run&) = delete;
     memory_run& operator=(const memory_run&) = delete;
 
     // Everything written to the output file so far.
     std::string written() {
-        flush_output(context);
+        writer.flush();
         return output.str();
+    }
+
+    // Answers prompts from `console_in`, as the console does.
+    ask_function console() {
+        return [this](std::string_view prompt) {
+            console_out << prompt;
+            std::string token;
+            if (!(console_in >> token)) {
+                throw conversion_stop(stop_reason::console_ended);
+            }
+            return token;
+        };
+    }
+
+    // The whole conversion; the console then holds the prompts and the stop's
+    // message, if any. Returns the exit status.
+    int convert() {
+        try {
+            convert_program(reader, writer, console());
+            return STATUS_SUCCESS;
+        } catch (const conversion_stop& stop) {
+            const stop_report report = report_stop(stop);
+            console_out << report.message;
+            return report.status;
+        }
     }
 
     std::stringbuf input;
     std::stringbuf output;
     std::istringstream console_in;
     std::ostringstream console_out;
-    conversion_context context;
+    line_reader reader;
+    line_writer writer;
 };
 
-}  // namespace g91to90::testing
+}  // namespace g91to90::test_support

@@ -11,84 +11,82 @@
 #include <vector>
 
 #include "memory_run.hpp"
+#include "table_rows.hpp"
 
 namespace g91to90 {
 namespace {
 
-using testing::memory_run;
+using test_support::PrintTo;
 
-std::string axis_word(double value, char letter = 'X') {
+using test_support::memory_run;
+
+std::string axis_word(double value) {
     memory_run run("");
-    format_axis_word(run.context, letter, value);
+    format_axis_word(run.writer, 'X', value);
     return run.written();
 }
 
-std::string arc_word(double value, char letter = 'I') {
+std::string arc_word(double value) {
     memory_run run("");
-    format_arc_word(run.context, letter, value);
+    format_arc_word(run.writer, 'R', value);
     return run.written();
 }
 
 struct word_case {
+    std::string name;  // the value as written in the table
     double value;
     std::string written;
 };
 
-TEST(FormatAxisWord, FollowsTheNearWholeAndDecimalRules) {
-    const std::vector<word_case> cases = {
-        {10, "X10"},
-        {10.25, "X10.250"},
-        {-3, "X-3"},
-        {0.00005, "X0"},
-        {0.0002, "X0"},
-        {7.999999, "X8"},
-        {-7.999999, "X-8"},
-        {7.99999, "X8"},      // stored fraction just above 0.99999
-        {2.99999, "X3.000"},  // stored fraction just below it
-        {-7.99999, "X-8"},
-        {-2.99999, "X-3.000"},
-        {4.9998, "X5.000"},
-        {10.0004, "X10"},
-        {0.0005, "X0.001"},
-        {-0.0005, "X-0.001"},
-        {0.00049999999999999, "X0"},
-        {0.1235, "X0.124"},
-        {1.0625, "X1.063"},
-        {-1.0625, "X-1.063"},
-        {0.0625, "X0.063"},
-        {2.5, "X2.500"},
-        {0.5, "X0.500"},
-        {1.0005, "X1"},      // its stored fraction is just below 0.0005
-        {1.2345, "X1.234"},  // stored 1.23449999999999993..., below the half even at 17 digits
-        {-0.00004, "X-0"},
-        {-0.0, "X0"},
-        {0.0, "X0"},
-        {9.9999999999999995, "X10"},
-        {0.99999999999999989, "X1"},
-        {1e20, "X100000000000000000000"},
-        {123456789012345678.0, "X123456789012345680"},
-        {98765432109876.5625, "X98765432109876.563"},
-        {-98765432109876.5625, "X-98765432109876.563"},
-        {4503599627370495.5, "X4503599627370495.500"},
-        {1e-300, "X0"},
-        {-4.9406564584124654e-324, "X-0"},
-        {std::numeric_limits<double>::max(), "X17976931348623157" + std::string(292, '0')},
-    };
-    for (const word_case& c : cases) {
-        EXPECT_EQ(axis_word(c.value), c.written) << std::hexfloat << c.value;
+// A row named after its value: "-7.99999" is the test minus_7_99999.
+#define WORD(value, written)                                                       \
+    word_case {                                                                    \
+        (std::string(#value)[0] == '-' ? "minus " #value : #value), value, written \
     }
+
+class FormatAxisWord : public ::testing::TestWithParam<word_case> {};
+
+TEST_P(FormatAxisWord, FollowsTheNearWholeAndDecimalRules) {
+    EXPECT_EQ(axis_word(GetParam().value), GetParam().written) << std::hexfloat << GetParam().value;
 }
 
-TEST(FormatArcWord, HasNoNearWholeWindow) {
-    const std::vector<word_case> cases = {
-        {7.999999, "R8.000"}, {0, "R0"},          {0.00005, "R0"},      {-2.5, "R-2.500"},
-        {7.99999, "R8.000"},  {0.0005, "R0.001"}, {-0.0004, "R-0"},     {5, "R5"},
-        {0.9999, "R1.000"},   {-1e-9, "R-0"},     {12.3456, "R12.346"},
-    };
-    for (const word_case& c : cases) {
-        EXPECT_EQ(arc_word(c.value, 'R'), c.written) << c.value;
-    }
+INSTANTIATE_TEST_SUITE_P(
+    Values, FormatAxisWord,
+    ::testing::Values(
+        WORD(10, "X10"), WORD(10.25, "X10.250"), WORD(-3, "X-3"), WORD(0.00005, "X0"),
+        WORD(0.0002, "X0"), WORD(7.999999, "X8"), WORD(-7.999999, "X-8"),
+        WORD(7.99999, "X8"),      // stored fraction just above 0.99999
+        WORD(2.99999, "X3.000"),  // stored fraction just below it
+        WORD(-7.99999, "X-8"), WORD(-2.99999, "X-3.000"), WORD(4.9998, "X5.000"),
+        WORD(10.0004, "X10"), WORD(0.0005, "X0.001"), WORD(-0.0005, "X-0.001"),
+        WORD(0.00049999999999999, "X0"), WORD(0.1235, "X0.124"), WORD(1.0625, "X1.063"),
+        WORD(-1.0625, "X-1.063"), WORD(0.0625, "X0.063"), WORD(2.5, "X2.500"), WORD(0.5, "X0.500"),
+        WORD(1.0005, "X1"),      // its stored fraction is just below 0.0005
+        WORD(1.2345, "X1.234"),  // stored 1.23449999999999993..., below the half even at 17 digits
+        WORD(-0.00004, "X-0"), WORD(-0.0, "X0"), WORD(0.0, "X0"), WORD(9.9999999999999995, "X10"),
+        WORD(0.99999999999999989, "X1"), WORD(1e20, "X100000000000000000000"),
+        WORD(123456789012345678.0, "X123456789012345680"),
+        WORD(98765432109876.5625, "X98765432109876.563"),
+        WORD(-98765432109876.5625, "X-98765432109876.563"),
+        WORD(4503599627370495.5, "X4503599627370495.500"), WORD(1e-300, "X0"),
+        WORD(-4.9406564584124654e-324, "X-0"),
+        WORD(std::numeric_limits<double>::max(), "X17976931348623157" + std::string(292, '0'))),
+    test_support::row_name());
+
+class FormatArcWord : public ::testing::TestWithParam<word_case> {};
+
+TEST_P(FormatArcWord, HasNoNearWholeWindow) {
+    EXPECT_EQ(arc_word(GetParam().value), GetParam().written) << GetParam().value;
 }
+
+INSTANTIATE_TEST_SUITE_P(Values, FormatArcWord,
+                         ::testing::Values(WORD(7.999999, "R8.000"), WORD(0, "R0"),
+                                           WORD(0.00005, "R0"), WORD(-2.5, "R-2.500"),
+                                           WORD(7.99999, "R8.000"), WORD(0.0005, "R0.001"),
+                                           WORD(-0.0004, "R-0"), WORD(5, "R5"),
+                                           WORD(0.9999, "R1.000"), WORD(-1e-9, "R-0"),
+                                           WORD(12.3456, "R12.346")),
+                         test_support::row_name());
 
 TEST(ChooseDecimals, BoundsIncluded) {
     EXPECT_TRUE(choose_decimals(0.0005));
@@ -105,13 +103,12 @@ TEST(FormatWords, ValuesThatAreNotFiniteStopTheRun) {
           std::numeric_limits<double>::quiet_NaN()}) {
         memory_run run("");
         try {
-            format_axis_word(run.context, 'X', value);
+            format_axis_word(run.writer, 'X', value);
             FAIL() << "a value that is not finite was written";
-        } catch (const conversion_failure& failure) {
-            EXPECT_STREQ(failure.what(), "ERROR: number out of range\n");
-            EXPECT_EQ(failure.status, STATUS_FAILURE);
+        } catch (const conversion_stop& stop) {
+            EXPECT_EQ(stop.reason, stop_reason::number_out_of_range);
         }
-        EXPECT_THROW(format_arc_word(run.context, 'I', value), conversion_failure);
+        EXPECT_THROW(format_arc_word(run.writer, 'I', value), conversion_stop);
         EXPECT_EQ(run.written(), "");
     }
 }

@@ -3,64 +3,113 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "memory_run.hpp"
+#include "table_rows.hpp"
 
 namespace g91to90 {
 namespace {
 
-using testing::memory_run;
+using test_support::PrintTo;
 
-constexpr const char* WARNING = "Warning:in input file the location of G92/G90/G91 maybe wrong!\n";
+using test_support::memory_run;
 
 struct preamble_case {
     std::string name;
     std::string input;
-    std::string written;    // the output file after the pass
-    std::string mode_line;  // left in the line buffer; empty when the pass stops
-    std::string console;    // the message when the pass stops
+    std::string written;         // the output file after the pass
+    std::string mode_line = "";  // returned; empty when the pass stops
+    std::string console = "";    // the message when the pass stops
 };
 
-TEST(CopyPreamble, CopiesUpToTheModeLine) {
-    const std::vector<preamble_case> cases = {
-        {"plain", "%\nO0001\n(TEST)\nG91 G21\nG00 X1\n", "%\r\nO0001\r\n(TEST)\r\n", "G91 G21\n",
-         ""},
-        {"mode line first", "G92 X0\n", "", "G92 X0\n", ""},
-        {"comment with mode code stays", "(G90 MODE)\nG90\n", "(G90 MODE)\r\n", "G90\n", ""},
-        {"blank before mode code", " G90\n", "", " G90\n", ""},
-        {"comment with axis letter", "(MAX X TRAVEL)\nG91\n", "(MAX X TRAVEL)\r\n", "G91\n", ""},
-        {"exempt code with axis", "G28 X0 Y0\nG91\n", "G28 X0 Y0\r\n", "G91\n", ""},
-        {"tool change", "M06 T1\nG91\n", "M06 T1\r\n", "G91\n", ""},
-        {"empty lines dropped, blanks kept", "\n\r\n  \nG91\n", "  \r\n", "G91\n", ""},
-        {"comment naming system and G90", "(G54 G90)\nG91\n", "(G54 G90)\r\nG91\r\n", "G91\n", ""},
-        {"system without G90", "(G54)\nG91\n", "(G54)\r\n", "G91\n", ""},
-        {"lower-case letters", "x5 y5\nG91\n", "x5 y5\r\n", "G91\n", ""},
-        {"mode line without newline", "%\nG91 X1", "%\r\n", "G91 X1", ""},
-        {"G92 inside a word", "M30G929\n", "", "M30G929\n", ""},
-        {"axis word before mode line", "%\nG00 X10\nG91\n", "%\r\n", "", WARNING},
-        {"axis word on the first line", "Z5\n", "", "", WARNING},
-        {"empty input", "", "", "", ""},
-        {"input ends in preamble", "%\nM06 T1\n", "%\r\nM06 T1\r\n", "", ""},
-        {"only empty lines", "\n\n", "", "", ""},
-        {"last line with system and G90", "(G54 G90)", "(G54 G90)\r\nG91\r\n", "", ""},
-    };
-    for (const preamble_case& c : cases) {
-        memory_run run(c.input);
-        int status = 0;
-        try {
-            copy_preamble(run.context);
-        } catch (const conversion_failure& failure) {
-            status = failure.status;
-            EXPECT_EQ(failure.what(), c.console) << c.name;
-        }
-        EXPECT_EQ(run.written(), c.written) << c.name;
-        EXPECT_EQ(status, c.mode_line.empty() ? STATUS_FAILURE : 0) << c.name;
-        if (!c.mode_line.empty()) {
-            EXPECT_EQ(run.context.line_buffer, c.mode_line) << c.name;
-        }
+class CopyPreamble : public ::testing::TestWithParam<preamble_case> {};
+
+TEST_P(CopyPreamble, CopiesUpToTheModeLine) {
+    const preamble_case& c = GetParam();
+    memory_run run(c.input);
+    std::string mode_line;
+    std::string console;
+    try {
+        mode_line = copy_preamble(run.reader, run.writer);
+    } catch (const conversion_stop& stop) {
+        console = report_stop(stop).message;
     }
+    EXPECT_EQ(run.written(), c.written);
+    EXPECT_EQ(mode_line, c.mode_line);
+    EXPECT_EQ(console, c.console);
 }
+
+constexpr const char* WARNING = "Warning:in input file the location of G92/G90/G91 maybe wrong!\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, CopyPreamble,
+    ::testing::Values(
+        preamble_case{.name = "plain",
+                      .input = "%\nO0001\n(TEST)\nG91 G21\nG00 X1\n",
+                      .written = "%\r\nO0001\r\n(TEST)\r\n",
+                      .mode_line = "G91 G21\n"},
+        preamble_case{
+            .name = "mode line first", .input = "G92 X0\n", .written = "", .mode_line = "G92 X0\n"},
+        preamble_case{.name = "comment with mode code stays",
+                      .input = "(G90 MODE)\nG90\n",
+                      .written = "(G90 MODE)\r\n",
+                      .mode_line = "G90\n"},
+        preamble_case{.name = "blank before mode code",
+                      .input = " G90\n",
+                      .written = "",
+                      .mode_line = " G90\n"},
+        preamble_case{.name = "comment with axis letter",
+                      .input = "(MAX X TRAVEL)\nG91\n",
+                      .written = "(MAX X TRAVEL)\r\n",
+                      .mode_line = "G91\n"},
+        preamble_case{.name = "exempt code with axis",
+                      .input = "G28 X0 Y0\nG91\n",
+                      .written = "G28 X0 Y0\r\n",
+                      .mode_line = "G91\n"},
+        preamble_case{.name = "tool change",
+                      .input = "M06 T1\nG91\n",
+                      .written = "M06 T1\r\n",
+                      .mode_line = "G91\n"},
+        preamble_case{.name = "empty lines dropped, blanks kept",
+                      .input = "\n\r\n  \nG91\n",
+                      .written = "  \r\n",
+                      .mode_line = "G91\n"},
+        preamble_case{.name = "comment naming system and G90",
+                      .input = "(G54 G90)\nG91\n",
+                      .written = "(G54 G90)\r\nG91\r\n",
+                      .mode_line = "G91\n"},
+        preamble_case{.name = "system without G90",
+                      .input = "(G54)\nG91\n",
+                      .written = "(G54)\r\n",
+                      .mode_line = "G91\n"},
+        preamble_case{.name = "lower-case letters",
+                      .input = "x5 y5\nG91\n",
+                      .written = "x5 y5\r\n",
+                      .mode_line = "G91\n"},
+        preamble_case{.name = "mode line without newline",
+                      .input = "%\nG91 X1",
+                      .written = "%\r\n",
+                      .mode_line = "G91 X1"},
+        preamble_case{.name = "G92 inside a word",
+                      .input = "M30G929\n",
+                      .written = "",
+                      .mode_line = "M30G929\n"},
+        preamble_case{.name = "axis word before mode line",
+                      .input = "%\nG00 X10\nG91\n",
+                      .written = "%\r\n",
+                      .console = WARNING},
+        preamble_case{.name = "axis word on the first line",
+                      .input = "Z5\n",
+                      .written = "",
+                      .console = WARNING},
+        preamble_case{.name = "empty input", .input = "", .written = ""},
+        preamble_case{
+            .name = "input ends in preamble", .input = "%\nM06 T1\n", .written = "%\r\nM06 T1\r\n"},
+        preamble_case{.name = "only empty lines", .input = "\n\n", .written = ""},
+        preamble_case{.name = "last line with system and G90",
+                      .input = "(G54 G90)",
+                      .written = "(G54 G90)\r\nG91\r\n"}),
+    test_support::row_name());
 
 }  // namespace
 }  // namespace g91to90

@@ -9,10 +9,11 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace g91to90::testing {
+namespace g91to90::test_support {
 
 namespace fs = std::filesystem;
 
@@ -38,9 +39,15 @@ inline std::string shell_quote(const std::string& text) {
     return quoted + "'";
 }
 
-inline std::string environment_or(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::string(value) : fallback;
+// The command that starts the program under test: the program, after any
+// words that start it (an environment, an emulator). Without it the tests
+// fail rather than run whatever program of that name the PATH holds.
+inline std::string program_command() {
+    const char* value = std::getenv("G91TO90_COMMAND");
+    if (value == nullptr || *value == '\0') {
+        throw std::runtime_error("G91TO90_COMMAND names no program to test");
+    }
+    return value;
 }
 
 struct program_result {
@@ -72,15 +79,14 @@ struct scratch_folder {
     std::string get(const std::string& name) const { return read_file(work() / name); }
     bool has(const std::string& name) const { return fs::exists(work() / name); }
 
-    program_result run(const std::vector<std::string>& arguments,
-                       const std::string& answers = "") const {
+    // `limits` are shell commands run before the program, such as a ulimit.
+    program_result run(const std::vector<std::string>& arguments, const std::string& answers = "",
+                       const std::string& limits = "") const {
         const fs::path answers_file = path / "console" / "answers";
         const fs::path console_file = path / "console" / "output";
         write_file(answers_file, answers);
-        // G91TO90_COMMAND holds shell words: the program, after any words
-        // that start it.
-        std::string command = "cd " + shell_quote(work().string()) + " && " +
-                              environment_or("G91TO90_COMMAND", "g91to90");
+        std::string command =
+            "cd " + shell_quote(work().string()) + " && " + limits + " " + program_command();
         for (const std::string& argument : arguments) {
             command.append(" ").append(shell_quote(argument));
         }
@@ -96,4 +102,4 @@ struct scratch_folder {
     fs::path path;
 };
 
-}  // namespace g91to90::testing
+}  // namespace g91to90::test_support

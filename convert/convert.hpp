@@ -1,0 +1,16 @@
+// The conversion of one program: the engine's only entry.
+#pragma once
+
+#include "line_io.hpp"
+#include "start_position.hpp"
+#include "stop.hpp"
+
+namespace g91to90 {
+
+// Runs the three passes in their order: the preamble, the start position
+// (from the mode line or asked for with `ask`) and the body. Throws a
+// `conversion_stop` when the program cannot be converted; what was written
+// before the stop stays in `out`, to be flushed by the caller.
+void convert_program(line_reader& in, line_writer& out, const ask_function& ask);
+
+}  // namespace g91to90

@@ -1,0 +1,82 @@
+// Reading and writing lines with the converter's own line-end rules, so that
+// the output is the same bytes on every platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace g91to90 {
+
+inline constexpr std::size_t IO_BLOCK_SIZE = std::size_t{64} * 1024;
+
+inline bool has_newline(std::string_view line) {
+    return !line.empty() && line.back() == '\n';
+}
+
+// Splits its source into lines: block reads, a carriage return before a
+// newline dropped, Ctrl-Z taken as the end of the input, lines of any length.
+class line_reader {
+  public:
+    // `name` is the input's name for the read-error message.
+    line_reader(std::streambuf& source, std::string name, std::size_t block_size = IO_BLOCK_SIZE);
+
+    // The next line, with its newline when it has one. The view holds until
+    // the next call. False at the end of the input.
+    bool next(std::string_view& line);
+
+    // The number of the line `next` gave last, counting from 1.
+    std::uint64_t line_number() const { return line_number_; }
+
+  private:
+    bool refill();
+
+    std::streambuf* source_;
+    std::string name_;
+    std::vector<char> block_;
+    std::size_t next_ = 0;      // first unread byte of the block
+    std::size_t filled_ = 0;    // bytes of the block that hold input
+    bool source_done_ = false;  // the source has nothing more (its end, or Ctrl-Z)
+    std::string spill_;         // a line that runs across the end of the block
+    std::uint64_t line_number_ = 0;
+};
+
+// Gathers output bytes in a block and hands them to the sink in large writes.
+// A newline in a line's text goes out as carriage return and newline.
+class line_writer {
+  public:
+    explicit line_writer(std::streambuf& sink, std::size_t block_size = IO_BLOCK_SIZE);
+
+    // Writes bytes verbatim; a newline among them is written as it stands.
+    void write(std::string_view bytes);
+    // Writes a line's text unchanged, its newline (if it has one) as CR LF.
+    void write_line(std::string_view line);
+    // Writes CR LF.
+    void newline() { write("\r\n"); }
+
+    // Room for up to `size` bytes (at most the block size), to be filled in
+    // place and then claimed.
+    char* room(std::size_t size) {
+        if (size > block_.size() - used_) {
+            flush();
+        }
+        return block_.data() + used_;
+    }
+    void claim(std::size_t size) { used_ += size; }
+
+    // Hands everything written so far to the sink; throws `output_failed`
+    // when the sink does not take it all.
+    void flush();
+
+  private:
+    void put(const char* bytes, std::size_t size);
+
+    std::streambuf* sink_;
+    std::vector<char> block_;
+    std::size_t used_ = 0;
+};
+
+}  // namespace g91to90

@@ -1,0 +1,181 @@
+#include "number_input.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <system_error>
+
+namespace g91to90 {
+
+namespace {
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Powers of ten that a double holds exactly.
+constexpr std::array<double, 23> EXACT_POWERS_OF_TEN{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Up to 15 digits hold exactly in a double, and so does the power of ten:
+// their quotient is then the correctly rounded value.
+constexpr std::size_t EXACT_DIGITS = 15;
+
+// The common case: the whole text is a plain decimal of at most 15 digits.
+bool plain_decimal_value(std::string_view text, double& value) {
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    const bool negative = at != end && *at == '-';
+    at += (at != end && (*at == '-' || *at == '+')) ? 1 : 0;
+    std::uint64_t digits = 0;
+    std::size_t count = 0;
+    const char* point = nullptr;
+    for (; at != end; ++at) {
+        const auto digit = static_cast<unsigned>(*at - '0');
+        if (digit < 10) {
+            digits = digits * 10 + digit;
+            ++count;
+        } else if (*at == '.' && point == nullptr) {
+            point = at;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0 || count > EXACT_DIGITS) {
+        return false;
+    }
+    const auto decimals = point == nullptr ? 0 : static_cast<std::size_t>(end - point - 1);
+    const double magnitude = static_cast<double>(digits) / EXACT_POWERS_OF_TEN[decimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+// Where the parts of the leading decimal number of a text lie.
+struct decimal_shape {
+    bool negative = false;
+    std::size_t mantissa_begin = 0;  // after the sign
+    std::size_t mantissa_end = 0;
+    std::size_t digit_count = 0;
+    std::size_t exponent_begin = 0;  // after the exponent letter; equal to end when none
+    std::size_t end = 0;
+};
+
+decimal_shape scan_decimal(std::string_view text) {
+    decimal_shape shape;
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        shape.negative = text[i] == '-';
+        ++i;
+    }
+    shape.mantissa_begin = i;
+    bool seen_point = false;
+    for (; i < text.size(); ++i) {
+        if (is_digit(text[i])) {
+            ++shape.digit_count;
+        } else if (text[i] == '.' && !seen_point) {
+            seen_point = true;
+        } else {
+            break;
+        }
+    }
+    shape.mantissa_end = i;
+    shape.exponent_begin = i;
+    shape.end = i;
+    if (shape.digit_count == 0 || i >= text.size()) {
+        return shape;
+    }
+    const char letter = text[i];
+    if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd') {
+        return shape;
+    }
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '-' || text[j] == '+')) {
+        ++j;
+    }
+    const std::size_t digits_begin = j;
+    while (j < text.size() && is_digit(text[j])) {
+        ++j;
+    }
+    if (j > digits_begin) {
+        shape.exponent_begin = i + 1;
+        shape.end = j;
+    }
+    return shape;
+}
+
+// Decimal exponent of the leading significant digit, including the written
+// exponent; only its sign matters, so it saturates.
+long long leading_digit_exponent(std::string_view mantissa, std::string_view exponent) {
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    // Only a mantissa with a nonzero digit can leave the double range.
+    const std::size_t first = std::min(mantissa.find_first_of("123456789"), mantissa.size());
+    const long long position = first < point ? static_cast<long long>(point - first) - 1
+                                             : -static_cast<long long>(first - point);
+    bool negative_exponent = false;
+    std::size_t i = 0;
+    if (i < exponent.size() && (exponent[i] == '-' || exponent[i] == '+')) {
+        negative_exponent = exponent[i] == '-';
+        ++i;
+    }
+    long long written = 0;
+    constexpr long long CAP = 1'000'000'000LL;
+    for (; i < exponent.size(); ++i) {
+        written = std::min(CAP, written * 10 + (exponent[i] - '0'));
+    }
+    return position + (negative_exponent ? -written : written);
+}
+
+}  // namespace
+
+std::size_t read_number_text(std::string_view line, std::size_t start,
+                             std::string_view& number_text) {
+    const std::size_t begin = std::min(start, line.size());
+    std::size_t end = begin;
+    while (end < line.size() && number_char(line[end])) {
+        ++end;
+    }
+    number_text = line.substr(begin, end - begin);
+    return end;
+}
+
+double number_value(std::string_view text) {
+    double value = 0.0;
+    if (plain_decimal_value(text, value)) {
+        return value;
+    }
+    const decimal_shape shape = scan_decimal(text);
+    if (shape.digit_count == 0) {
+        return 0.0;
+    }
+    // Everything else goes to the standard parser, which knows only "e" as
+    // the exponent letter and no plus sign: the text is put in its form.
+    const std::string_view mantissa =
+        text.substr(shape.mantissa_begin, shape.mantissa_end - shape.mantissa_begin);
+    const std::string_view exponent =
+        text.substr(shape.exponent_begin, shape.end - shape.exponent_begin);
+    std::string normal;
+    normal.reserve(shape.end + 2);
+    if (shape.negative) {
+        normal.push_back('-');
+    }
+    normal.append(mantissa);
+    if (shape.end > shape.mantissa_end) {
+        normal.push_back('e');
+        normal.append(exponent);
+    }
+    const auto result = std::from_chars(normal.data(), normal.data() + normal.size(), value,
+                                        std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Beyond the double range the value is infinite; below it, zero.
+        const double magnitude = leading_digit_exponent(mantissa, exponent) > 0
+                                     ? std::numeric_limits<double>::infinity()
+                                     : 0.0;
+        value = shape.negative ? -magnitude : magnitude;
+    }
+    return value;
+}
+
+}  // namespace g91to90

@@ -1,0 +1,36 @@
+// Why a run stops early. The engine and the front end throw a `conversion_stop`;
+// the entry point turns its reason into the message and exit status the user
+// sees (one table, in app/messages.cpp).
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace g91to90 {
+
+enum class stop_reason {
+    input_not_opened,     // detail: the input name
+    input_not_read,       // detail: the input name
+    same_files,           // the output name names the input file
+    output_not_opened,    // detail: the output name
+    console_ended,        // standard input ended while an answer was awaited
+    no_mode_line,         // the input is empty or ends before the mode line
+    misplaced_mode_line,  // an axis word stands before the mode line
+    number_out_of_range,  // a coordinate to be written is not finite
+    output_failed,        // the output could not be written
+};
+
+struct conversion_stop : std::exception {
+    explicit conversion_stop(stop_reason reason, std::string detail = {},
+                             std::uint64_t line_number = 0)
+        : reason(reason), detail(std::move(detail)), line_number(line_number) {}
+    const char* what() const noexcept override { return "conversion stopped"; }
+
+    stop_reason reason;
+    std::string detail;             // a name or a token, where the message shows one
+    std::uint64_t line_number = 0;  // the input line, where the message names one
+};
+
+}  // namespace g91to90
