@@ -2,6 +2,15 @@
 
 namespace g91to90 {
 
+namespace {
+
+stop_report line_error(const conversion_stop& stop, const std::string& what) {
+    return {"\nERROR: line " + std::to_string(stop.line_number) + ": " + what + "\n",
+            STATUS_FAILURE};
+}
+
+}  // namespace
+
 stop_report report_stop(const conversion_stop& stop) {
     switch (stop.reason) {
         case stop_reason::input_not_opened:
@@ -21,6 +30,21 @@ stop_report report_stop(const conversion_stop& stop) {
             return {"ERROR: number out of range\n", STATUS_FAILURE};
         case stop_reason::output_failed:
             return {"", STATUS_OUTPUT_FAILED};
+        case stop_reason::start_not_a_number:
+            return {"\nERROR: start value " + stop.detail + " is not a number\n", STATUS_FAILURE};
+        case stop_reason::canned_cycle_incremental:
+            return line_error(stop, "canned cycle in incremental mode");
+        case stop_reason::call_incremental:
+            return line_error(stop, "subprogram call in incremental mode");
+        case stop_reason::o_word_incremental:
+            return line_error(stop, "O-word control in incremental mode");
+        case stop_reason::polar_incremental:
+            return line_error(stop, "polar coordinates in incremental mode");
+        case stop_reason::e_word_incremental:
+            return line_error(stop, "incremental E move cannot be converted");
+        case stop_reason::unknown_position:
+            return line_error(stop,
+                              "incremental " + stop.detail + " move from an unknown position");
     }
     return INTERNAL_ERROR_REPORT;
 }

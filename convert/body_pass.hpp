@@ -1,27 +1,30 @@
 // The body pass: every line after the preamble, converted or copied.
 #pragma once
 
-#include <optional>
+#include <cstdint>
 #include <string_view>
 
 #include "line_io.hpp"
+#include "line_scan.hpp"
 #include "machine.hpp"
 
 namespace g91to90 {
 
-enum class line_class { motion, pass };
+// One line of the body, already scanned: decides what it is (call, return,
+// copied, canned cycle, motion or plain line), writes it and keeps the
+// machine's state in step. Throws a stop naming `line_number` when the line
+// cannot be converted.
+void convert_line(std::string_view line, std::uint64_t line_number, const scanned_line& scan,
+                  line_writer& out, machine_state& machine);
 
-// A motion line names G90, G91 or an axis letter, holds no exempt code and
-// does not begin with a comment; every other line is a pass line.
-line_class classify_line(std::string_view line);
+// Converts or copies every remaining line of the input.
+void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine);
 
-// Follows the X, Y and Z words of a coordinate-system line (comments
-// included) in the current mode. Writes nothing.
-void track_coordinate_line(std::string_view line, machine_state& machine);
+// Writes a line unchanged, unless it holds nothing but its newline or is a
+// last line of a single character (such as a closing "%").
+void copy_line(std::string_view line, line_writer& out);
 
-// Converts or copies every remaining line: `pending` first, when the mode
-// line waits for conversion, then the input's lines.
-void convert_body(line_reader& in, line_writer& out, machine_state& machine,
-                  std::optional<std::string_view> pending);
+// Writes an added line "G90" after `line`, on a line of its own.
+void add_line_after(std::string_view line, std::string_view added, line_writer& out);
 
 }  // namespace g91to90

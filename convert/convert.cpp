@@ -1,6 +1,7 @@
 #include "convert.hpp"
 
 #include "body_pass.hpp"
+#include "line_scan.hpp"
 #include "machine.hpp"
 #include "preamble.hpp"
 
@@ -8,9 +9,13 @@ namespace g91to90 {
 
 void convert_program(line_reader& in, line_writer& out, const ask_function& ask) {
     machine_state machine;
-    const std::string_view mode_line = copy_preamble(in, out);
-    const bool pending = establish_start_position(mode_line, out, ask, machine);
-    convert_body(in, out, machine, pending ? std::optional(mode_line) : std::nullopt);
+    scanned_line scan;
+    const std::string_view mode_line = copy_preamble(in, out, scan, machine);
+    const std::uint64_t mode_line_number = in.line_number();
+    if (establish_start_position(mode_line, mode_line_number, scan, out, ask, machine)) {
+        convert_line(mode_line, mode_line_number, scan, out, machine);
+    }
+    convert_body(in, out, scan, machine);
 }
 
 }  // namespace g91to90

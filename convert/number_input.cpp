@@ -141,6 +141,11 @@ std::size_t read_number_text(std::string_view line, std::size_t start,
     return end;
 }
 
+bool is_number_token(std::string_view text) {
+    const decimal_shape shape = scan_decimal(text);
+    return shape.digit_count > 0 && shape.end == text.size();
+}
+
 double number_value(std::string_view text) {
     double value = 0.0;
     if (plain_decimal_value(text, value)) {

@@ -25,6 +25,11 @@ inline bool number_char(char c) {
 std::size_t read_number_text(std::string_view line, std::size_t start,
                              std::string_view& number_text);
 
+// True when the whole text is a number: an optional sign, digits with at most
+// one point (at least one digit in all), then optionally E, e, D or d with an
+// optional sign and digits.
+bool is_number_token(std::string_view text);
+
 // The value of the longest leading decimal number of `text`: an optional
 // sign, digits with at most one point, then optionally an exponent written
 // with E, e, D or d. 0 when there is none; infinite beyond the double range.

@@ -1,48 +1,47 @@
 #include "preamble.hpp"
 
-#include "line_codes.hpp"
+#include "body_pass.hpp"
 #include "stop.hpp"
 
 namespace g91to90 {
 
 namespace {
 
-bool holds_unexempt_axis_word(std::string_view line) {
-    return holds_axis_letter(line) && !holds_char(line, '(') && !holds_exempt_code(line);
+// An X, Y or Z word where the mode line was expected suggests the mode line
+// is misplaced. A line holding "(" anywhere, a return or a coordinate-system
+// code is spared.
+bool holds_misplaced_axis_word(std::string_view line, const scanned_line& scan) {
+    constexpr std::uint32_t SPARING_CODES =
+        CODE_RETURN | CODE_MACHINE_COORDINATES | CODE_COORDINATE_SYSTEM;
+    return (scan.axes & XYZ_AXES) != 0 && !scan.holds(SPARING_CODES) &&
+           line.find('(') == std::string_view::npos;
 }
 
-std::string_view read_preamble_line(line_reader& in) {
+std::string_view read_preamble_line(line_reader& in, scanned_line& scan) {
     std::string_view line;
     if (!in.next(line)) {
         throw conversion_stop(stop_reason::no_mode_line);
     }
+    scan_line(line, scan);
     return line;
 }
 
 }  // namespace
 
-bool is_mode_line(std::string_view line) {
-    return holds_mode_code(line) && !begins_with_comment(line);
+bool is_mode_line(const scanned_line& scan) {
+    return scan.holds(CODE_ABSOLUTE | CODE_INCREMENTAL | CODE_SET_ORIGIN);
 }
 
-std::string_view copy_preamble(line_reader& in, line_writer& out) {
-    std::string_view line = read_preamble_line(in);
-    while (!is_mode_line(line)) {
-        if (holds_unexempt_axis_word(line)) {
+std::string_view copy_preamble(line_reader& in, line_writer& out, scanned_line& scan,
+                               machine_state& machine) {
+    std::string_view line = read_preamble_line(in, scan);
+    while (!is_mode_line(scan)) {
+        if (holds_misplaced_axis_word(line, scan)) {
             throw conversion_stop(stop_reason::misplaced_mode_line);
         }
-        // A line holding only its newline is dropped.
-        if (line.size() >= 2) {
-            out.write_line(line);
-        }
-        if (holds_coordinate_system_code(line) && holds_code(line, "G90")) {
-            if (!has_newline(line)) {
-                out.newline();
-            }
-            out.write("G91");
-            out.newline();
-        }
-        line = read_preamble_line(in);
+        copy_line(line, out);
+        apply_unit_and_plane(scan, machine);
+        line = read_preamble_line(in, scan);
     }
     return line;
 }

@@ -1,39 +1,60 @@
 #include "start_position.hpp"
 
-#include "line_codes.hpp"
+#include "body_pass.hpp"
 #include "number_input.hpp"
+#include "stop.hpp"
 
 namespace g91to90 {
 
 namespace {
 
-// The number text after the first occurrence of `letter` anywhere in the
-// line; empty (value 0) when the letter does not occur.
-std::string_view start_text_on_line(std::string_view line, char letter) {
-    std::string_view text;
-    const std::size_t at = line.find(letter);
-    if (at != std::string_view::npos) {
-        read_number_text(line, at + 1, text);
+void take_start_from_g92_line(std::string_view line, std::uint64_t line_number,
+                              const scanned_line& scan, line_writer& out, machine_state& machine) {
+    apply_unit_and_plane(scan, machine);
+    machine.mode =
+        scan.holds(CODE_INCREMENTAL) ? distance_mode::incremental : distance_mode::absolute;
+    if (machine.incremental() && scan.e_word) {
+        throw conversion_stop(stop_reason::e_word_incremental, {}, line_number);
     }
-    return text;
+    machine.position = {};
+    machine.known = XYZ_AXES;
+    // The first word of an axis counts.
+    std::uint16_t named = 0;
+    for (const line_word& word : scan.words) {
+        if (word.slot < AXIS_COUNT && (named & axis_bit(word.slot)) == 0) {
+            named |= axis_bit(word.slot);
+            machine.position[word.slot] = number_value(word.number);
+        }
+    }
+    machine.known |= named;
+    out.write_line(line);
+    if (machine.incremental()) {
+        add_line_after(line, "G90", out);
+    }
+}
+
+double ask_start_value(const ask_function& ask, std::string_view prompt) {
+    const std::string token = ask(prompt);
+    if (!is_number_token(token)) {
+        throw conversion_stop(stop_reason::start_not_a_number, token);
+    }
+    return number_value(token);
 }
 
 }  // namespace
 
-bool establish_start_position(std::string_view mode_line, line_writer& out, const ask_function& ask,
+bool establish_start_position(std::string_view mode_line, std::uint64_t line_number,
+                              const scanned_line& scan, line_writer& out, const ask_function& ask,
                               machine_state& machine) {
-    if (holds_code(mode_line, "G92")) {
-        machine.mode = distance_mode::absolute;
-        machine.position = {number_value(start_text_on_line(mode_line, 'X')),
-                            number_value(start_text_on_line(mode_line, 'Y')),
-                            number_value(start_text_on_line(mode_line, 'Z'))};
-        out.write_line(mode_line);
+    if (scan.holds(CODE_SET_ORIGIN)) {
+        take_start_from_g92_line(mode_line, line_number, scan, out, machine);
         return false;
     }
-    const std::string x = ask("\nINPUT START-X:");
-    const std::string y = ask("\nINPUT START-Y:");
-    const std::string z = ask("\nINPUT START-Z:");
-    machine.position = {number_value(x), number_value(y), number_value(z)};
+    machine.position = {};
+    machine.position[0] = ask_start_value(ask, "\nINPUT START-X:");
+    machine.position[1] = ask_start_value(ask, "\nINPUT START-Y:");
+    machine.position[2] = ask_start_value(ask, "\nINPUT START-Z:");
+    machine.known = XYZ_AXES;
     machine.mode = distance_mode::incremental;
     return true;
 }

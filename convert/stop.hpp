@@ -20,6 +20,14 @@ enum class stop_reason {
     misplaced_mode_line,  // an axis word stands before the mode line
     number_out_of_range,  // a coordinate to be written is not finite
     output_failed,        // the output could not be written
+    start_not_a_number,   // detail: the token typed as a start value
+    // Lines that cannot be converted from incremental mode; each names its line.
+    canned_cycle_incremental,
+    call_incremental,
+    o_word_incremental,
+    polar_incremental,
+    e_word_incremental,
+    unknown_position,  // detail: the axis letter
 };
 
 struct conversion_stop : std::exception {

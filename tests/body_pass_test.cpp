@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 #include "memory_run.hpp"
@@ -16,41 +18,221 @@ using test_support::PrintTo;
 using test_support::memory_run;
 using test_support::program_case;
 
-struct class_case {
+constexpr distance_mode ABS = distance_mode::absolute;
+constexpr distance_mode INC = distance_mode::incremental;
+using xyz = std::array<double, 3>;
+constexpr xyz ORIGIN{0, 0, 0};
+
+// One line converted from a known position (every axis known), in a mode.
+struct line_case {
     std::string name;
+    distance_mode mode_before;
+    xyz position_before;
     std::string line;
-    line_class expected;
+    std::string written;
+    distance_mode mode_after;
+    xyz position_after;
 };
 
-class ClassifyLine : public ::testing::TestWithParam<class_case> {};
+class ConvertLine : public ::testing::TestWithParam<line_case> {};
 
-TEST_P(ClassifyLine, MotionOrPass) {
-    EXPECT_EQ(classify_line(GetParam().line), GetParam().expected);
+TEST_P(ConvertLine, RewritesOneLine) {
+    const line_case& c = GetParam();
+    memory_run run("");
+    machine_state machine;
+    machine.mode = c.mode_before;
+    machine.known = ALL_AXES;
+    std::copy(c.position_before.begin(), c.position_before.end(), machine.position.begin());
+    scanned_line scan;
+    scan_line(c.line, scan);
+    convert_line(c.line, 1, scan, run.writer, machine);
+    EXPECT_EQ(run.written(), c.written);
+    EXPECT_EQ(machine.mode, c.mode_after);
+    EXPECT_EQ((xyz{machine.position[0], machine.position[1], machine.position[2]}),
+              c.position_after);
 }
 
-constexpr line_class MOTION = line_class::motion;
-constexpr line_class PASS = line_class::pass;
-
 INSTANTIATE_TEST_SUITE_P(
-    Lines, ClassifyLine,
-    ::testing::Values(
-        class_case{.name = "move", .line = "G01 X1\n", .expected = MOTION},
-        class_case{.name = "G91 alone", .line = "G91\n", .expected = MOTION},
-        class_case{.name = "G90 dotted", .line = "G90.1\n", .expected = MOTION},
-        class_case{.name = "no newline", .line = "Z5", .expected = MOTION},
-        class_case{.name = "G92", .line = "G92 X0 Y0\n", .expected = MOTION},
-        class_case{.name = "blank then comment", .line = " (X1)\n", .expected = MOTION},
-        class_case{.name = "program end", .line = "M30\n", .expected = PASS},
-        class_case{.name = "lower case", .line = "x5 y5\n", .expected = PASS},
-        class_case{.name = "empty", .line = "\n", .expected = PASS},
-        class_case{.name = "comment first", .line = "(X1)\n", .expected = PASS},
-        class_case{.name = "G28", .line = "G28 X0 Y0\n", .expected = PASS},
-        class_case{.name = "G30 G91", .line = "G30 G91 Z0\n", .expected = PASS},
-        class_case{.name = "G54 G91", .line = "G54 G91 X1\n", .expected = PASS},
-        class_case{.name = "system in comment", .line = "G01 X1 (G59)\n", .expected = PASS},
-        class_case{.name = "G530", .line = "G1 G530 X1\n", .expected = PASS},
-        class_case{.name = "cycle cancel", .line = "N10 G80\n", .expected = PASS}),
+    Lines, ConvertLine,
+    ::testing::Values(line_case{.name = "worked example",
+                                .mode_before = INC,
+                                .position_before = ORIGIN,
+                                .line = "N20 G91 G02 X10.5 Y-3 I5.25 J0 F200\n",
+                                .written = "N20 G90 G02 X10.500 Y-3 I5.250 J0 F200\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{10.5, -3, 0}},
+                      line_case{.name = "follow-up line",
+                                .mode_before = INC,
+                                .position_before = xyz{10.5, -3, 0},
+                                .line = "X-0.5\n",
+                                .written = "X10\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{10, -3, 0}},
+                      line_case{.name = "comment copied",
+                                .mode_before = INC,
+                                .position_before = ORIGIN,
+                                .line = "G01 X1 (PASS X2)\n",
+                                .written = "G01 X1 (PASS X2)\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{1, 0, 0}},
+                      line_case{.name = "unclosed comment",
+                                .mode_before = INC,
+                                .position_before = ORIGIN,
+                                .line = "G01 X1 (NOTE\n",
+                                .written = "G01 X1 (NOTE\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{1, 0, 0}},
+                      line_case{.name = "unclosed comment, no newline",
+                                .mode_before = INC,
+                                .position_before = ORIGIN,
+                                .line = "G01 X1 (NOTE Y5",
+                                .written = "G01 X1 (NOTE Y5",
+                                .mode_after = INC,
+                                .position_after = xyz{1, 0, 0}},
+                      line_case{.name = "stray close",
+                                .mode_before = ABS,
+                                .position_before = ORIGIN,
+                                .line = "X1 ) Y2\n",
+                                .written = "X1 ) Y2\r\n",
+                                .mode_after = ABS,
+                                .position_after = xyz{1, 2, 0}},
+                      line_case{.name = "nested comment ends at first close",
+                                .mode_before = INC,
+                                .position_before = xyz{5, 0, 0},
+                                .line = "G01 (A (B) X1)\n",
+                                .written = "G01 (A (B) X6)\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{6, 0, 0}},
+                      line_case{.name = "lower case letters",
+                                .mode_before = ABS,
+                                .position_before = ORIGIN,
+                                .line = "g91 g01 x5\n",
+                                .written = "g90 g01 x5\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{5, 0, 0}},
+                      line_case{.name = "plus sign is part of the number",
+                                .mode_before = INC,
+                                .position_before = xyz{10, 0, 0},
+                                .line = "G01 X+5\n",
+                                .written = "G01 X15\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{15, 0, 0}},
+                      line_case{.name = "only the first G91 changes",
+                                .mode_before = ABS,
+                                .position_before = ORIGIN,
+                                .line = "G91 G91 X1\n",
+                                .written = "G90 G91 X1\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{1, 0, 0}},
+                      line_case{.name = "G91.1",
+                                .mode_before = ABS,
+                                .position_before = ORIGIN,
+                                .line = "G02 G91.1 X1 I1\n",
+                                .written = "G02 G91.1 X1 I1\r\n",
+                                .mode_after = ABS,
+                                .position_after = xyz{1, 0, 0}},
+                      line_case{.name = "keeps the mode",
+                                .mode_before = ABS,
+                                .position_before = xyz{3, 3, 3},
+                                .line = "X5\n",
+                                .written = "X5\r\n",
+                                .mode_after = ABS,
+                                .position_after = xyz{5, 3, 3}},
+                      line_case{.name = "G90 selects absolute",
+                                .mode_before = INC,
+                                .position_before = xyz{3, 3, 3},
+                                .line = "G90 X5 Z-1\n",
+                                .written = "G90 X5 Z-1\r\n",
+                                .mode_after = ABS,
+                                .position_after = xyz{5, 3, -1}},
+                      line_case{.name = "G91 inside a comment",
+                                .mode_before = ABS,
+                                .position_before = xyz{2, 0, 0},
+                                .line = "G01 X5 (OLD G91)\n",
+                                .written = "G01 X5 (OLD G91)\r\n",
+                                .mode_after = ABS,
+                                .position_after = xyz{5, 0, 0}},
+                      line_case{.name = "number text up to a non-number",
+                                .mode_before = ABS,
+                                .position_before = ORIGIN,
+                                .line = "X5-3\n",
+                                .written = "X5\r\n",
+                                .mode_after = ABS,
+                                .position_after = xyz{5, 0, 0}},
+                      line_case{.name = "letter without number is no word",
+                                .mode_before = INC,
+                                .position_before = xyz{4, 0, 0},
+                                .line = "X Y.\n",
+                                .written = "X Y0\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{4, 0, 0}},
+                      line_case{.name = "other address letters",
+                                .mode_before = ABS,
+                                .position_before = ORIGIN,
+                                .line = "G91 A10 b-2.5 N7\n",
+                                .written = "G90 A10 b-2.500 N7\r\n",
+                                .mode_after = INC,
+                                .position_after = ORIGIN},
+                      line_case{.name = "no newline",
+                                .mode_before = INC,
+                                .position_before = xyz{1, 1, 1},
+                                .line = "G01 Z1",
+                                .written = "G01 Z2",
+                                .mode_after = INC,
+                                .position_after = xyz{1, 1, 2}},
+                      line_case{.name = "G92 in incremental mode",
+                                .mode_before = INC,
+                                .position_before = xyz{7, 0, 0},
+                                .line = "G92 X0\n",
+                                .written = "G92 X7\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{7, 0, 0}},
+                      line_case{.name = "arc words keep their value",
+                                .mode_before = INC,
+                                .position_before = ORIGIN,
+                                .line = "G03 X1 I-2.5 J.25 K0 R7.999999\n",
+                                .written = "G03 X1 I-2.500 J0.250 K0 R8.000\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{1, 0, 0}},
+                      line_case{.name = "words without blanks",
+                                .mode_before = INC,
+                                .position_before = ORIGIN,
+                                .line = "G1X1Y2Z3\n",
+                                .written = "G1X1Y2Z3\r\n",
+                                .mode_after = INC,
+                                .position_after = xyz{1, 2, 3}},
+                      line_case{.name = "NUL is ordinary",
+                                .mode_before = ABS,
+                                .position_before = ORIGIN,
+                                .line = std::string("X1\0Y2\n", 6),
+                                .written = std::string("X1\0Y2\r\n", 7),
+                                .mode_after = ABS,
+                                .position_after = xyz{1, 2, 0}},
+                      line_case{.name = "carriage return inside",
+                                .mode_before = ABS,
+                                .position_before = ORIGIN,
+                                .line = "X1\rY2\n",
+                                .written = "X1\rY2\r\n",
+                                .mode_after = ABS,
+                                .position_after = xyz{1, 2, 0}}),
     test_support::row_name());
+
+TEST(ConvertLine, OverflowingSumStopsBeforeTheWordIsWritten) {
+    memory_run run("");
+    machine_state machine;
+    machine.mode = INC;
+    machine.position[0] = 1.7e308;
+    const std::string line = "G01 Y1 X17" + std::string(307, '0') + "\n";  // 1.7e308 again
+    scanned_line scan;
+    scan_line(line, scan);
+    try {
+        convert_line(line, 1, scan, run.writer, machine);
+        FAIL() << "an infinite coordinate was written";
+    } catch (const conversion_stop& stop) {
+        EXPECT_EQ(stop.reason, stop_reason::number_out_of_range);
+    }
+    EXPECT_EQ(run.written(), "G01 Y1 ");
+}
 
 class ConvertProgram : public ::testing::TestWithParam<program_case> {};
 

@@ -30,7 +30,9 @@ TEST_P(CopyPreamble, CopiesUpToTheModeLine) {
     std::string mode_line;
     std::string console;
     try {
-        mode_line = copy_preamble(run.reader, run.writer);
+        scanned_line scan;
+        machine_state machine;
+        mode_line = copy_preamble(run.reader, run.writer, scan, machine);
     } catch (const conversion_stop& stop) {
         console = report_stop(stop).message;
     }
@@ -76,24 +78,45 @@ INSTANTIATE_TEST_SUITE_P(
                       .mode_line = "G91\n"},
         preamble_case{.name = "comment naming system and G90",
                       .input = "(G54 G90)\nG91\n",
-                      .written = "(G54 G90)\r\nG91\r\n",
+                      .written = "(G54 G90)\r\n",
                       .mode_line = "G91\n"},
+        preamble_case{.name = "comment before the mode code",
+                      .input = "(NOTE) G91 X5\n",
+                      .written = "",
+                      .mode_line = "(NOTE) G91 X5\n"},
+        preamble_case{.name = "semicolon comment with axis words",
+                      .input = "; Bounds: X263.41 Y120.3\nG91\n",
+                      .written = "; Bounds: X263.41 Y120.3\r\n",
+                      .mode_line = "G91\n"},
+        preamble_case{.name = "dotted G92 is no mode code",
+                      .input = "G92.1\nG90\n",
+                      .written = "G92.1\r\n",
+                      .mode_line = "G90\n"},
+        preamble_case{.name = "other axes do not count",
+                      .input = "A90 B0\nG91\n",
+                      .written = "A90 B0\r\n",
+                      .mode_line = "G91\n"},
+        preamble_case{.name = "dwell with X gets the warning",
+                      .input = "G04 X1.5\nG91\n",
+                      .written = "",
+                      .console = WARNING},
         preamble_case{.name = "system without G90",
                       .input = "(G54)\nG91\n",
                       .written = "(G54)\r\n",
                       .mode_line = "G91\n"},
-        preamble_case{.name = "lower-case letters",
+        preamble_case{.name = "lower-case axis words",
                       .input = "x5 y5\nG91\n",
-                      .written = "x5 y5\r\n",
-                      .mode_line = "G91\n"},
+                      .written = "",
+                      .console = WARNING},
+        preamble_case{.name = "letters without numbers",
+                      .input = "%_N_XYZ_MPF\ng91\n",
+                      .written = "%_N_XYZ_MPF\r\n",
+                      .mode_line = "g91\n"},
         preamble_case{.name = "mode line without newline",
                       .input = "%\nG91 X1",
                       .written = "%\r\n",
                       .mode_line = "G91 X1"},
-        preamble_case{.name = "G92 inside a word",
-                      .input = "M30G929\n",
-                      .written = "",
-                      .mode_line = "M30G929\n"},
+        preamble_case{.name = "G929 is no G92", .input = "M30G929\n", .written = "M30G929\r\n"},
         preamble_case{.name = "axis word before mode line",
                       .input = "%\nG00 X10\nG91\n",
                       .written = "%\r\n",
@@ -106,9 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
         preamble_case{
             .name = "input ends in preamble", .input = "%\nM06 T1\n", .written = "%\r\nM06 T1\r\n"},
         preamble_case{.name = "only empty lines", .input = "\n\n", .written = ""},
-        preamble_case{.name = "last line with system and G90",
-                      .input = "(G54 G90)",
-                      .written = "(G54 G90)\r\nG91\r\n"}),
+        preamble_case{
+            .name = "last line with system and G90", .input = "(G54 G90)", .written = "(G54 G90)"}),
     test_support::row_name());
 
 }  // namespace
