@@ -8,6 +8,7 @@
 
 #include "memory_run.hpp"
 #include "program_cases.hpp"
+#include "rule_cases.hpp"
 #include "table_rows.hpp"
 
 namespace g91to90 {
@@ -248,6 +249,7 @@ TEST_P(ConvertProgram, InMemory) {
 INSTANTIATE_TEST_SUITE_P(Programs, ConvertProgram,
                          ::testing::ValuesIn(test_support::whole_program_cases()),
                          test_support::row_name());
+G91TO90_RULE_TABLES(ConvertProgram);
 
 }  // namespace
 }  // namespace g91to90

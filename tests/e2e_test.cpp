@@ -9,6 +9,7 @@
 
 #include "program_cases.hpp"
 #include "program_runner.hpp"
+#include "rule_cases.hpp"
 #include "table_rows.hpp"
 
 namespace g91to90 {
@@ -312,6 +313,7 @@ TEST_P(WholePrograms, ConvertThroughTheProgram) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, WholePrograms,
                          ::testing::ValuesIn(test_support::whole_program_cases()), row_name());
+G91TO90_RULE_TABLES(WholePrograms);
 
 // Every program in examples/ against its golden file in tests/golden/. A
 // program that asks for its start has its answers beside it, in NAME.answers.

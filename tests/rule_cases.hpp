@@ -1,0 +1,235 @@
+// The rules for reading and converting lines, one table per rule, run both in
+// memory and through the built program. Programs are written "A|B|C": input
+// lines end with a newline, output lines with CR LF.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "program_cases.hpp"
+#include "table_rows.hpp"
+
+namespace g91to90::test_support {
+
+// A converted program that ends with a stop message naming `line`.
+inline program_case stopped(std::string name, std::string input, std::string output, int line,
+                            const std::string& what) {
+    return {.name = std::move(name),
+            .input = lf(input),
+            .output = output.empty() ? "" : crlf(output),
+            .console = "\nERROR: line " + std::to_string(line) + ": " + what + "\n",
+            .status = 1};
+}
+
+inline program_case converted(std::string name, std::string input, std::string output) {
+    return {.name = std::move(name), .input = lf(input), .output = crlf(output)};
+}
+
+inline std::string unknown(char axis) {
+    return std::string("incremental ") + axis + " move from an unknown position";
+}
+
+inline std::vector<program_case> comment_cases() {
+    return {
+        converted("semicolon comment is not converted", "G92 X0 Y0 Z0|G91|G1 X10 ; X5 note|X1",
+                  "G92 X0 Y0 Z0|G90|G1 X10 ; X5 note|X11"),
+        converted("comment names no return", "G92 X0 Y0 Z0|G91|G0 X1 (NOT A G28 MOVE)",
+                  "G92 X0 Y0 Z0|G90|G0 X1 (NOT A G28 MOVE)"),
+        converted("comment G91 in absolute mode", "G92 X0 Y0 Z0|X20 (DO NOT USE G91 HERE)|X5",
+                  "G92 X0 Y0 Z0|X20 (DO NOT USE G91 HERE)|X5"),
+        converted("comment naming system and mode", "G92 X0 Y0 Z0|G91|(G54 G91)|(G55 X3)|X1",
+                  "G92 X0 Y0 Z0|G90|(G54 G91)|(G55 X3)|X1"),
+        converted("G92 line with a comment", "G92 (SET XY CORNER) X-10. Y-10. Z25.|G91 X1 Z-1",
+                  "G92 (SET XY CORNER) X-10. Y-10. Z25.|G90 X-9 Z24"),
+        converted("semicolon comment before the mode line", "; Bounds: X263.41 Y120.3|G92 X0",
+                  "; Bounds: X263.41 Y120.3|G92 X0"),
+        converted("no G91 added after a preamble comment", "(G54 G90)|G92 X0 Y0 Z0|G91 X1",
+                  "(G54 G90)|G92 X0 Y0 Z0|G90 X1"),
+        {.name = "comment before the mode code",
+         .input = lf("(G90 MODE)|(NOTE) G91 X5"),
+         .answers = "0 0 0",
+         .output = crlf("(G90 MODE)|(NOTE) G90 X5"),
+         .console = START_PROMPTS},
+    };
+}
+
+inline std::vector<program_case> word_cases() {
+    return {
+        converted("lower case", "g92 x0 y0 z0|g91 g1 x10|x10.5", "g92 x0 y0 z0|g90 g1 x10|x20.500"),
+        converted("blanks in words", "G92 X10 Y0 Z0|G91|G1 X 5 Y 7.5",
+                  "G92 X10 Y0 Z0|G90|G1 X15 Y7.500"),
+        converted("blank inside a number", "G92 X0 Y0 Z0|G91|X1 0.5", "G92 X0 Y0 Z0|G90|X10.500"),
+        converted("sign after a blank ends the word", "G92 X0 Y0 Z0|X5 -3", "G92 X0 Y0 Z0|X5 -3"),
+        converted("letter without number", "G92 X0 Y0 Z0|G91|G1 X Y5", "G92 X0 Y0 Z0|G90|G1 X Y5"),
+        converted("text that is no word", "G92 X0 Y0 Z0|%_N_XYZ_MPF|G91 X1",
+                  "G92 X0 Y0 Z0|%_N_XYZ_MPF|G90 X1"),
+        converted("codes by value", "G92 X0 Y0 Z0|G091 X1|g 91 X1|G91.0 X1",
+                  "G92 X0 Y0 Z0|G090 X1|g 90 X2|G90.0 X3"),
+        converted("G91.1 is another code", "G92 X0 Y0 Z0|G91.1 X1 I1", "G92 X0 Y0 Z0|G91.1 X1 I1"),
+        converted("G91 decides over G90", "G92 X0 Y0 Z0|G90 G91 X1|X1",
+                  "G92 X0 Y0 Z0|G90 G90 X1|X2"),
+        converted("G54.1 selects a coordinate system", "G92 X0 Y0 Z0|G54.1 P1 X5|G91 X1",
+                  "G92 X0 Y0 Z0|G54.1 P1 X5|G90 X6"),
+        converted("program number is an ordinary line", "O1000|G92 X0 Y0 Z0|G91 X1",
+                  "O1000|G92 X0 Y0 Z0|G90 X1"),
+    };
+}
+
+inline std::vector<program_case> axis_cases() {
+    return {
+        converted("rotary axis from G92", "G92 X0 Y0 Z0 A0|G91 A90|a-45.5",
+                  "G92 X0 Y0 Z0 A0|G90 A90|a44.500"),
+        stopped("axis never started", "G92 X0 Y0 Z0|G91 A90", "G92 X0 Y0 Z0", 2, unknown('A')),
+        converted("absolute word starts an axis", "G92 X0 Y0 Z0|W10|G91 W5",
+                  "G92 X0 Y0 Z0|W10|G90 W15"),
+        stopped("E word in incremental mode", "G92 X0 Y0 Z0|G91 G1 X1 E2", "G92 X0 Y0 Z0", 2,
+                "incremental E move cannot be converted"),
+        stopped("E word on an incremental G92 line", "G91 G92 X0 Y0 Z0 E0", "", 1,
+                "incremental E move cannot be converted"),
+        converted("E word in absolute mode", "G92 X0 Y0 Z0 E0|G1 X1 E2",
+                  "G92 X0 Y0 Z0 E0|G1 X1 E2"),
+    };
+}
+
+inline std::vector<program_case> return_cases() {
+    return {
+        converted("G28 Z0 in incremental mode", "G92 X0 Y0 Z20|G91|G28 Z0|G90 Z50",
+                  "G92 X0 Y0 Z20|G90|G91|G28 Z0|G90|G90 Z50"),
+        converted("G28 holding G91", "G92 X0 Y0 Z20|G91|G91 G28 Z0|X5",
+                  "G92 X0 Y0 Z20|G90|G91 G28 Z0|G90|X5"),
+        converted("G28 in absolute mode", "G92 X0 Y0 Z20|G28 Z0", "G92 X0 Y0 Z20|G28 Z0"),
+        stopped("incremental move after a return", "G92 X0 Y0 Z20|G91|G28 Z0|Z-5",
+                "G92 X0 Y0 Z20|G90|G91|G28 Z0|G90", 4, unknown('Z')),
+        stopped("zero move after a return", "G92 X0 Y0 Z20|G91|G30 Z0|Z0",
+                "G92 X0 Y0 Z20|G90|G91|G30 Z0|G90", 4, unknown('Z')),
+        stopped("return naming no axis", "G92 X0 Y0 Z0|G91|G28|Y1", "G92 X0 Y0 Z0|G90|G91|G28|G90",
+                4, unknown('Y')),
+        converted("return before the mode line", "G28 X0 Y0|G92 X0 Y0 Z0",
+                  "G28 X0 Y0|G92 X0 Y0 Z0"),
+        {.name = "return as the last line without newline",
+         .input = "G92 X0 Y0 Z0\nG91\nG28 Z0",
+         .output = crlf("G92 X0 Y0 Z0|G90|G91|G28 Z0|G90")},
+    };
+}
+
+inline std::vector<program_case> copied_cases() {
+    return {
+        converted("dwell words are parameters", "G92 X10 Y0 Z0|G91|G04 X1.5|X10",
+                  "G92 X10 Y0 Z0|G90|G04 X1.5|X20"),
+        stopped("G53 leaves its axes unknown", "G92 X0 Y0 Z0|G91|G53 G0 Z0|Z-1",
+                "G92 X0 Y0 Z0|G90|G53 G0 Z0", 4, unknown('Z')),
+        stopped("G10 leaves its axes unknown", "G92 X0 Y0 Z0|G10 L2 P1 X5|G91 Y1 X1",
+                "G92 X0 Y0 Z0|G10 L2 P1 X5", 3, unknown('X')),
+        stopped("G92.1 leaves every axis unknown", "G92 X0 Y0 Z0|G91|G92.1|Y1",
+                "G92 X0 Y0 Z0|G90|G92.1", 4, unknown('Y')),
+        converted("copied line with G91", "G92 X0 Y0 Z0|G52 G91 X0|Y1",
+                  "G92 X0 Y0 Z0|G52 G91 X0|G90|Y1"),
+        converted("incremental G92 start line", "G91 G92 X0 Y0 Z0|X1|X1",
+                  "G91 G92 X0 Y0 Z0|G90|X1|X2"),
+        converted("G92 start line is not tracked", "G55 G91 G92 X1 Y2 Z3|X1",
+                  "G55 G91 G92 X1 Y2 Z3|G90|X2"),
+        converted("first G92 word of an axis counts", "G92 X1 X5 Y0|G91 X1", "G92 X1 X5 Y0|G90 X2"),
+        stopped("coordinate system move from an unknown axis", "G92 X0 Y0 Z0|G91|G28 X0|G54 X1",
+                "G92 X0 Y0 Z0|G90|G91|G28 X0|G90", 4, unknown('X')),
+        converted("absolute coordinate system line makes known",
+                  "G92 X0 Y0 Z0|G91|G28 X0|G90 G54 X5|G91 X1",
+                  "G92 X0 Y0 Z0|G90|G91|G28 X0|G90|G90 G54 X5|G90 X6"),
+        converted("body G92 makes known", "G92 X0 Y0 Z0|G91|G28 X0|G92 X0|X1",
+                  "G92 X0 Y0 Z0|G90|G91|G28 X0|G90|G92 X0|X1"),
+    };
+}
+
+inline std::vector<program_case> cycle_and_call_cases() {
+    const std::string cycle = "canned cycle in incremental mode";
+    const std::string call = "subprogram call in incremental mode";
+    return {
+        converted("cycle in absolute mode", "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|X10|G80|G91 X1",
+                  "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|X10|G80|G90 X11"),
+        stopped("cycle leaves Z unknown", "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|G80|G91 Z1",
+                "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|G80", 4, unknown('Z')),
+        stopped("cycle under G18 leaves Y unknown", "G92 X0 Y0 Z10|G18 G81 X5 Z-3 R2|G80 G91 Z1|Y1",
+                "G92 X0 Y0 Z10|G18 G81 X5 Z-3 R2|G80 G90 Z-2", 4, unknown('Y')),
+        stopped("cycle in incremental mode", "G92 X0 Y0 Z0|G91|G81 X5 Y5 Z-3 R2 E1",
+                "G92 X0 Y0 Z0|G90", 3, cycle),
+        stopped("axis word in an active cycle", "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|G91 X5",
+                "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2", 3, cycle),
+        stopped("M98 in incremental mode", "G92 X0 Y0 Z0|G91|M98 P100", "G92 X0 Y0 Z0|G90", 3,
+                call),
+        converted("call in absolute mode", "G92 X0 Y0 Z0|M98 P100 X5|X1 Y1 Z1|G91 X1",
+                  "G92 X0 Y0 Z0|M98 P100 X5|X1 Y1 Z1|G90 X2"),
+        stopped("call leaves every axis unknown", "G92 X0 Y0 Z0|G65 P9000 X5|G91 Z1",
+                "G92 X0 Y0 Z0|G65 P9000 X5", 3, unknown('Z')),
+        converted("G66 calls until G67", "G92 X0 Y0 Z0|G66 P9000|X1|G67 X2 Y0 Z0|G91 X1",
+                  "G92 X0 Y0 Z0|G66 P9000|X1|G67 X2 Y0 Z0|G90 X3"),
+        stopped("O-word control in incremental mode", "G92 X0 Y0 Z0|G91|o100 if [#1 GT 0]",
+                "G92 X0 Y0 Z0|G90", 3, "O-word control in incremental mode"),
+        stopped("O-word call in incremental mode", "G92 X0 Y0 Z0|G91|o<probe> call",
+                "G92 X0 Y0 Z0|G90", 3, call),
+        converted("O-word lines in absolute mode",
+                  "G92 X0 Y0 Z0|o100 sub|X1 Y2 Z3|o100 endsub|X1 Y2 Z3|G91 X1",
+                  "G92 X0 Y0 Z0|o100 sub|X1 Y2 Z3|o100 endsub|X1 Y2 Z3|G90 X2"),
+        stopped("polar word in incremental mode", "G92 X0 Y0 Z0|G91|G1 @5 ^90", "G92 X0 Y0 Z0|G90",
+                3, "polar coordinates in incremental mode"),
+        stopped("polar word leaves X and Y unknown", "G92 X0 Y0 Z0|G1 @5 ^90|G91 Z1|X1",
+                "G92 X0 Y0 Z0|G1 @5 ^90|G90 Z1", 4, unknown('X')),
+        stopped("every line is counted", "%||G92 X0 Y0 Z0|G91|M98 P1", "%|G92 X0 Y0 Z0|G90", 5,
+                call),
+        converted("M72 restores the saved mode", "G92 X0 Y0 Z0|G91|M70|G90 X5|M72|X1",
+                  "G92 X0 Y0 Z0|G90|M70|G90 X5|M72|X6"),
+    };
+}
+
+inline std::vector<program_case> unit_and_start_cases() {
+    return {
+        converted("switching units converts the position",
+                  "G21|G92 X25.4 Y0 Z0|G91|G20 X1|G21 X25.4",
+                  "G21|G92 X25.4 Y0 Z0|G90|G20 X2|G21 X76.200"),
+        converted("last unit on a line counts", "G20|G92 X1 Y0 Z0|G91|G20 G21 X0",
+                  "G20|G92 X1 Y0 Z0|G90|G20 G21 X25.400"),
+        {.name = "typed start in the unit before the mode line",
+         .input = lf("G21|G20 G91 X1"),
+         .answers = "25.4 0 0",
+         .output = crlf("G21|G20 G90 X2"),
+         .console = START_PROMPTS},
+        {.name = "typed start with a comma",
+         .input = lf("G91|X1"),
+         .answers = "12,5 0 0",
+         .output = "",
+         .console = "\nINPUT START-X:\nERROR: start value 12,5 is not a number\n",
+         .status = 1},
+        {.name = "typed start of letters",
+         .input = lf("%|G91|X1"),
+         .answers = "0 abc 0",
+         .output = crlf("%"),
+         .console = "\nINPUT START-X:\nINPUT START-Y:\nERROR: start value abc is not a number\n",
+         .status = 1},
+        {.name = "typed start forms",
+         .input = lf("G91|X1 Y1 Z1"),
+         .answers = "+.5 -3. 2E-1",
+         .output = crlf("G90|X1.500 Y-2 Z1.200"),
+         .console = START_PROMPTS},
+    };
+}
+
+}  // namespace g91to90::test_support
+
+// Instantiates `suite` once for each table of line rules.
+#define G91TO90_RULE_TABLES(suite)                                                                \
+    INSTANTIATE_TEST_SUITE_P(Comments, suite, ::testing::ValuesIn(test_support::comment_cases()), \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(WordsAndCodes, suite,                                                \
+                             ::testing::ValuesIn(test_support::word_cases()),                     \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(Axes, suite, ::testing::ValuesIn(test_support::axis_cases()),        \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(Returns, suite, ::testing::ValuesIn(test_support::return_cases()),   \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(CopiedLines, suite,                                                  \
+                             ::testing::ValuesIn(test_support::copied_cases()),                   \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(CyclesAndCalls, suite,                                               \
+                             ::testing::ValuesIn(test_support::cycle_and_call_cases()),           \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(UnitsAndStart, suite,                                                \
+                             ::testing::ValuesIn(test_support::unit_and_start_cases()),           \
+                             test_support::row_name())
