@@ -89,7 +89,9 @@ struct generator {
                 text += "\n";
                 break;
             case 2:
-                text += "G28 G91 Z0\n";
+                // A return leaves Z where the program cannot tell: real
+                // programs position it absolutely before moving on.
+                text += "G28 G91 Z0\nG90 G00 Z50.\nG91\n";
                 break;
             case 3:
                 text += below(2) ? "M08\n" : "M09\n";

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/messages.hpp"
 #include "convert/convert.hpp"
@@ -75,6 +76,59 @@ std::size_t count_of(std::string_view text, std::string_view part) {
     return count;
 }
 
+// The input's lines as the converter reads them: up to a Ctrl-Z, without
+// their newline and the carriage return before it.
+std::vector<std::string> input_lines(const std::string& program) {
+    std::vector<std::string> lines;
+    std::string line;
+    const std::string text = program.substr(0, program.find('\x1a'));
+    std::istringstream in(text);
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r' && !in.eof()) {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Every comment, in parentheses or after ";", comes out unchanged and in order.
+void check_comments_kept(const std::string& program, const std::string& output) {
+    std::size_t from = 0;
+    for (const std::string& line : input_lines(program)) {
+        if (line.size() < 2) {
+            continue;  // a last line of one character is left out
+        }
+        std::size_t at = 0;
+        while (at < line.size()) {
+            std::size_t end = at;
+            if (line[at] == '(') {
+                end = std::min(line.find(')', at), line.size() - 1) + 1;
+            } else if (line[at] == ';') {
+                end = line.size();
+            } else {
+                ++at;
+                continue;
+            }
+            const std::string comment = line.substr(at, end - at);
+            const std::size_t found = output.find(comment, from);
+            require(found != std::string::npos, "comments come out unchanged");
+            from = found + comment.size();
+            at = end;
+        }
+    }
+}
+
+// A stop message names a line of the input.
+void check_named_line_exists(const std::string& program, const std::string& console) {
+    const std::size_t at = console.find("ERROR: line ");
+    if (at == std::string::npos) {
+        return;
+    }
+    const unsigned long number = std::strtoul(console.c_str() + at + 12, nullptr, 10);
+    require(number >= 1 && number <= input_lines(program).size(), "a stop names a line that exists");
+}
+
 void check_any_input(const std::string& program, const std::string& answers,
                      std::size_t block_bias) {
     const run_result result = convert_in_memory(program, answers, block_bias);
@@ -98,7 +152,9 @@ void check_any_input(const std::string& program, const std::string& answers,
     }
     if (result.status == 0) {
         require(result.console.find("ERROR") == std::string::npos, "no error on success");
+        check_comments_kept(program, result.output);
     }
+    check_named_line_exists(program, result.console);
 }
 
 // A program with a G92 line and only absolute motion lines keeps its values.
