@@ -24,7 +24,8 @@ void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine
 // last line of a single character (such as a closing "%").
 void copy_line(std::string_view line, line_writer& out);
 
-// Writes an added line "G90" after `line`, on a line of its own.
+// Writes the line `added` after `line`, on a line of its own even when `line`
+// has no newline.
 void add_line_after(std::string_view line, std::string_view added, line_writer& out);
 
 }  // namespace g91to90

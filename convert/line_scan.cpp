@@ -68,32 +68,43 @@ struct number_span {
     std::size_t begin = 0;  // its first character, blanks after the letter skipped
     std::size_t end = 0;    // just after its last number character; 0 when there is none
     bool inner_blanks = false;
-    bool has_digit = false;
 };
 
-number_span read_word_number(std::string_view line, std::size_t at) {
+std::size_t skip_number_chars(std::string_view line, std::size_t at) {
+    while (at < line.size() && number_char(line[at])) {
+        ++at;
+    }
+    return at;
+}
+
+inline number_span read_word_number(std::string_view line, std::size_t at) {
     number_span span;
     span.begin = skip_blanks(line, at);
-    std::size_t i = span.begin;
-    while (i < line.size()) {
-        const char c = line[i];
-        if (number_char(c)) {
-            span.has_digit = span.has_digit || is_digit(c);
-            span.end = ++i;
-            continue;
-        }
-        if (span.end == 0 || !is_blank(c)) {
-            break;
-        }
-        // Blanks inside the number only before a digit or a point.
+    std::size_t i = skip_number_chars(line, span.begin);
+    if (i == span.begin) {
+        return span;
+    }
+    span.end = i;
+    // Blanks inside the number only before a digit or a point.
+    while (i < line.size() && is_blank(line[i])) {
         const std::size_t next = skip_blanks(line, i);
         if (next == line.size() || !(is_digit(line[next]) || line[next] == '.')) {
             break;
         }
         span.inner_blanks = true;
-        i = next;
+        i = skip_number_chars(line, next);
+        span.end = i;
     }
     return span;
+}
+
+bool holds_digit(std::string_view line, const number_span& span) {
+    for (std::size_t i = span.begin; i < span.end; ++i) {
+        if (is_digit(line[i])) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // A code's exact decimal value in tenths, such as 910 for G91 or G091.0 and
@@ -287,7 +298,7 @@ o_word_line read_o_word(std::string_view line) {
         after = close + 1;
     } else {
         const number_span number = read_word_number(line, i + 1);
-        if (!number.has_digit) {
+        if (!holds_digit(line, number)) {
             return o_word_line::none;
         }
         after = number.end;
@@ -362,7 +373,7 @@ void scan_line(std::string_view line, scanned_line& scan) {
         }
         switch (kind) {
             case POLAR:
-                scan.polar_word = scan.polar_word || number.has_digit;
+                scan.polar_word = scan.polar_word || holds_digit(line, number);
                 break;
             case G_LETTER:
                 add_g_code(scan, read_code(line, number));

@@ -28,26 +28,29 @@ constexpr std::size_t EXACT_DIGITS = 15;
 bool plain_decimal_value(std::string_view text, double& value) {
     const char* at = text.data();
     const char* const end = at + text.size();
-    const bool negative = at != end && *at == '-';
-    at += (at != end && (*at == '-' || *at == '+')) ? 1 : 0;
-    std::uint64_t digits = 0;
-    std::size_t count = 0;
-    const char* point = nullptr;
-    for (; at != end; ++at) {
-        const auto digit = static_cast<unsigned>(*at - '0');
-        if (digit < 10) {
-            digits = digits * 10 + digit;
-            ++count;
-        } else if (*at == '.' && point == nullptr) {
-            point = at;
-        } else {
-            return false;
-        }
+    bool negative = false;
+    if (at != end && (*at == '-' || *at == '+')) {
+        negative = *at == '-';
+        ++at;
     }
-    if (count == 0 || count > EXACT_DIGITS) {
+    std::uint64_t digits = 0;
+    const char* const whole_begin = at;
+    for (; at != end && is_digit(*at); ++at) {
+        digits = digits * 10 + static_cast<unsigned>(*at - '0');
+    }
+    std::size_t count = static_cast<std::size_t>(at - whole_begin);
+    std::size_t decimals = 0;
+    if (at != end && *at == '.') {
+        const char* const fraction_begin = ++at;
+        for (; at != end && is_digit(*at); ++at) {
+            digits = digits * 10 + static_cast<unsigned>(*at - '0');
+        }
+        decimals = static_cast<std::size_t>(at - fraction_begin);
+        count += decimals;
+    }
+    if (at != end || count == 0 || count > EXACT_DIGITS) {
         return false;
     }
-    const auto decimals = point == nullptr ? 0 : static_cast<std::size_t>(end - point - 1);
     const double magnitude = static_cast<double>(digits) / EXACT_POWERS_OF_TEN[decimals];
     value = negative ? -magnitude : magnitude;
     return true;

@@ -253,8 +253,8 @@ void check_finite(double value) {
     }
 }
 
+// `value` is finite: the callers checked it before taking its fraction.
 void write_word(line_writer& out, char letter, double value, int decimals) {
-    check_finite(value);
     char* const word = out.room(FIXED_TEXT_CAPACITY + 1);
     word[0] = letter;
     out.claim(1 + format_fixed(value, decimals, word + 1));

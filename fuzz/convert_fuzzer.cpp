@@ -126,7 +126,8 @@ void check_named_line_exists(const std::string& program, const std::string& cons
         return;
     }
     const unsigned long number = std::strtoul(console.c_str() + at + 12, nullptr, 10);
-    require(number >= 1 && number <= input_lines(program).size(), "a stop names a line that exists");
+    require(number >= 1 && number <= input_lines(program).size(),
+            "a stop names a line that exists");
 }
 
 void check_any_input(const std::string& program, const std::string& answers,
