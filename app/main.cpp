@@ -64,9 +64,10 @@ int main(int argc, char** argv) {
         open_both_files(files, arguments, std::cin, std::cout);
         line_reader in(*files.input.rdbuf(), files.input_name);
         out.emplace(*files.output.rdbuf());
-        convert_program(in, *out, [](std::string_view prompt) {
-            return ask_token(std::cin, std::cout, prompt);
-        });
+        convert_program(
+            in, *out,
+            [](std::string_view prompt) { return ask_token(std::cin, std::cout, prompt); },
+            number_format{});
         return close_files(files, *out);
     } catch (const conversion_stop& stop) {
         return stop_with(report_stop(stop), files, out);

@@ -1,7 +1,6 @@
 #include "body_pass.hpp"
 
 #include "motion_line.hpp"
-#include "number_input.hpp"
 #include "stop.hpp"
 
 namespace g91to90 {
@@ -59,7 +58,7 @@ void check_known(const scanned_line& scan, const machine_state& machine,
 void track_words(const scanned_line& scan, machine_state& machine) {
     for (const line_word& word : scan.words) {
         if (word.slot < AXIS_COUNT) {
-            move_axis(machine, word.slot, number_value(word.number));
+            move_axis(machine, word.slot, word.value);
         }
     }
 }
@@ -124,7 +123,7 @@ void add_line_after(std::string_view line, std::string_view added, line_writer& 
 }
 
 void convert_line(std::string_view line, std::uint64_t line_number, const scanned_line& scan,
-                  line_writer& out, machine_state& machine) {
+                  line_writer& out, machine_state& machine, const number_format& format) {
     if (scan.o_word != o_word_line::none) {
         // The lines a sub, a branch or a loop governs do not run where they
         // stand, and a call moves the tool elsewhere.
@@ -180,7 +179,7 @@ void convert_line(std::string_view line, std::uint64_t line_number, const scanne
         if (!scan.holds(CODE_SET_ORIGIN)) {
             check_known(scan, machine, line_number);
         }
-        rewrite_motion_line(line, scan, out, machine);
+        rewrite_motion_line(line, scan, out, machine, format);
     } else {
         copy_line(line, out);
     }
@@ -195,11 +194,12 @@ void convert_line(std::string_view line, std::uint64_t line_number, const scanne
     }
 }
 
-void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine) {
+void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine,
+                  const number_format& format) {
     std::string_view line;
     while (in.next(line)) {
         scan_line(line, scan);
-        convert_line(line, in.line_number(), scan, out, machine);
+        convert_line(line, in.line_number(), scan, out, machine, format);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "line_io.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
+#include "number_output.hpp"
 
 namespace g91to90 {
 
@@ -15,10 +16,11 @@ namespace g91to90 {
 // machine's state in step. Throws a stop naming `line_number` when the line
 // cannot be converted.
 void convert_line(std::string_view line, std::uint64_t line_number, const scanned_line& scan,
-                  line_writer& out, machine_state& machine);
+                  line_writer& out, machine_state& machine, const number_format& format);
 
 // Converts or copies every remaining line of the input.
-void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine);
+void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine,
+                  const number_format& format);
 
 // Writes a line unchanged, unless it holds nothing but its newline or is a
 // last line of a single character (such as a closing "%").

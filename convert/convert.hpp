@@ -2,6 +2,7 @@
 #pragma once
 
 #include "line_io.hpp"
+#include "number_output.hpp"
 #include "start_position.hpp"
 #include "stop.hpp"
 
@@ -11,6 +12,8 @@ namespace g91to90 {
 // (from the mode line or asked for with `ask`) and the body. Throws a
 // `conversion_stop` when the program cannot be converted; what was written
 // before the stop stays in `out`, to be flushed by the caller.
-void convert_program(line_reader& in, line_writer& out, const ask_function& ask);
+// Rewritten words are written in `format`.
+void convert_program(line_reader& in, line_writer& out, const ask_function& ask,
+                     const number_format& format);
 
 }  // namespace g91to90

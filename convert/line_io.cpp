@@ -102,12 +102,7 @@ void line_writer::flush() {
     put(block_.data(), size);
 }
 
-void line_writer::write(std::string_view bytes) {
-    if (bytes.size() <= block_.size() - used_) {
-        std::memcpy(block_.data() + used_, bytes.data(), bytes.size());
-        used_ += bytes.size();
-        return;
-    }
+void line_writer::write_through(std::string_view bytes) {
     flush();
     if (bytes.size() < block_.size()) {
         std::memcpy(block_.data(), bytes.data(), bytes.size());

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -51,7 +52,14 @@ class line_writer {
     explicit line_writer(std::streambuf& sink, std::size_t block_size = IO_BLOCK_SIZE);
 
     // Writes bytes verbatim; a newline among them is written as it stands.
-    void write(std::string_view bytes);
+    void write(std::string_view bytes) {
+        if (bytes.size() <= block_.size() - used_) {
+            std::memcpy(block_.data() + used_, bytes.data(), bytes.size());
+            used_ += bytes.size();
+            return;
+        }
+        write_through(bytes);
+    }
     // Writes a line's text unchanged, its newline (if it has one) as CR LF.
     void write_line(std::string_view line);
     // Writes CR LF.
@@ -72,6 +80,7 @@ class line_writer {
     void flush();
 
   private:
+    void write_through(std::string_view bytes);
     void put(const char* bytes, std::size_t size);
 
     std::streambuf* sink_;

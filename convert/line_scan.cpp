@@ -48,14 +48,6 @@ constexpr std::array<std::uint8_t, 256> make_kind_table() {
 }
 constexpr std::array<std::uint8_t, 256> CHAR_KINDS = make_kind_table();
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool is_digit(char c) {
-    return static_cast<unsigned>(c - '0') < 10;
-}
-
 std::size_t skip_blanks(std::string_view line, std::size_t at) {
     while (at < line.size() && is_blank(line[at])) {
         ++at;
@@ -161,6 +153,21 @@ code_value read_code(std::string_view line, const number_span& span) {
     const bool zero = whole == 0 && tenths == 0;
     code.tenths =
         !exact || whole >= CODE_CAP || (negative && !zero) ? OTHER_CODE : whole * 10 + tenths;
+    return code;
+}
+
+// The code of a plain number text with at most one decimal, as `read_code`
+// reads it.
+code_value plain_code(const plain_number& number) {
+    const bool tenth = number.decimals == 1;
+    const std::uint64_t whole = tenth ? number.digits / 10 : number.digits;
+    const std::uint64_t tenths = tenth ? number.digits % 10 : 0;
+    code_value code;
+    code.last_whole_digit = number.end - (tenth ? 3 : 1);
+    const bool zero = whole == 0 && tenths == 0;
+    code.tenths = whole >= CODE_CAP || (number.negative && !zero)
+                      ? OTHER_CODE
+                      : static_cast<int>(whole * 10 + tenths);
     return code;
 }
 
@@ -279,6 +286,16 @@ bool starts_with_keyword(std::string_view text, std::string_view keyword) {
     return true;
 }
 
+// Only a line whose first character after its blanks is "O" or a comment
+// can be an O-word line.
+bool may_begin_with_o_word(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && is_blank(line[i])) {
+        ++i;
+    }
+    return i < line.size() && (line[i] == '(' || (line[i] | 0x20) == 'o');
+}
+
 // An O-word line: the code part begins with "O" and a number or a <name>,
 // then (after blanks) one of the keywords of subroutines and flow control.
 o_word_line read_o_word(std::string_view line) {
@@ -348,15 +365,39 @@ void scan_line(std::string_view line, scanned_line& scan) {
     scan.e_word = false;
     scan.polar_word = false;
     scan.scratch.clear();
-    scan.o_word = read_o_word(line);
+    scan.o_word = may_begin_with_o_word(line) ? read_o_word(line) : o_word_line::none;
     if (scan.o_word != o_word_line::none) {
         return;
     }
     std::size_t i = 0;
+    plain_number plain;
     while (i < line.size()) {
         const std::uint8_t kind = CHAR_KINDS[static_cast<unsigned char>(line[i])];
         if (kind == PLAIN) {
             ++i;
+            continue;
+        }
+        if (kind >= FIRST_SLOT_KIND) {
+            const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
+            std::size_t end = 0;
+            if (read_plain_number(line, i + 1, plain)) {
+                end = plain.end;
+                scan.words.push_back(
+                    {i, end, line.substr(i + 1, end - i - 1), plain_number_value(plain), slot});
+            } else {
+                const number_span number = read_word_number(line, i + 1);
+                if (number.end == 0) {
+                    ++i;  // a letter with no number text is no word
+                    continue;
+                }
+                end = number.end;
+                const std::string_view text = number_text(line, number, scan.scratch);
+                scan.words.push_back({i, end, text, number_value(text), slot});
+            }
+            if (slot < AXIS_COUNT) {
+                scan.axes |= axis_bit(slot);
+            }
+            i = end;
             continue;
         }
         if (kind == COMMENT) {
@@ -366,33 +407,38 @@ void scan_line(std::string_view line, scanned_line& scan) {
         if (kind == LINE_COMMENT || kind == LINE_END) {
             return;
         }
+        if (kind == G_LETTER || kind == M_LETTER) {
+            code_value code;
+            std::size_t end = 0;
+            if (read_plain_number(line, i + 1, plain) && plain.decimals <= 1) {
+                code = plain_code(plain);
+                end = plain.end;
+            } else {
+                const number_span number = read_word_number(line, i + 1);
+                if (number.end == 0) {
+                    ++i;  // a letter with no number text is no word
+                    continue;
+                }
+                code = read_code(line, number);
+                end = number.end;
+            }
+            if (kind == G_LETTER) {
+                add_g_code(scan, code);
+            } else {
+                add_m_code(scan, code);
+            }
+            i = end;
+            continue;
+        }
         const number_span number = read_word_number(line, i + 1);
         if (number.end == 0) {
             ++i;  // a letter with no number text is no word
             continue;
         }
-        switch (kind) {
-            case POLAR:
-                scan.polar_word = scan.polar_word || holds_digit(line, number);
-                break;
-            case G_LETTER:
-                add_g_code(scan, read_code(line, number));
-                break;
-            case M_LETTER:
-                add_m_code(scan, read_code(line, number));
-                break;
-            case E_LETTER:
-                scan.e_word = true;
-                break;
-            default: {
-                const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
-                scan.words.push_back(
-                    {i, number.end, number_text(line, number, scan.scratch), slot});
-                if (slot < AXIS_COUNT) {
-                    scan.axes |= axis_bit(slot);
-                }
-                break;
-            }
+        if (kind == POLAR) {
+            scan.polar_word = scan.polar_word || holds_digit(line, number);
+        } else {
+            scan.e_word = true;
         }
         i = number.end;
     }

@@ -34,6 +34,7 @@ struct line_word {
     std::size_t begin;        // its letter
     std::size_t end;          // just after its last number character
     std::string_view number;  // its number text, inner blanks left out
+    double value;             // the value of its number text
     std::uint8_t slot;        // an axis (0-8) or FIRST_ARC_SLOT + 0-3 for I, J, K, R
 };
 

@@ -1,17 +1,25 @@
 #include "motion_line.hpp"
 
-#include "number_input.hpp"
-#include "number_output.hpp"
+#include <cstring>
 
 namespace g91to90 {
 
 namespace {
 
+constexpr std::size_t SHORT_RUN = 16;
+
 // Writes line[from, to) unchanged but for the G91 digit that becomes "0".
 void write_run(line_writer& out, std::string_view line, std::size_t from, std::size_t to,
                std::size_t g91_digit) {
     if (g91_digit < from || g91_digit >= to) {
-        out.write(line.substr(from, to - from));
+        if (to - from <= SHORT_RUN && from + SHORT_RUN <= line.size()) {
+            // The short run between two words: one fixed-size copy of the
+            // line from its start, of which only the run is kept.
+            std::memcpy(out.room(SHORT_RUN), line.data() + from, SHORT_RUN);
+            out.claim(to - from);
+        } else {
+            out.write(line.substr(from, to - from));
+        }
         return;
     }
     out.write(line.substr(from, g91_digit - from));
@@ -22,16 +30,15 @@ void write_run(line_writer& out, std::string_view line, std::size_t from, std::s
 }  // namespace
 
 void rewrite_motion_line(std::string_view line, const scanned_line& scan, line_writer& out,
-                         machine_state& machine) {
+                         machine_state& machine, const number_format& format) {
     std::size_t from = 0;  // first character not yet written
     for (const line_word& word : scan.words) {
         write_run(out, line, from, word.begin, scan.g91_digit);
         const char letter = line[word.begin];
-        const double value = number_value(word.number);
         if (word.slot >= FIRST_ARC_SLOT) {
-            format_arc_word(out, letter, value);
+            format_arc_word(out, letter, word.value, format);
         } else {
-            format_axis_word(out, letter, move_axis(machine, word.slot, value));
+            format_axis_word(out, letter, move_axis(machine, word.slot, word.value), format);
         }
         from = word.end;
     }

@@ -6,6 +6,7 @@
 #include "line_io.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
+#include "number_output.hpp"
 
 namespace g91to90 {
 
@@ -23,6 +24,6 @@ inline double move_axis(machine_state& machine, int axis, double value) {
 // every arc word in the arc-word format, its letter's case kept; all else is
 // copied. Moves the axes its words name.
 void rewrite_motion_line(std::string_view line, const scanned_line& scan, line_writer& out,
-                         machine_state& machine);
+                         machine_state& machine, const number_format& format);
 
 }  // namespace g91to90

@@ -11,15 +11,6 @@ namespace g91to90 {
 
 namespace {
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Powers of ten that a double holds exactly.
-constexpr std::array<double, 23> EXACT_POWERS_OF_TEN{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // Up to 15 digits hold exactly in a double, and so does the power of ten:
 // their quotient is then the correctly rounded value.
 constexpr std::size_t EXACT_DIGITS = 15;

@@ -159,28 +159,30 @@ std::size_t scaled_digits(const rounded_decimal& decimal, int decimals, char* ou
 }
 
 // The common case decided from the binary value alone: the magnitude times
-// 10^decimals as an integer part and a binary fraction. False when the value
+// 10^places as an integer part and a binary fraction. False when the value
 // lies outside the range this handles, or so near a half that rounding to 17
 // significant digits first could change the result; the exact path decides
 // those.
-bool scaled_value_fast(double magnitude, int decimals, std::uint64_t& rounded) {
+bool scaled_value_fast(double magnitude, int places, std::uint64_t& rounded) {
     const auto [mantissa, exponent] = split_binary(magnitude);
-    const int fraction_bits = -exponent;  // magnitude = mantissa / 2^fraction_bits
-    if (mantissa < HIDDEN_BIT || fraction_bits < 1 || fraction_bits > 63) {
+    // magnitude * 10^places = mantissa * 5^places / 2^shift
+    const int shift = -exponent - places;
+    if (mantissa < HIDDEN_BIT || shift < 1 || shift > 63) {
         return false;
     }
-    const std::uint64_t scaled = mantissa * (decimals == 3 ? 1000 : 1);  // below 2^63
-    std::uint64_t whole = scaled >> fraction_bits;
-    const std::uint64_t rest = scaled & ((std::uint64_t{1} << fraction_bits) - 1);
+    const std::uint64_t scaled =  // below 2^63: 5^places is at most 625 < 2^10
+        mantissa * POWERS_OF_FIVE[static_cast<std::size_t>(places)];
+    const std::uint64_t whole = scaled >> shift;
+    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
     if (whole >= TEN_POW_17 / 10) {
         return false;  // the written digits would reach past the 16th
     }
-    const std::uint64_t half = std::uint64_t{1} << (fraction_bits - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
     const std::uint64_t distance = rest >= half ? rest - half : half - rest;
     // Rounding to 17 digits moves the scaled value by less than 0.5e-16 of
     // it; the bound below leaves a factor of two for the double arithmetic.
-    const auto unit =  // 2^-fraction_bits
-        std::bit_cast<double>(static_cast<std::uint64_t>(1023 - fraction_bits) << 52);
+    const auto unit =  // 2^-shift
+        std::bit_cast<double>(static_cast<std::uint64_t>(1023 - shift) << 52);
     if (static_cast<double>(distance) * unit <= static_cast<double>(whole + 1) * 1e-16) {
         return false;
     }
@@ -188,54 +190,133 @@ bool scaled_value_fast(double magnitude, int decimals, std::uint64_t& rounded) {
     return true;
 }
 
-// Writes a scaled value from the fast path: its units, then three decimals
-// when there are any. Returns the end of what was written.
-char* write_scaled_value(std::uint64_t scaled, int decimals, char* out) {
-    if (decimals == 0) {
-        return std::to_chars(out, out + 20, scaled).ptr;
+constexpr std::array<std::uint64_t, 20> powers_of_ten() {
+    std::array<std::uint64_t, 20> powers{};
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) {
+        powers[i] = powers[i - 1] * 10;
     }
-    const auto thousandths = static_cast<unsigned>(scaled % 1000);
-    char* at = std::to_chars(out, out + 20, scaled / 1000).ptr;
-    at[0] = '.';
-    at[1] = static_cast<char>('0' + thousandths / 100);
-    at[2] = static_cast<char>('0' + thousandths / 10 % 10);
-    at[3] = static_cast<char>('0' + thousandths % 10);
-    return at + 4;
+    return powers;
+}
+constexpr std::array<std::uint64_t, 20> POWERS_OF_TEN = powers_of_ten();
+
+// "00" "01" ... "99": two digits at a time.
+constexpr std::array<char, 200> DIGIT_PAIRS = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// The count of decimal digits of `value`, 1 for zero.
+std::size_t digit_count(std::uint64_t value) {
+    // bit_width * log10(2), rounded down: the count, or one less.
+    const auto guess = static_cast<std::size_t>((std::bit_width(value | 1) * 1233) >> 12);
+    return guess + ((value | 1) >= POWERS_OF_TEN[guess] ? 1 : 0);
 }
 
-std::size_t format_fixed_text(double value, int decimals, char* out, bool allow_fast_path) {
-    std::size_t length = 0;
-    if (value < 0) {
-        out[length++] = '-';  // zero of either sign is written without it
+// Writes exactly `count` digits of `value` (below 10^count), ending just
+// before `end`.
+void write_digits(std::uint64_t value, char* end, std::size_t count) {
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, DIGIT_PAIRS.data() + (value % 100) * 2, 2);
+        value /= 100;
     }
-    const double magnitude = std::fabs(value);
-    std::uint64_t scaled = 0;
-    if (value == 0 || (allow_fast_path && scaled_value_fast(magnitude, decimals, scaled))) {
-        return static_cast<std::size_t>(write_scaled_value(scaled, decimals, out + length) - out);
+    if (count == 1) {
+        end[-1] = static_cast<char>('0' + value);
     }
+}
+
+// The four digits of `value` (below 10000) as the bytes of one word, the
+// first digit in the lowest byte.
+std::uint32_t four_digits(std::uint64_t value) {
+    std::uint16_t high = 0;
+    std::uint16_t low = 0;
+    std::memcpy(&high, DIGIT_PAIRS.data() + (value / 100) * 2, 2);
+    std::memcpy(&low, DIGIT_PAIRS.data() + (value % 100) * 2, 2);
+    return static_cast<std::uint32_t>(high) | (static_cast<std::uint32_t>(low) << 16);
+}
+
+// Writes the digits of `value` (below 10^8) without leading zeros; may
+// write up to eight bytes. Returns the end of the digits.
+char* write_short_whole(std::uint64_t value, char* out) {
+    const std::size_t count = digit_count(value);
+    const std::uint64_t digits =
+        (four_digits(value / 10000) | (std::uint64_t{four_digits(value % 10000)} << 32)) >>
+        ((8 - count) * 8);
+    std::memcpy(out, &digits, 8);
+    return out + count;
+}
+
+// Writes a scaled value from the fast path: its units, then the places when
+// there are any. Returns the end of what was written; may write up to four
+// bytes past it.
+char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
+    const std::uint64_t whole = places == 0 ? scaled : places == 3 ? scaled / 1000 : scaled / 10000;
+    char* at = out;
+    if (std::endian::native == std::endian::little && whole < 100'000'000) {
+        at = write_short_whole(whole, at);
+    } else {
+        const std::size_t count = digit_count(whole);
+        write_digits(whole, at + count, count);
+        at += count;
+    }
+    if (places == 0) {
+        return at;
+    }
+    const auto decimals = static_cast<std::size_t>(places);
+    const std::uint64_t fraction = scaled - whole * POWERS_OF_TEN[decimals];
+    *at++ = '.';
+    if (std::endian::native == std::endian::little) {
+        // Three places are the last three of four digits.
+        const std::uint32_t digits = four_digits(fraction) >> ((4 - decimals) * 8);
+        std::memcpy(at, &digits, 4);
+    } else {
+        write_digits(fraction, at + decimals, decimals);
+    }
+    return at + decimals;
+}
+
+// The exact path: the magnitude rounded to 17 significant digits, then at
+// the last written place. Returns the end of what was written.
+[[gnu::noinline]] char* write_exact_magnitude(double magnitude, int places, char* out) {
     std::array<char, FIXED_TEXT_CAPACITY> digits;  // NOLINT(*-member-init): written before use
     const std::size_t count =
-        scaled_digits(round_to_significant_digits(magnitude), decimals, digits.data());
-    const auto places = static_cast<std::size_t>(decimals);
-    if (places == 0) {
-        std::memcpy(out + length, digits.data(), count);
-        return length + count;
+        scaled_digits(round_to_significant_digits(magnitude), places, digits.data());
+    const auto decimals = static_cast<std::size_t>(places);
+    if (decimals == 0) {
+        std::memcpy(out, digits.data(), count);
+        return out + count;
     }
-    if (count > places) {
-        const std::size_t whole = count - places;
-        std::memcpy(out + length, digits.data(), whole);
-        length += whole;
-        out[length++] = '.';
-        std::memcpy(out + length, digits.data() + whole, places);
-        return length + places;
+    if (count > decimals) {
+        const std::size_t whole = count - decimals;
+        std::memcpy(out, digits.data(), whole);
+        out[whole] = '.';
+        std::memcpy(out + whole + 1, digits.data() + whole, decimals);
+        return out + count + 1;
     }
     // Below one: a lone zero before the point, then the places, zero-padded.
-    out[length++] = '0';
-    out[length++] = '.';
-    std::memset(out + length, '0', places - count);
-    length += places - count;
-    std::memcpy(out + length, digits.data(), count);
-    return length + count;
+    out[0] = '0';
+    out[1] = '.';
+    std::memset(out + 2, '0', decimals - count);
+    std::memcpy(out + 2 + decimals - count, digits.data(), count);
+    return out + 2 + decimals;
+}
+
+// Writes `value` with `places` decimals; may write up to eight bytes past
+// the returned end.
+char* write_fixed(double value, int places, char* out, bool allow_fast_path) {
+    *out = '-';  // zero of either sign is written without it
+    out += value < 0 ? 1 : 0;
+    const double magnitude = std::fabs(value);
+    std::uint64_t scaled = 0;
+    if (value == 0 || (allow_fast_path && scaled_value_fast(magnitude, places, scaled))) {
+        return write_scaled_value(scaled, places, out);
+    }
+    return write_exact_magnitude(magnitude, places, out);
 }
 
 // The fractional part with the value's sign, as the standard modf gives it.
@@ -254,27 +335,33 @@ void check_finite(double value) {
 }
 
 // `value` is finite: the callers checked it before taking its fraction.
-void write_word(line_writer& out, char letter, double value, int decimals) {
-    char* const word = out.room(FIXED_TEXT_CAPACITY + 1);
+void write_word(line_writer& out, char letter, double value, int places,
+                const number_format& format) {
+    char* const word = out.room(FIXED_TEXT_CAPACITY + 2);
     word[0] = letter;
-    out.claim(1 + format_fixed(value, decimals, word + 1));
+    char* end = write_fixed(value, places, word + 1, true);
+    if (places == 0 && format.decimal_point) {
+        *end++ = '.';
+    }
+    out.claim(static_cast<std::size_t>(end - word));
 }
 
 }  // namespace
 
-bool choose_decimals(double fraction) {
-    return fraction >= SMALLEST_SHOWN_FRACTION || fraction <= -SMALLEST_SHOWN_FRACTION;
+bool choose_decimals(double fraction, int places) {
+    const double smallest = places == 4 ? SMALLEST_SHOWN_FRACTION / 10 : SMALLEST_SHOWN_FRACTION;
+    return fraction >= smallest || fraction <= -smallest;
 }
 
 std::size_t format_fixed(double value, int decimals, char* out) {
-    return format_fixed_text(value, decimals, out, true);
+    return static_cast<std::size_t>(write_fixed(value, decimals, out, true) - out);
 }
 
 std::size_t format_fixed_exact(double value, int decimals, char* out) {
-    return format_fixed_text(value, decimals, out, false);
+    return static_cast<std::size_t>(write_fixed(value, decimals, out, false) - out);
 }
 
-void format_axis_word(line_writer& out, char letter, double value) {
+void format_axis_word(line_writer& out, char letter, double value, const number_format& format) {
     check_finite(value);
     double fraction = fraction_of(value);
     // A fraction within 0.00001 of a whole unit counts as whole. On the
@@ -286,13 +373,15 @@ void format_axis_word(line_writer& out, char letter, double value) {
     } else if (fraction <= -NEAR_WHOLE) {
         fraction = -fraction - 1;
     }
-    write_word(out, letter, value, choose_decimals(fraction) ? 3 : 0);
+    const int places = choose_decimals(fraction, format.decimals) ? format.decimals : 0;
+    write_word(out, letter, value, places, format);
 }
 
-void format_arc_word(line_writer& out, char letter, double value) {
+void format_arc_word(line_writer& out, char letter, double value, const number_format& format) {
     check_finite(value);
     const double fraction = fraction_of(value);
-    write_word(out, letter, value, choose_decimals(fraction) ? 3 : 0);
+    const int places = choose_decimals(fraction, format.decimals) ? format.decimals : 0;
+    write_word(out, letter, value, places, format);
 }
 
 }  // namespace g91to90

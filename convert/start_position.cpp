@@ -23,7 +23,7 @@ void take_start_from_g92_line(std::string_view line, std::uint64_t line_number,
     for (const line_word& word : scan.words) {
         if (word.slot < AXIS_COUNT && (named & axis_bit(word.slot)) == 0) {
             named |= axis_bit(word.slot);
-            machine.position[word.slot] = number_value(word.number);
+            machine.position[word.slot] = word.value;
         }
     }
     machine.known |= named;

@@ -48,7 +48,7 @@ run_result convert_in_memory(const std::string& program, const std::string& answ
     };
     run_result result;
     try {
-        convert_program(in, out, ask);
+        convert_program(in, out, ask, number_format{});
     } catch (const conversion_stop& stop) {
         const stop_report report = report_stop(stop);
         result.status = report.status;

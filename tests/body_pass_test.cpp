@@ -46,7 +46,7 @@ TEST_P(ConvertLine, RewritesOneLine) {
     std::copy(c.position_before.begin(), c.position_before.end(), machine.position.begin());
     scanned_line scan;
     scan_line(c.line, scan);
-    convert_line(c.line, 1, scan, run.writer, machine);
+    convert_line(c.line, 1, scan, run.writer, machine, number_format{});
     EXPECT_EQ(run.written(), c.written);
     EXPECT_EQ(machine.mode, c.mode_after);
     EXPECT_EQ((xyz{machine.position[0], machine.position[1], machine.position[2]}),
@@ -227,7 +227,7 @@ TEST(ConvertLine, OverflowingSumStopsBeforeTheWordIsWritten) {
     scanned_line scan;
     scan_line(line, scan);
     try {
-        convert_line(line, 1, scan, run.writer, machine);
+        convert_line(line, 1, scan, run.writer, machine, number_format{});
         FAIL() << "an infinite coordinate was written";
     } catch (const conversion_stop& stop) {
         EXPECT_EQ(stop.reason, stop_reason::number_out_of_range);

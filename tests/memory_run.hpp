@@ -42,7 +42,7 @@ struct memory_run {
     // message, if any. Returns the exit status.
     int convert() {
         try {
-            convert_program(reader, writer, console());
+            convert_program(reader, writer, console(), format);
             return STATUS_SUCCESS;
         } catch (const conversion_stop& stop) {
             const stop_report report = report_stop(stop);
@@ -57,6 +57,7 @@ struct memory_run {
     std::ostringstream console_out;
     line_reader reader;
     line_writer writer;
+    number_format format;
 };
 
 }  // namespace g91to90::test_support

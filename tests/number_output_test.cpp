@@ -20,15 +20,15 @@ using test_support::PrintTo;
 
 using test_support::memory_run;
 
-std::string axis_word(double value) {
+std::string axis_word(double value, const number_format& format = {}) {
     memory_run run("");
-    format_axis_word(run.writer, 'X', value);
+    format_axis_word(run.writer, 'X', value, format);
     return run.written();
 }
 
-std::string arc_word(double value) {
+std::string arc_word(double value, const number_format& format = {}) {
     memory_run run("");
-    format_arc_word(run.writer, 'R', value);
+    format_arc_word(run.writer, 'R', value, format);
     return run.written();
 }
 
@@ -89,13 +89,54 @@ INSTANTIATE_TEST_SUITE_P(Values, FormatArcWord,
                          test_support::row_name());
 
 TEST(ChooseDecimals, BoundsIncluded) {
-    EXPECT_TRUE(choose_decimals(0.0005));
-    EXPECT_TRUE(choose_decimals(-0.0005));
-    EXPECT_FALSE(choose_decimals(std::nextafter(0.0005, 0.0)));
-    EXPECT_FALSE(choose_decimals(std::nextafter(-0.0005, 0.0)));
-    EXPECT_FALSE(choose_decimals(0.0));
-    EXPECT_TRUE(choose_decimals(0.5));
+    for (const auto& [places, bound] : {std::pair{3, 0.0005}, std::pair{4, 0.00005}}) {
+        EXPECT_TRUE(choose_decimals(bound, places));
+        EXPECT_TRUE(choose_decimals(-bound, places));
+        EXPECT_FALSE(choose_decimals(std::nextafter(bound, 0.0), places));
+        EXPECT_FALSE(choose_decimals(std::nextafter(-bound, 0.0), places));
+        EXPECT_FALSE(choose_decimals(0.0, places));
+        EXPECT_TRUE(choose_decimals(0.5, places));
+    }
 }
+
+// The same values written with four decimals and with a trailing point.
+struct format_case {
+    std::string name;
+    double value;
+    number_format format;
+    std::string axis;  // as an axis word
+    std::string arc;   // as an arc word
+};
+
+class FormatOptions : public ::testing::TestWithParam<format_case> {};
+
+TEST_P(FormatOptions, ChangeOnlyWhatTheyName) {
+    EXPECT_EQ(axis_word(GetParam().value, GetParam().format), GetParam().axis);
+    EXPECT_EQ(arc_word(GetParam().value, GetParam().format), GetParam().arc);
+}
+
+constexpr number_format FOUR{.decimals = 4};
+constexpr number_format POINT{.decimal_point = true};
+constexpr number_format FOUR_POINT{.decimals = 4, .decimal_point = true};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FormatOptions,
+    ::testing::Values(
+        format_case{"sixteenth inch", 0.0625, FOUR, "X0.0625", "R0.0625"},
+        format_case{"exact half rounds up", 1.03125, FOUR, "X1.0313", "R1.0313"},
+        format_case{"below four place threshold", 2.00004, FOUR, "X2", "R2"},
+        format_case{"three places padded to four", -12.5, FOUR, "X-12.5000", "R-12.5000"},
+        format_case{"near whole stays whole", 7.999999, FOUR, "X8", "R8.0000"},
+        format_case{"long whole part", 123456789012.25, FOUR, "X123456789012.2500",
+                    "R123456789012.2500"},
+        format_case{"whole gets point", 10, POINT, "X10.", "R10."},
+        format_case{"negative whole gets point", -3, POINT, "X-3.", "R-3."},
+        format_case{"zero gets point", 0, POINT, "X0.", "R0."},
+        format_case{"near whole gets point", 2.999999, POINT, "X3.", "R3.000"},
+        format_case{"decimals unchanged", 6.25, POINT, "X6.250", "R6.250"},
+        format_case{"both options", 4, FOUR_POINT, "X4.", "R4."},
+        format_case{"both options with decimals", 0.0001, FOUR_POINT, "X0.0001", "R0.0001"}),
+    test_support::row_name());
 
 TEST(FormatWords, ValuesThatAreNotFiniteStopTheRun) {
     for (const double value :
@@ -103,12 +144,12 @@ TEST(FormatWords, ValuesThatAreNotFiniteStopTheRun) {
           std::numeric_limits<double>::quiet_NaN()}) {
         memory_run run("");
         try {
-            format_axis_word(run.writer, 'X', value);
+            format_axis_word(run.writer, 'X', value, {});
             FAIL() << "a value that is not finite was written";
         } catch (const conversion_stop& stop) {
             EXPECT_EQ(stop.reason, stop_reason::number_out_of_range);
         }
-        EXPECT_THROW(format_arc_word(run.writer, 'I', value), conversion_stop);
+        EXPECT_THROW(format_arc_word(run.writer, 'I', value, {}), conversion_stop);
         EXPECT_EQ(run.written(), "");
     }
 }
@@ -182,7 +223,7 @@ std::string drop_digits_rounding_up(std::string digits, std::size_t count) {
 
 std::string reference_fixed(double value, int decimals) {
     if (value == 0) {
-        return decimals == 0 ? "0" : "0.000";
+        return decimals == 0 ? "0" : "0." + std::string(static_cast<std::size_t>(decimals), '0');
     }
     exact_decimal exact = expand_exactly(std::fabs(value));
     const std::size_t length = exact.digits.size();
@@ -240,7 +281,7 @@ TEST(FormatFixed, MatchesTheExactDigitRuleOnManyValues) {
         values.push_back(-dyadic);
     }
     for (const double value : values) {
-        for (const int decimals : {0, 3}) {
+        for (const int decimals : {0, 3, 4}) {
             ASSERT_EQ(fixed(value, decimals), reference_fixed(value, decimals))
                 << std::hexfloat << value << " with " << decimals << " decimals";
         }
@@ -272,7 +313,7 @@ TEST(FormatFixed, FastPathAgreesWithTheExactPath) {
         const double spread =
             std::ldexp(static_cast<double>(mantissa(random)), exponent(random) - 53);
         for (const double value : {boundary, near, spread, -spread}) {
-            for (const int decimals : {0, 3}) {
+            for (const int decimals : {0, 3, 4}) {
                 ASSERT_EQ(fixed(value, decimals), fixed_exact(value, decimals))
                     << std::hexfloat << value << " with " << decimals << " decimals";
             }
