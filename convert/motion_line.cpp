@@ -8,18 +8,26 @@ namespace {
 
 constexpr std::size_t SHORT_RUN = 16;
 
+// Writes line[from, to) unchanged.
+void write_run(line_writer& out, std::string_view line, std::size_t from, std::size_t to) {
+    // The short run between two words: one fixed-size copy of the line from
+    // its start, of which only the run is kept.
+    if (to - from <= SHORT_RUN / 2 && from + SHORT_RUN / 2 <= line.size()) {
+        std::memcpy(out.room(SHORT_RUN / 2), line.data() + from, SHORT_RUN / 2);
+        out.claim(to - from);
+    } else if (to - from <= SHORT_RUN && from + SHORT_RUN <= line.size()) {
+        std::memcpy(out.room(SHORT_RUN), line.data() + from, SHORT_RUN);
+        out.claim(to - from);
+    } else {
+        out.write(line.substr(from, to - from));
+    }
+}
+
 // Writes line[from, to) unchanged but for the G91 digit that becomes "0".
 void write_run(line_writer& out, std::string_view line, std::size_t from, std::size_t to,
                std::size_t g91_digit) {
     if (g91_digit < from || g91_digit >= to) {
-        if (to - from <= SHORT_RUN && from + SHORT_RUN <= line.size()) {
-            // The short run between two words: one fixed-size copy of the
-            // line from its start, of which only the run is kept.
-            std::memcpy(out.room(SHORT_RUN), line.data() + from, SHORT_RUN);
-            out.claim(to - from);
-        } else {
-            out.write(line.substr(from, to - from));
-        }
+        write_run(out, line, from, to);
         return;
     }
     out.write(line.substr(from, g91_digit - from));

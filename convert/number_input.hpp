@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace g91to90 {
@@ -50,7 +51,8 @@ inline bool is_digit(char c) {
 }
 
 // A plain decimal number text: an optional sign, then digits with at most one
-// point, 15 digits at most, so that its value is one exact division.
+// point, fewer than eight digits before the point and after it, so that its
+// value is one exact division.
 struct plain_number {
     std::uint64_t digits = 0;  // all its digits as one integer
     std::size_t end = 0;       // just after its text
@@ -59,34 +61,80 @@ struct plain_number {
     bool negative = false;
 };
 
+// Eight characters of `line` from `at` on as one little-endian word, the
+// first in the lowest byte; zero bytes stand for those past the line's end.
+inline std::uint64_t eight_chars(std::string_view line, std::size_t at) {
+    const std::size_t size = line.size();
+    constexpr bool little_endian = std::endian::native == std::endian::little;
+    std::uint64_t word = 0;
+    if (little_endian && at + 8 <= size) {
+        std::memcpy(&word, line.data() + at, 8);
+    } else if (little_endian && size >= 8 && at < size) {
+        // The last eight characters, shifted down to begin at `at`.
+        std::memcpy(&word, line.data() + size - 8, 8);
+        word >>= 8 * (at + 8 - size);
+    } else {
+        for (std::size_t i = at; i < size; ++i) {
+            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(line[i]))
+                    << (8 * (i - at));
+        }
+    }
+    return word;
+}
+
+// How many of the eight characters lead as digits (8 when all are digits).
+inline std::size_t leading_digits(std::uint64_t chars) {
+    const std::uint64_t lows = chars ^ 0x3030303030303030U;  // a digit becomes 0-9
+    // The high bit of each byte that is not 0-9; bytes past the first such
+    // one may be wrong, and do not count.
+    const std::uint64_t not_digit = ((lows + 0x7676767676767676U) | lows) & 0x8080808080808080U;
+    return static_cast<std::size_t>(std::countr_zero(not_digit)) / 8;
+}
+
+// The value of the first `count` (0-7) characters, all digits.
+inline std::uint64_t digits_value(std::uint64_t chars, std::size_t count) {
+    // The digits moved to the top bytes, zeros before them.
+    std::uint64_t value = count == 0 ? 0 : (chars ^ 0x3030303030303030U) << (64 - 8 * count);
+    value = (value * 10 + (value >> 8)) & 0x00FF00FF00FF00FFU;
+    value = (value * 100 + (value >> 16)) & 0x0000FFFF0000FFFFU;
+    return (value * 10000 + (value >> 32)) & 0xFFFFFFFFU;
+}
+
+inline constexpr std::array<std::uint64_t, 8> SMALL_POWERS_OF_TEN{1,     10,     100,     1000,
+                                                                  10000, 100000, 1000000, 10000000};
+
 // Reads the number text of a word from `at` (just after its letter) when it
 // is plain and ends there: no number character and no blank followed by a
 // digit or a point comes after it. False for any other text, which the
-// general reading handles.
+// general reading handles. The digits are read eight characters at a time.
 inline bool read_plain_number(std::string_view line, std::size_t at, plain_number& number) {
-    constexpr std::size_t EXACT_DIGITS = 15;
     const std::size_t size = line.size();
     std::size_t i = at;
-    if (i < size) {
-        number.negative = line[i] == '-';
-        i += (number.negative || line[i] == '+') ? 1 : 0;
+    if (i >= size) {
+        return false;
     }
-    const std::size_t whole_begin = i;
-    std::uint64_t digits = 0;
-    for (; i < size && is_digit(line[i]); ++i) {
-        digits = digits * 10 + static_cast<unsigned>(line[i] - '0');
+    number.negative = line[i] == '-';
+    i += (number.negative || line[i] == '+') ? 1 : 0;
+    std::uint64_t chars = eight_chars(line, i);
+    number.whole_digits = leading_digits(chars);
+    if (number.whole_digits == 8) {
+        return false;  // a long number: the general reading
     }
-    number.whole_digits = i - whole_begin;
+    std::uint64_t digits = digits_value(chars, number.whole_digits);
+    i += number.whole_digits;
     number.decimals = 0;
     if (i < size && line[i] == '.') {
-        const std::size_t fraction_begin = ++i;
-        for (; i < size && is_digit(line[i]); ++i) {
-            digits = digits * 10 + static_cast<unsigned>(line[i] - '0');
+        ++i;
+        chars = eight_chars(line, i);
+        number.decimals = leading_digits(chars);
+        if (number.decimals == 8) {
+            return false;
         }
-        number.decimals = i - fraction_begin;
+        digits =
+            digits * SMALL_POWERS_OF_TEN[number.decimals] + digits_value(chars, number.decimals);
+        i += number.decimals;
     }
-    const std::size_t count = number.whole_digits + number.decimals;
-    if (count == 0 || count > EXACT_DIGITS) {
+    if (number.whole_digits + number.decimals == 0) {
         return false;
     }
     if (i < size) {

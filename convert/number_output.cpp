@@ -230,23 +230,25 @@ void write_digits(std::uint64_t value, char* end, std::size_t count) {
     }
 }
 
-// The four digits of `value` (below 10000) as the bytes of one word, the
-// first digit in the lowest byte.
-std::uint32_t four_digits(std::uint64_t value) {
-    std::uint16_t high = 0;
-    std::uint16_t low = 0;
-    std::memcpy(&high, DIGIT_PAIRS.data() + (value / 100) * 2, 2);
-    std::memcpy(&low, DIGIT_PAIRS.data() + (value % 100) * 2, 2);
-    return static_cast<std::uint32_t>(high) | (static_cast<std::uint32_t>(low) << 16);
+// The eight digits of `value` (below 10^8, leading zeros included) as the
+// characters of one little-endian word, the first digit in the lowest byte:
+// split into halves, quarters and single digits in the lanes of one word,
+// each division by a multiplication.
+std::uint64_t eight_digits(std::uint64_t value) {
+    const std::uint64_t high = value / 10000;
+    std::uint64_t lanes = high | ((value - high * 10000) << 32);  // two 4-digit halves
+    const std::uint64_t hundreds = ((lanes * 5243) >> 19) & 0x0000007F0000007FU;
+    lanes = hundreds | ((lanes - hundreds * 100) << 16);  // four 2-digit quarters
+    const std::uint64_t tens = ((lanes * 103) >> 10) & 0x000F000F000F000FU;
+    lanes = tens | ((lanes - tens * 10) << 8);  // eight digits
+    return lanes | 0x3030303030303030U;
 }
 
 // Writes the digits of `value` (below 10^8) without leading zeros; may
 // write up to eight bytes. Returns the end of the digits.
 char* write_short_whole(std::uint64_t value, char* out) {
     const std::size_t count = digit_count(value);
-    const std::uint64_t digits =
-        (four_digits(value / 10000) | (std::uint64_t{four_digits(value % 10000)} << 32)) >>
-        ((8 - count) * 8);
+    const std::uint64_t digits = eight_digits(value) >> ((8 - count) * 8);
     std::memcpy(out, &digits, 8);
     return out + count;
 }
@@ -272,8 +274,8 @@ char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
     *at++ = '.';
     if (std::endian::native == std::endian::little) {
         // Three places are the last three of four digits.
-        const std::uint32_t digits = four_digits(fraction) >> ((4 - decimals) * 8);
-        std::memcpy(at, &digits, 4);
+        const std::uint64_t digits = eight_digits(fraction) >> ((8 - decimals) * 8);
+        std::memcpy(at, &digits, 8);
     } else {
         write_digits(fraction, at + decimals, decimals);
     }
@@ -306,17 +308,71 @@ char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
     return out + 2 + decimals;
 }
 
-// Writes `value` with `places` decimals; may write up to eight bytes past
-// the returned end.
-char* write_fixed(double value, int places, char* out, bool allow_fast_path) {
-    *out = '-';  // zero of either sign is written without it
-    out += value < 0 ? 1 : 0;
+// The common case in one piece: `value` (finite) with `places` decimals
+// when its magnitude times 10^places lies below 10^16 and is not near a
+// half (see `scaled_value_fast`). Returns the end of what was written, or
+// nullptr for a value the exact path must write; may write up to eight
+// bytes past the end.
+[[gnu::always_inline]] inline char* write_fast(double value, int places, char* out) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+    // |value| * 10^places = mantissa * 5^places / 2^shift
+    const int shift = 1075 - biased - places;
+    if (biased == 0 || shift < 1 || shift > 63) {
+        return nullptr;
+    }
+    const std::uint64_t scaled =  // below 2^63: 5^places is at most 625 < 2^10
+        ((bits & (HIDDEN_BIT - 1)) | HIDDEN_BIT) * POWERS_OF_FIVE[static_cast<std::size_t>(places)];
+    const std::uint64_t truncated = scaled >> shift;
+    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    const std::uint64_t distance = rest >= half ? rest - half : half - rest;
+    const auto unit =  // 2^-shift
+        std::bit_cast<double>(static_cast<std::uint64_t>(1023 - shift) << 52);
+    if (truncated >= 100'000'000 * POWERS_OF_TEN[static_cast<std::size_t>(places)] ||
+        static_cast<double>(distance) * unit <= static_cast<double>(truncated + 1) * 1e-16) {
+        return nullptr;  // a long whole part, or near a half: see scaled_value_fast
+    }
+    const std::uint64_t rounded = truncated + (rest > half ? 1 : 0);
+    *out = '-';
+    out += bits >> 63;
+    if (places == 0) {
+        return write_short_whole(rounded, out);  // below 10^8 + 1
+    }
+    const auto decimals = static_cast<std::size_t>(places);
+    const std::uint64_t whole = places == 3 ? rounded / 1000 : rounded / 10000;
+    char* at = write_short_whole(whole, out);
+    *at++ = '.';
+    // Three places are the last three of eight digits.
+    const std::uint64_t digits =
+        eight_digits(rounded - whole * POWERS_OF_TEN[decimals]) >> ((8 - decimals) * 8);
+    std::memcpy(at, &digits, 8);
+    return at + decimals;
+}
+
+// Writes `value` with `places` decimals by the general path.
+[[gnu::noinline]] char* write_general(double value, int places, char* out, bool allow_fast_path) {
+    if (value < 0) {
+        *out++ = '-';  // zero of either sign is written without it
+    }
     const double magnitude = std::fabs(value);
     std::uint64_t scaled = 0;
     if (value == 0 || (allow_fast_path && scaled_value_fast(magnitude, places, scaled))) {
         return write_scaled_value(scaled, places, out);
     }
     return write_exact_magnitude(magnitude, places, out);
+}
+
+// Writes `value` with `places` decimals; may write up to eight bytes past
+// the returned end.
+[[gnu::always_inline]] inline char* write_fixed(double value, int places, char* out,
+                                                bool allow_fast_path) {
+    if (std::endian::native == std::endian::little && allow_fast_path) {
+        if (char* const end = write_fast(value, places, out)) {
+            return end;
+        }
+    }
+    return write_general(value, places, out, allow_fast_path);
 }
 
 // The fractional part with the value's sign, as the standard modf gives it.
