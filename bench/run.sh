@@ -14,8 +14,10 @@ program=$build/g91to90
 generator=$build/bench/generate_program
 
 mkdir -p "$work"
-[[ -s $work/p100.nc ]] || "$generator" 100 > "$work/p100.nc"
-[[ -s $work/p1000.nc ]] || "$generator" 1000 > "$work/p1000.nc"
+[[ -s $work/p100.nc ]] || "$generator" 100 91 cam > "$work/p100.nc"
+[[ -s $work/p1000.nc ]] || "$generator" 1000 91 cam > "$work/p1000.nc"
+[[ -s $work/l100.nc ]] || "$generator" 100 91 laser > "$work/l100.nc"
+[[ -s $work/l1000.nc ]] || "$generator" 1000 91 laser > "$work/l1000.nc"
 # One 50 MB motion line.
 if [[ ! -s $work/line50.nc ]]; then
     { printf 'G92 X0 Y0 Z0\nG91 G01'; head -c 50000000 /dev/zero | tr '\0' 'Q' | sed 's/QQQQQQQQQQ/ X0.00125 /g'; printf '\nM30\n'; } > "$work/line50.nc"
@@ -51,8 +53,10 @@ report() {  # file label
 }
 
 echo "pairs per file: $pairs (g91to90, sed, cat alternating); medians"
-report "$work/p100.nc" "100 MB program"
-report "$work/p1000.nc" "1 GB program"
+report "$work/p100.nc" "100 MB CAM program"
+report "$work/p1000.nc" "1 GB CAM program"
+report "$work/l100.nc" "100 MB laser program"
+report "$work/l1000.nc" "1 GB laser program"
 read -r t_line m_line < <(measure "$program" "$work/line50.nc" "$work/out.nc")
 printf '%-22s %8s MiB  g91to90 %6.2f s  peak %6.2f MiB\n' "one 50 MB line" \
     "$(awk -v b="$(stat -c %s "$work/line50.nc")" 'BEGIN { printf "%.1f", b / 1048576 }')" \

@@ -382,8 +382,8 @@ void scan_line(std::string_view line, scanned_line& scan) {
             std::size_t end = 0;
             if (read_plain_number(line, i + 1, plain)) {
                 end = plain.end;
-                scan.words.push_back(
-                    {i, end, line.substr(i + 1, end - i - 1), plain_number_value(plain), slot});
+                scan.words.push_back({i, end, std::string_view(line.data() + i + 1, end - i - 1),
+                                      plain_number_value(plain), slot});
             } else {
                 const number_span number = read_word_number(line, i + 1);
                 if (number.end == 0) {

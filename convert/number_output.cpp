@@ -211,7 +211,7 @@ constexpr std::array<char, 200> DIGIT_PAIRS = [] {
 }();
 
 // The count of decimal digits of `value`, 1 for zero.
-std::size_t digit_count(std::uint64_t value) {
+[[gnu::always_inline]] inline std::size_t digit_count(std::uint64_t value) {
     // bit_width * log10(2), rounded down: the count, or one less.
     const auto guess = static_cast<std::size_t>((std::bit_width(value | 1) * 1233) >> 12);
     return guess + ((value | 1) >= POWERS_OF_TEN[guess] ? 1 : 0);
@@ -234,7 +234,7 @@ void write_digits(std::uint64_t value, char* end, std::size_t count) {
 // characters of one little-endian word, the first digit in the lowest byte:
 // split into halves, quarters and single digits in the lanes of one word,
 // each division by a multiplication.
-std::uint64_t eight_digits(std::uint64_t value) {
+[[gnu::always_inline]] inline std::uint64_t eight_digits(std::uint64_t value) {
     const std::uint64_t high = value / 10000;
     std::uint64_t lanes = high | ((value - high * 10000) << 32);  // two 4-digit halves
     const std::uint64_t hundreds = ((lanes * 5243) >> 19) & 0x0000007F0000007FU;
@@ -246,7 +246,7 @@ std::uint64_t eight_digits(std::uint64_t value) {
 
 // Writes the digits of `value` (below 10^8) without leading zeros; may
 // write up to eight bytes. Returns the end of the digits.
-char* write_short_whole(std::uint64_t value, char* out) {
+[[gnu::always_inline]] inline char* write_short_whole(std::uint64_t value, char* out) {
     const std::size_t count = digit_count(value);
     const std::uint64_t digits = eight_digits(value) >> ((8 - count) * 8);
     std::memcpy(out, &digits, 8);
