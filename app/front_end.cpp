@@ -14,36 +14,39 @@ namespace {
 constexpr const char* INPUT_PROMPT = "\nINPUT-FILE NAME:";
 constexpr const char* OUTPUT_PROMPT = "\nOUTPUT-FILE NAME:";
 
-bool is_directory(const std::string& name) {
+bool names_folder(const std::filesystem::path& path) {
     std::error_code error;
-    return std::filesystem::is_directory(name, error);
+    return std::filesystem::is_directory(path, error);
 }
 
-void open_input(open_files& files, std::span<const std::string> arguments, std::istream& console_in,
-                std::ostream& console_out) {
-    files.input_name =
-        arguments.empty() ? ask_token(console_in, console_out, INPUT_PROMPT) : arguments[0];
+file_name given_or_asked(std::span<const file_name> names, std::size_t index,
+                         std::istream& console_in, std::ostream& console_out, const char* prompt) {
+    if (index < names.size()) {
+        return names[index];
+    }
+    return name_from_bytes(ask_token(console_in, console_out, prompt));
+}
+
+void open_input(open_files& files, const file_name& name) {
+    files.input_name = name.shown;
     // A folder opens as a stream on some systems; it is no program.
-    if (is_directory(files.input_name)) {
-        throw conversion_stop(stop_reason::input_not_opened, files.input_name);
+    if (names_folder(name.path)) {
+        throw conversion_stop(stop_reason::input_not_opened, name.shown);
     }
-    files.input.open(files.input_name, std::ios::in | std::ios::binary);
+    files.input.open(name.path, std::ios::in | std::ios::binary);
     if (!files.input.is_open()) {
-        throw conversion_stop(stop_reason::input_not_opened, files.input_name);
+        throw conversion_stop(stop_reason::input_not_opened, name.shown);
     }
 }
 
-void open_output(open_files& files, std::span<const std::string> arguments,
-                 std::istream& console_in, std::ostream& console_out) {
-    const std::string output_name =
-        arguments.size() >= 2 ? arguments[1] : ask_token(console_in, console_out, OUTPUT_PROMPT);
+void open_output(open_files& files, const file_name& input, const file_name& output) {
     // Decided before the output is opened, so a refused name never empties the input.
-    if (names_same_file(files.input_name, output_name)) {
+    if (names_same_file(input, output)) {
         throw conversion_stop(stop_reason::same_files);
     }
-    files.output.open(output_name, std::ios::out | std::ios::binary | std::ios::trunc);
+    files.output.open(output.path, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!files.output.is_open()) {
-        throw conversion_stop(stop_reason::output_not_opened, output_name);
+        throw conversion_stop(stop_reason::output_not_opened, output.shown);
     }
 }
 
@@ -59,18 +62,20 @@ std::string ask_token(std::istream& console_in, std::ostream& console_out,
     return token;
 }
 
-void open_both_files(open_files& files, std::span<const std::string> arguments,
-                     std::istream& console_in, std::ostream& console_out) {
-    open_input(files, arguments, console_in, console_out);
-    open_output(files, arguments, console_in, console_out);
+void open_both_files(open_files& files, std::span<const file_name> names, std::istream& console_in,
+                     std::ostream& console_out) {
+    const file_name input = given_or_asked(names, 0, console_in, console_out, INPUT_PROMPT);
+    open_input(files, input);
+    const file_name output = given_or_asked(names, 1, console_in, console_out, OUTPUT_PROMPT);
+    open_output(files, input, output);
 }
 
-bool names_same_file(const std::string& first, const std::string& second) {
-    if (first == second) {
+bool names_same_file(const file_name& first, const file_name& second) {
+    if (first.shown == second.shown) {
         return true;
     }
     std::error_code error;
-    return std::filesystem::equivalent(first, second, error) && !error;
+    return std::filesystem::equivalent(first.path, second.path, error) && !error;
 }
 
 }  // namespace g91to90

@@ -1,6 +1,7 @@
 // The console front end: file names, prompts, opening and closing the files.
 #pragma once
 
+#include <filesystem>
 #include <fstream>
 #include <iosfwd>
 #include <span>
@@ -8,6 +9,18 @@
 #include <string_view>
 
 namespace g91to90 {
+
+// A file name as the user gave it: the text shown in messages (UTF-8 on
+// Windows, the bytes given elsewhere) and the path it opens.
+struct file_name {
+    std::string shown;
+    std::filesystem::path path;
+};
+
+// A name typed at a prompt or given as bytes: its path is made of those bytes.
+inline file_name name_from_bytes(const std::string& bytes) {
+    return {bytes, std::filesystem::path(bytes)};
+}
 
 struct open_files {
     std::string input_name;
@@ -19,14 +32,14 @@ struct open_files {
 // token. Throws `console_ended` when the console input ends or fails.
 std::string ask_token(std::istream& console_in, std::ostream& console_out, std::string_view prompt);
 
-// Obtains the input name (first argument, or asked for) and opens the input,
-// then the output name (second argument, or asked for) and opens the output.
-// Throws a stop when a file cannot be opened or the output is the input.
-void open_both_files(open_files& files, std::span<const std::string> arguments,
-                     std::istream& console_in, std::ostream& console_out);
+// Obtains the input name (the first name given, or asked for) and opens the
+// input, then the output name (the second, or asked for) and opens the
+// output. Throws a stop when a file cannot be opened or the output is the input.
+void open_both_files(open_files& files, std::span<const file_name> names, std::istream& console_in,
+                     std::ostream& console_out);
 
 // True when both names refer to one file: equal texts, or one file reached
 // by two names (a path prefix, a hard or symbolic link).
-bool names_same_file(const std::string& first, const std::string& second);
+bool names_same_file(const file_name& first, const file_name& second);
 
 }  // namespace g91to90

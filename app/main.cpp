@@ -5,11 +5,12 @@
 #include <new>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "convert/convert.hpp"
 #include "front_end.hpp"
 #include "messages.hpp"
+#include "options.hpp"
 #include "platform.hpp"
 
 namespace {
@@ -53,21 +54,26 @@ int stop_with(const stop_report& report, open_files& files, std::optional<line_w
     return report.status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+template <typename Char>
+int run_program(int argc, Char** argv) {
     use_binary_standard_streams();
     open_files files;
     std::optional<line_writer> out;
     try {
-        const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-        open_both_files(files, arguments, std::cin, std::cout);
+        const program_options options = read_options(command_words(argc, argv));
+        if (options.action != program_action::convert) {
+            std::cout << (options.action == program_action::show_usage ? usage_text()
+                                                                       : version_text())
+                      << std::flush;
+            return STATUS_SUCCESS;
+        }
+        open_both_files(files, options.file_names, std::cin, std::cout);
         line_reader in(*files.input.rdbuf(), files.input_name);
         out.emplace(*files.output.rdbuf());
-        convert_program(
-            in, *out,
-            [](std::string_view prompt) { return ask_token(std::cin, std::cout, prompt); },
-            number_format{});
+        const auto ask = [](std::string_view prompt) {
+            return ask_token(std::cin, std::cout, prompt);
+        };
+        convert_program(in, *out, ask, options.format);
         return close_files(files, *out);
     } catch (const conversion_stop& stop) {
         return stop_with(report_stop(stop), files, out);
@@ -77,3 +83,16 @@ int main(int argc, char** argv) {
         return stop_with(INTERNAL_ERROR_REPORT, files, out);
     }
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands the words over as UTF-16 here, so that every name opens.
+int wmain(int argc, wchar_t** argv) {
+    return run_program(argc, argv);
+}
+#else
+int main(int argc, char** argv) {
+    return run_program(argc, argv);
+}
+#endif

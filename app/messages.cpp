@@ -45,6 +45,14 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::unknown_position:
             return line_error(stop,
                               "incremental " + stop.detail + " move from an unknown position");
+        case stop_reason::unknown_option:
+            return {"ERROR: unknown option " + stop.detail + "\nTry: g91to90 --help\n",
+                    STATUS_FAILURE};
+        case stop_reason::bad_decimals:
+            return {"ERROR: --decimals takes 3 or 4\n", STATUS_FAILURE};
+        case stop_reason::too_many_file_names:
+            return {"ERROR: too many arguments (an input and an output file at most)\n",
+                    STATUS_FAILURE};
     }
     return INTERNAL_ERROR_REPORT;
 }

@@ -393,7 +393,7 @@ void check_finite(double value) {
 // `value` is finite: the callers checked it before taking its fraction.
 void write_word(line_writer& out, char letter, double value, int places,
                 const number_format& format) {
-    char* const word = out.room(FIXED_TEXT_CAPACITY + 2);
+    char* const word = out.room(FIXED_TEXT_CAPACITY + 1);  // a letter, the number, a point
     word[0] = letter;
     char* end = write_fixed(value, places, word + 1, true);
     if (places == 0 && format.decimal_point) {

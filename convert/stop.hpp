@@ -28,6 +28,10 @@ enum class stop_reason {
     polar_incremental,
     e_word_incremental,
     unknown_position,  // detail: the axis letter
+    // The command line, read before anything is opened or asked.
+    unknown_option,       // detail: the word as given
+    bad_decimals,         // --decimals without 3 or 4
+    too_many_file_names,  // more than an input and an output name
 };
 
 struct conversion_stop : std::exception {

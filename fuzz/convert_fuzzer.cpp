@@ -30,7 +30,7 @@ struct run_result {
 // Small blocks (`block_bias` picks their sizes) make lines run across block
 // ends and the output flush often.
 run_result convert_in_memory(const std::string& program, const std::string& answers,
-                             std::size_t block_bias) {
+                             std::size_t block_bias, const number_format& format = {}) {
     std::stringbuf input(program);
     std::stringbuf output;
     std::istringstream console_in(answers);
@@ -48,7 +48,7 @@ run_result convert_in_memory(const std::string& program, const std::string& answ
     };
     run_result result;
     try {
-        convert_program(in, out, ask, number_format{});
+        convert_program(in, out, ask, format);
     } catch (const conversion_stop& stop) {
         const stop_report report = report_stop(stop);
         result.status = report.status;
@@ -130,9 +130,48 @@ void check_named_line_exists(const std::string& program, const std::string& cons
             "a stop names a line that exists");
 }
 
+// The text without the characters `drop` picks.
+template <typename Pick>
+std::string without(const std::string& text, Pick drop) {
+    std::string kept;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!drop(text, i)) {
+            kept.push_back(text[i]);
+        }
+    }
+    return kept;
+}
+
+// The number format changes the digits and points of rewritten numbers only;
+// the decimal point alone only adds points after whole numbers.
+void check_number_formats(const std::string& program, const std::string& answers,
+                          const run_result& plain, std::size_t variant) {
+    const number_format format{.decimals = variant & 1 ? 4 : 3,
+                               .decimal_point = (variant & 2) != 0};
+    const run_result formatted = convert_in_memory(program, answers, 0, format);
+    require(formatted.status == plain.status, "same status in any number format");
+    require(formatted.console == plain.console, "same console in any number format");
+    const auto digit_or_point = [](const std::string& text, std::size_t i) {
+        return (text[i] >= '0' && text[i] <= '9') || text[i] == '.';
+    };
+    require(without(formatted.output, digit_or_point) == without(plain.output, digit_or_point),
+            "a number format changes digits and points only");
+    if (format.decimals == 3) {
+        const auto trailing_point = [](const std::string& text, std::size_t i) {
+            return text[i] == '.' &&
+                   (i + 1 == text.size() || text[i + 1] < '0' || text[i + 1] > '9');
+        };
+        require(without(formatted.output, trailing_point) == without(plain.output, trailing_point),
+                "the decimal point only adds points after whole numbers");
+    }
+}
+
 void check_any_input(const std::string& program, const std::string& answers,
                      std::size_t block_bias) {
     const run_result result = convert_in_memory(program, answers, block_bias);
+    if ((block_bias & 6) != 0) {
+        check_number_formats(program, answers, result, (block_bias >> 1) & 3);
+    }
     // Block sizes never change what is written.
     if (block_bias % 2 == 1) {
         const run_result whole_blocks = convert_in_memory(program, answers, 0);

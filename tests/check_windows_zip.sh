@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Unpacks the Windows .zip and converts the shipped example with the .exe it
+# Unpacks the Windows .zip and converts the example it holds with the .exe it
 # holds, under Wine; the result must be the example's golden file.
 set -euo pipefail
 zip=$1
@@ -10,9 +10,10 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 cmake -E tar xf "$zip"
 program=$(find . -name g91to90.exe)
-for file in README.md LICENSE CHANGELOG.md; do
-    [[ -f $(dirname "$program")/$file ]] || { echo "missing from the zip: $file"; exit 1; }
+folder=$(dirname "$program")
+for file in README.md README.txt LICENSE CHANGELOG.md examples/pocket.nc examples/profile.answers; do
+    [[ -f $folder/$file ]] || { echo "missing from the zip: $file"; exit 1; }
 done
-wine "$program" "$source_dir/examples/pocket.nc" pocket.nc
+wine "$program" "$folder/examples/pocket.nc" pocket.nc
 cmp pocket.nc "$source_dir/tests/golden/pocket.nc"
 echo "the zip's g91to90.exe converts the example exactly"

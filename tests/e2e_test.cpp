@@ -53,6 +53,7 @@ TEST_P(FileNames, AreTakenAskedForOrRefused) {
     fs::create_directory(folder.work() / "folder");
     fs::create_hard_link(folder.work() / "in.nc", folder.work() / "hard.nc");
     fs::create_symlink("in.nc", folder.work() / "soft.nc");
+    folder.put("caf\u00e9.nc", G92_PROGRAM);
     const program_result result = folder.run(c.arguments, c.answers);
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.console, c.console);
@@ -69,11 +70,20 @@ const std::string LONG_OUT = std::string(200, 'o') + ".nc";
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, FileNames,
-    ::testing::Values(name_case{.name = "from arguments, more ignored",
-                                .arguments = {"in.nc", "out.nc", "ignored", "also ignored"},
+    ::testing::Values(name_case{.name = "from arguments",
+                                .arguments = {"in.nc", "out.nc"},
                                 .console = "",
                                 .status = 0,
                                 .output_file = "out.nc"},
+                      name_case{.name = "accented input and CJK output",
+                                .arguments = {"caf\u00e9.nc", "\u96f6\u4ef6.nc"},
+                                .console = "",
+                                .status = 0,
+                                .output_file = "\u96f6\u4ef6.nc"},
+                      name_case{.name = "missing CJK input",
+                                .arguments = {"\u7f3a.nc", "out.nc"},
+                                .console = "\nCan't open \u7f3a.nc\n",
+                                .status = 1},
                       name_case{.name = "both asked",
                                 .arguments = {},
                                 .answers = "in.nc\nout.nc\n",
@@ -181,6 +191,186 @@ INSTANTIATE_TEST_SUITE_P(
                                 .arguments = {"in.nc"},
                                 .console = OUTPUT_PROMPT,
                                 .status = 1}),
+    row_name());
+
+// The command line: options, names that look like options, too many names.
+// The folder holds in.nc (OPTIONS_PROGRAM), -x.nc (G92_PROGRAM) and old.nc.
+const std::string OPTIONS_PROGRAM =
+    "%\nG92 X0 Y0 Z0\nG91 G01 X10 Y0.0625\nG02 X1 Y-1 I0.5 J-0.5\nG01 X-0.000005 Z2.5\nM30\n";
+const std::string OLD_FILE = "old\n";
+
+std::string options_converted(const std::string& line_3, const std::string& line_4,
+                              const std::string& line_5) {
+    return "%\r\nG92 X0 Y0 Z0\r\n" + line_3 + "\r\n" + line_4 + "\r\n" + line_5 + "\r\nM30\r\n";
+}
+
+const std::string DEFAULT_FORMAT =
+    options_converted("G90 G01 X10 Y0.063", "G02 X11 Y-0.938 I0.500 J-0.500", "G01 X11 Z2.500");
+const std::string POINT_FORMAT =
+    options_converted("G90 G01 X10. Y0.063", "G02 X11. Y-0.938 I0.500 J-0.500", "G01 X11. Z2.500");
+const std::string FOUR_FORMAT = options_converted(
+    "G90 G01 X10 Y0.0625", "G02 X11 Y-0.9375 I0.5000 J-0.5000", "G01 X11 Z2.5000");
+const std::string FOUR_POINT_FORMAT = options_converted(
+    "G90 G01 X10. Y0.0625", "G02 X11. Y-0.9375 I0.5000 J-0.5000", "G01 X11. Z2.5000");
+
+const std::string USAGE_START = "Usage: g91to90 [OPTIONS] [INPUT [OUTPUT]]\n";
+const std::string UNKNOWN_O = "ERROR: unknown option -o\nTry: g91to90 --help\n";
+const std::string BAD_DECIMALS = "ERROR: --decimals takes 3 or 4\n";
+const std::string TOO_MANY = "ERROR: too many arguments (an input and an output file at most)\n";
+
+struct option_case {
+    std::string name;
+    std::vector<std::string> arguments;
+    std::string answers = "";
+    std::string console = "";  // its start, for the usage text
+    int status = 0;
+    std::string output_file = "";  // written on success; no other file is
+    std::string output = "";
+};
+
+class Options : public ::testing::TestWithParam<option_case> {};
+
+TEST_P(Options, AreReadBeforeAnythingIsOpened) {
+    const option_case& c = GetParam();
+    scratch_folder folder;
+    folder.put("in.nc", OPTIONS_PROGRAM);
+    folder.put("-x.nc", G92_PROGRAM);
+    folder.put("old.nc", OLD_FILE);
+    const program_result result = folder.run(c.arguments, c.answers);
+    EXPECT_EQ(result.status, c.status);
+    if (c.console == USAGE_START) {
+        EXPECT_EQ(result.console.substr(0, USAGE_START.size()), USAGE_START);
+        EXPECT_NE(result.console.find("--decimal-point"), std::string::npos);
+    } else {
+        EXPECT_EQ(result.console, c.console);
+    }
+    EXPECT_EQ(folder.get("in.nc"), OPTIONS_PROGRAM);
+    EXPECT_EQ(folder.get("-x.nc"), G92_PROGRAM);
+    EXPECT_EQ(folder.get("old.nc"), OLD_FILE);
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.work())) {
+        ++files;
+    }
+    EXPECT_EQ(files, c.output_file.empty() ? 3U : 4U) << "a file was written or removed";
+    if (!c.output_file.empty()) {
+        EXPECT_EQ(folder.get(c.output_file), c.output);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, Options,
+    ::testing::Values(
+        option_case{.name = "help", .arguments = {"--help"}, .console = USAGE_START},
+        option_case{.name = "short help", .arguments = {"-h"}, .console = USAGE_START},
+        option_case{.name = "help after names",
+                    .arguments = {"in.nc", "out.nc", "-h"},
+                    .console = USAGE_START},
+        option_case{.name = "help before an unknown option",
+                    .arguments = {"-h", "-o"},
+                    .console = USAGE_START},
+        option_case{.name = "help with too many names",
+                    .arguments = {"a", "b", "c", "--help"},
+                    .console = USAGE_START},
+        option_case{.name = "version",
+                    .arguments = {"--version"},
+                    .console = "g91to90 " G91TO90_VERSION "\n"},
+        option_case{.name = "short version",
+                    .arguments = {"in.nc", "-V"},
+                    .console = "g91to90 " G91TO90_VERSION "\n"},
+        option_case{.name = "unknown option before help",
+                    .arguments = {"-o", "-h"},
+                    .console = UNKNOWN_O,
+                    .status = 1},
+        option_case{.name = "unknown option between names",
+                    .arguments = {"in.nc", "-o", "out.nc"},
+                    .console = UNKNOWN_O,
+                    .status = 1},
+        option_case{.name = "unknown option after too many names",
+                    .arguments = {"a", "b", "c", "--bogus"},
+                    .console = "ERROR: unknown option --bogus\nTry: g91to90 --help\n",
+                    .status = 1},
+        option_case{.name = "dash named input taken for an option",
+                    .arguments = {"-x.nc", "out.nc"},
+                    .console = "ERROR: unknown option -x.nc\nTry: g91to90 --help\n",
+                    .status = 1},
+        option_case{.name = "dash named input after double dash",
+                    .arguments = {"--", "-x.nc", "out.nc"},
+                    .output_file = "out.nc",
+                    .output = G92_CONVERTED},
+        option_case{.name = "dash named input by its path",
+                    .arguments = {"./-x.nc", "out.nc"},
+                    .output_file = "out.nc",
+                    .output = G92_CONVERTED},
+        option_case{.name = "dash named output after double dash",
+                    .arguments = {"in.nc", "--", "-out.nc"},
+                    .output_file = "-out.nc",
+                    .output = DEFAULT_FORMAT},
+        option_case{.name = "lone dash is a name",
+                    .arguments = {"in.nc", "-"},
+                    .output_file = "-",
+                    .output = DEFAULT_FORMAT},
+        option_case{.name = "three names",
+                    .arguments = {"in.nc", "old.nc", "out.nc"},
+                    .console = TOO_MANY,
+                    .status = 1},
+        option_case{.name = "a glob of programs",
+                    .arguments = {"-x.nc", "in.nc", "old.nc", "--", "-x.nc"},
+                    .console = "ERROR: unknown option -x.nc\nTry: g91to90 --help\n",
+                    .status = 1},
+        option_case{.name = "four names after double dash",
+                    .arguments = {"--", "-x.nc", "in.nc", "old.nc", "out.nc"},
+                    .console = TOO_MANY,
+                    .status = 1},
+        option_case{.name = "three names and an option",
+                    .arguments = {"--decimal-point", "in.nc", "old.nc", "out.nc"},
+                    .console = TOO_MANY,
+                    .status = 1},
+        option_case{.name = "decimals without a value",
+                    .arguments = {"in.nc", "out.nc", "--decimals"},
+                    .console = BAD_DECIMALS,
+                    .status = 1},
+        option_case{.name = "decimals five",
+                    .arguments = {"--decimals", "5", "in.nc", "out.nc"},
+                    .console = BAD_DECIMALS,
+                    .status = 1},
+        option_case{.name = "decimals two attached",
+                    .arguments = {"--decimals=2", "in.nc", "out.nc"},
+                    .console = BAD_DECIMALS,
+                    .status = 1},
+        option_case{.name = "decimals take the next word",
+                    .arguments = {"--decimals", "in.nc", "out.nc"},
+                    .console = BAD_DECIMALS,
+                    .status = 1},
+        option_case{.name = "default format",
+                    .arguments = {"in.nc", "out.nc"},
+                    .output_file = "out.nc",
+                    .output = DEFAULT_FORMAT},
+        option_case{.name = "decimals three is the default",
+                    .arguments = {"--decimals", "3", "in.nc", "out.nc"},
+                    .output_file = "out.nc",
+                    .output = DEFAULT_FORMAT},
+        option_case{.name = "decimal point between names",
+                    .arguments = {"in.nc", "--decimal-point", "out.nc"},
+                    .output_file = "out.nc",
+                    .output = POINT_FORMAT},
+        option_case{.name = "decimals four",
+                    .arguments = {"--decimals", "4", "in.nc", "out.nc"},
+                    .output_file = "out.nc",
+                    .output = FOUR_FORMAT},
+        option_case{.name = "decimals four attached after names",
+                    .arguments = {"in.nc", "out.nc", "--decimals=4"},
+                    .output_file = "out.nc",
+                    .output = FOUR_FORMAT},
+        option_case{.name = "both format options",
+                    .arguments = {"--decimal-point", "--decimals=4", "in.nc", "out.nc"},
+                    .output_file = "out.nc",
+                    .output = FOUR_POINT_FORMAT},
+        option_case{.name = "options with asked names",
+                    .arguments = {"--decimal-point"},
+                    .answers = "in.nc out.nc",
+                    .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
+                    .output_file = "out.nc",
+                    .output = POINT_FORMAT}),
     row_name());
 
 TEST(FileNames, LongTypedInputName) {

@@ -1,0 +1,76 @@
+#include "options.hpp"
+
+#include <string_view>
+
+#include "convert/stop.hpp"
+
+namespace g91to90 {
+
+namespace {
+
+int decimals_value(std::string_view text) {
+    if (text == "3" || text == "4") {
+        return text[0] - '0';
+    }
+    throw conversion_stop(stop_reason::bad_decimals);
+}
+
+}  // namespace
+
+std::string usage_text() {
+    return "Usage: g91to90 [OPTIONS] [INPUT [OUTPUT]]\n"
+           "Rewrites a G-code part program from incremental (G91) to absolute (G90)\n"
+           "distance mode. A file name left out is asked for (INPUT-FILE NAME:,\n"
+           "OUTPUT-FILE NAME:); without a G92 line before the first move, the start\n"
+           "position is asked for too (INPUT START-X:, START-Y:, START-Z:).\n"
+           "\n"
+           "Options:\n"
+           "  --decimal-point  write whole numbers with a point (X10. for X10)\n"
+           "  --decimals N     places of numbers written with decimals: 3 (default) or 4\n"
+           "  --               end of options: every word after it is a file name\n"
+           "  -h, --help       show this text and exit\n"
+           "  -V, --version    show the version and exit\n"
+           "\n"
+           "Manual: man g91to90 (README.md beside the program on Windows)\n";
+}
+
+std::string version_text() {
+    return "g91to90 " G91TO90_VERSION "\n";
+}
+
+program_options read_options(std::span<const file_name> words) {
+    constexpr std::string_view DECIMALS = "--decimals";
+    program_options options;
+    bool options_ended = false;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i].shown;
+        if (options_ended || word.size() < 2 || word[0] != '-') {
+            options.file_names.push_back(words[i]);
+        } else if (word == "--") {
+            options_ended = true;
+        } else if (word == "-h" || word == "--help") {
+            options.action = program_action::show_usage;
+            return options;
+        } else if (word == "-V" || word == "--version") {
+            options.action = program_action::show_version;
+            return options;
+        } else if (word == "--decimal-point") {
+            options.format.decimal_point = true;
+        } else if (word == DECIMALS) {
+            if (++i == words.size()) {
+                throw conversion_stop(stop_reason::bad_decimals);
+            }
+            options.format.decimals = decimals_value(words[i].shown);
+        } else if (word.starts_with(DECIMALS) && word[DECIMALS.size()] == '=') {
+            options.format.decimals = decimals_value(word.substr(DECIMALS.size() + 1));
+        } else {
+            throw conversion_stop(stop_reason::unknown_option, std::string(word));
+        }
+    }
+    if (options.file_names.size() > 2) {
+        throw conversion_stop(stop_reason::too_many_file_names);
+    }
+    return options;
+}
+
+}  // namespace g91to90

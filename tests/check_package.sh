@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Checks the .deb: computed dependencies, the maintainer, a stripped program,
+# the manual page and the examples, and that the packed program converts the
+# packed example exactly.
+set -euo pipefail
+deb=$1
+source_dir=$2
+
+fail() { echo "package check: $*"; exit 1; }
+
+info=$(dpkg-deb -I "$deb")
+grep -q '^ Maintainer: g91to90 project <no-reply@g91to90.org>$' <<<"$info" || fail "maintainer"
+grep -q '^ Depends: .*libc6 (>= ' <<<"$info" || fail "Depends not computed: $(grep Depends <<<"$info")"
+grep -q '^ Depends: .*libstdc++6 (>= ' <<<"$info" || fail "Depends lacks libstdc++6"
+
+contents=$(dpkg -c "$deb")
+for path in ./usr/bin/g91to90 ./usr/share/man/man1/g91to90.1.gz \
+    ./usr/share/doc/g91to90/examples/pocket.nc ./usr/share/doc/g91to90/examples/profile.answers \
+    ./usr/share/doc/g91to90/README.md ./usr/share/doc/g91to90/copyright; do
+    grep -q " $path\$" <<<"$contents" || fail "missing $path"
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+dpkg-deb -x "$deb" "$work"
+if readelf -S "$work/usr/bin/g91to90" | grep -q '\.symtab'; then
+    fail "the program is not stripped"
+fi
+"$work/usr/bin/g91to90" "$work/usr/share/doc/g91to90/examples/pocket.nc" "$work/pocket.nc"
+cmp "$work/pocket.nc" "$source_dir/tests/golden/pocket.nc"
+echo "package check: dependencies, maintainer, stripped program, manual page and examples"
