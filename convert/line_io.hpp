@@ -74,6 +74,7 @@ class line_writer {
         return block_.data() + used_;
     }
     void claim(std::size_t size) { used_ += size; }
+    std::size_t block_size() const { return block_.size(); }
 
     // Hands everything written so far to the sink; throws `output_failed`
     // when the sink does not take it all.

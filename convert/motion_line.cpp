@@ -39,15 +39,31 @@ void write_run(line_writer& out, std::string_view line, std::size_t from, std::s
 
 void rewrite_motion_line(std::string_view line, const scanned_line& scan, line_writer& out,
                          machine_state& machine, const number_format& format) {
+    // A short run and the word after it go into one piece of the block.
+    constexpr std::size_t PIECE = SHORT_RUN + WORD_CAPACITY;
+    const bool pieces_fit = out.block_size() >= PIECE;
     std::size_t from = 0;  // first character not yet written
     for (const line_word& word : scan.words) {
-        write_run(out, line, from, word.begin, scan.g91_digit);
         const char letter = line[word.begin];
-        if (word.slot >= FIRST_ARC_SLOT) {
-            format_arc_word(out, letter, word.value, format);
+        const bool arc = word.slot >= FIRST_ARC_SLOT;
+        const double value = arc ? word.value : move_axis(machine, word.slot, word.value);
+        const std::size_t run = word.begin - from;
+        char* at = nullptr;
+        if (pieces_fit && run <= SHORT_RUN && from + SHORT_RUN <= line.size() &&
+            (scan.g91_digit < from || scan.g91_digit >= word.begin)) {
+            // The run between two words: one fixed-size copy of the line from
+            // its start, of which only the run is kept.
+            at = out.room(PIECE);
+            std::memcpy(at, line.data() + from, SHORT_RUN);
+            out.claim(run);
+            at += run;
         } else {
-            format_axis_word(out, letter, move_axis(machine, word.slot, word.value), format);
+            write_run(out, line, from, word.begin, scan.g91_digit);
+            at = out.room(WORD_CAPACITY);
         }
+        char* const end = arc ? write_arc_word(at, letter, value, format)
+                              : write_axis_word(at, letter, value, format);
+        out.claim(static_cast<std::size_t>(end - at));
         from = word.end;
     }
     if (has_newline(line)) {

@@ -231,17 +231,21 @@ void write_digits(std::uint64_t value, char* end, std::size_t count) {
 }
 
 // The eight digits of `value` (below 10^8, leading zeros included) as the
-// characters of one little-endian word, the first digit in the lowest byte:
-// split into halves, quarters and single digits in the lanes of one word,
-// each division by a multiplication.
-[[gnu::always_inline]] inline std::uint64_t eight_digits(std::uint64_t value) {
+// bytes of one little-endian word, the first digit in the lowest byte, each
+// byte 0-9: split into halves, quarters and single digits in the lanes of one
+// word, each division by a multiplication.
+[[gnu::always_inline]] inline std::uint64_t digit_lanes(std::uint64_t value) {
     const std::uint64_t high = value / 10000;
     std::uint64_t lanes = high | ((value - high * 10000) << 32);  // two 4-digit halves
     const std::uint64_t hundreds = ((lanes * 5243) >> 19) & 0x0000007F0000007FU;
     lanes = hundreds | ((lanes - hundreds * 100) << 16);  // four 2-digit quarters
     const std::uint64_t tens = ((lanes * 103) >> 10) & 0x000F000F000F000FU;
-    lanes = tens | ((lanes - tens * 10) << 8);  // eight digits
-    return lanes | 0x3030303030303030U;
+    return tens | ((lanes - tens * 10) << 8);  // eight digits
+}
+
+// The same as characters.
+[[gnu::always_inline]] inline std::uint64_t eight_digits(std::uint64_t value) {
+    return digit_lanes(value) | 0x3030303030303030U;
 }
 
 // Writes the digits of `value` (below 10^8) without leading zeros; may
@@ -308,11 +312,18 @@ char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
     return out + 2 + decimals;
 }
 
-// The common case in one piece: `value` (finite) with `places` decimals
-// when its magnitude times 10^places lies below 10^16 and is not near a
-// half (see `scaled_value_fast`). Returns the end of what was written, or
-// nullptr for a value the exact path must write; may write up to eight
-// bytes past the end.
+// The common case in one piece: `value` (finite, nonzero) with `places`
+// decimals when its magnitude times 10^places lies between 1 and 10^8 - 1.
+// Returns the end of what was written, or nullptr for a value the general
+// path must write; may write up to eight bytes past the end.
+//
+// The digit rule asks for the value rounded to 17 significant digits, then
+// at the last place. Both are decided here from the exact binary value: with
+// k the scaled value's integer part and m = 17 - (digits of k), the 17th
+// significant digit has the unit 10^-m of a last-place unit. Rounding up at
+// the last place needs the 17-digit value at or above k + 1/2, so the value
+// itself at or above k + 1/2 - 10^-m / 2 (a value just on that bound rounds
+// up at 17 digits already, halves going up).
 [[gnu::always_inline]] inline char* write_fast(double value, int places, char* out) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
@@ -326,28 +337,38 @@ char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
     const std::uint64_t truncated = scaled >> shift;
     const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
     const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-    const std::uint64_t distance = rest >= half ? rest - half : half - rest;
-    const auto unit =  // 2^-shift
-        std::bit_cast<double>(static_cast<std::uint64_t>(1023 - shift) << 52);
-    if (truncated >= 100'000'000 * POWERS_OF_TEN[static_cast<std::size_t>(places)] ||
-        static_cast<double>(distance) * unit <= static_cast<double>(truncated + 1) * 1e-16) {
-        return nullptr;  // a long whole part, or near a half: see scaled_value_fast
+    if (truncated == 0 || truncated >= 99'999'999) {
+        return nullptr;
     }
-    const std::uint64_t rounded = truncated + (rest > half ? 1 : 0);
+    // rest / 2^shift >= 1/2 - 10^-m / 2, that is half - rest <= half / 10^m,
+    // in integers half - rest <= 2^(shift - 1 - m) / 5^m, rounded down. As m
+    // is 9 or more, that bound lies below half / 2^29: only a value so near
+    // the half needs it worked out.
+    bool up = rest >= half;
+    if (!up && half - rest <= (half >> 29)) {
+        const int m = 17 - static_cast<int>(digit_count(truncated));  // 9 to 16
+        const int twos = shift - 1 - m;
+        up = twos >= 0 && half - rest <= (std::uint64_t{1} << twos) /
+                                             POWERS_OF_FIVE[static_cast<std::size_t>(m)];
+    }
+    const std::uint64_t rounded = truncated + (up ? 1 : 0);
     *out = '-';
     out += bits >> 63;
+    // The eight digits, leading zeros dropped up to the units digit.
+    const std::uint64_t digits = digit_lanes(rounded);
+    const auto whole_places = static_cast<std::size_t>(8 - places);
+    const auto leading = static_cast<std::size_t>(
+        std::countr_zero(digits | (std::uint64_t{1} << (8 * (whole_places - 1)))) / 8);
+    const std::uint64_t chars = digits | 0x3030303030303030U;
+    const std::uint64_t whole = chars >> (8 * leading);
+    std::memcpy(out, &whole, 8);
+    out += whole_places - leading;
     if (places == 0) {
-        return write_short_whole(rounded, out);  // below 10^8 + 1
+        return out;
     }
-    const auto decimals = static_cast<std::size_t>(places);
-    const std::uint64_t whole = places == 3 ? rounded / 1000 : rounded / 10000;
-    char* at = write_short_whole(whole, out);
-    *at++ = '.';
-    // Three places are the last three of eight digits.
-    const std::uint64_t digits =
-        eight_digits(rounded - whole * POWERS_OF_TEN[decimals]) >> ((8 - decimals) * 8);
-    std::memcpy(at, &digits, 8);
-    return at + decimals;
+    const std::uint64_t fraction = (chars >> (8 * whole_places)) << 8 | '.';
+    std::memcpy(out, &fraction, 8);
+    return out + 1 + places;
 }
 
 // Writes `value` with `places` decimals by the general path.
@@ -384,29 +405,37 @@ double fraction_of(double value) {
     return value - static_cast<double>(static_cast<std::int64_t>(value));
 }
 
-void check_finite(double value) {
+// Writes a word of a rewritten line at `at` (WORD_CAPACITY bytes): its
+// letter, then its number in the axis-word or the arc-word format.
+[[gnu::always_inline]] inline char* write_word(char* at, char letter, double value, bool axis_word,
+                                               const number_format& format) {
     if (!std::isfinite(value)) {
         throw conversion_stop(stop_reason::number_out_of_range);
     }
-}
-
-// `value` is finite: the callers checked it before taking its fraction.
-void write_word(line_writer& out, char letter, double value, int places,
-                const number_format& format) {
-    char* const word = out.room(FIXED_TEXT_CAPACITY + 1);  // a letter, the number, a point
-    word[0] = letter;
-    char* end = write_fixed(value, places, word + 1, true);
+    double fraction = fraction_of(value);
+    // An axis word's fraction within 0.00001 of a whole unit counts as whole.
+    // On the negative side this gives -fraction - 1, a residue of the wrong
+    // sign: harmless, since only its magnitude is compared below, and kept
+    // so that the written form of every value stays what it has always been.
+    if (axis_word && fraction >= NEAR_WHOLE) {
+        fraction = fraction - 1;
+    } else if (axis_word && fraction <= -NEAR_WHOLE) {
+        fraction = -fraction - 1;
+    }
+    const int places = choose_decimals(fraction, format.decimals) ? format.decimals : 0;
+    at[0] = letter;
+    char* end = write_fixed(value, places, at + 1, true);
     if (places == 0 && format.decimal_point) {
         *end++ = '.';
     }
-    out.claim(static_cast<std::size_t>(end - word));
+    return end;
 }
 
 }  // namespace
 
 bool choose_decimals(double fraction, int places) {
     const double smallest = places == 4 ? SMALLEST_SHOWN_FRACTION / 10 : SMALLEST_SHOWN_FRACTION;
-    return fraction >= smallest || fraction <= -smallest;
+    return std::fabs(fraction) >= smallest;  // one comparison: the sign follows no pattern
 }
 
 std::size_t format_fixed(double value, int decimals, char* out) {
@@ -417,27 +446,22 @@ std::size_t format_fixed_exact(double value, int decimals, char* out) {
     return static_cast<std::size_t>(write_fixed(value, decimals, out, false) - out);
 }
 
+char* write_axis_word(char* at, char letter, double value, const number_format& format) {
+    return write_word(at, letter, value, true, format);
+}
+
+char* write_arc_word(char* at, char letter, double value, const number_format& format) {
+    return write_word(at, letter, value, false, format);
+}
+
 void format_axis_word(line_writer& out, char letter, double value, const number_format& format) {
-    check_finite(value);
-    double fraction = fraction_of(value);
-    // A fraction within 0.00001 of a whole unit counts as whole. On the
-    // negative side this gives -fraction - 1, a residue of the wrong sign:
-    // harmless, since only its magnitude is compared below, and kept so that
-    // the written form of every value stays what it has always been.
-    if (fraction >= NEAR_WHOLE) {
-        fraction = fraction - 1;
-    } else if (fraction <= -NEAR_WHOLE) {
-        fraction = -fraction - 1;
-    }
-    const int places = choose_decimals(fraction, format.decimals) ? format.decimals : 0;
-    write_word(out, letter, value, places, format);
+    char* const word = out.room(WORD_CAPACITY);
+    out.claim(static_cast<std::size_t>(write_axis_word(word, letter, value, format) - word));
 }
 
 void format_arc_word(line_writer& out, char letter, double value, const number_format& format) {
-    check_finite(value);
-    const double fraction = fraction_of(value);
-    const int places = choose_decimals(fraction, format.decimals) ? format.decimals : 0;
-    write_word(out, letter, value, places, format);
+    char* const word = out.room(WORD_CAPACITY);
+    out.claim(static_cast<std::size_t>(write_arc_word(word, letter, value, format) - word));
 }
 
 }  // namespace g91to90

@@ -20,15 +20,21 @@ struct number_format {
 // of the last place (0.0005 or 0.00005) in magnitude, none otherwise.
 bool choose_decimals(double fraction, int places);
 
-// Both throw `number_out_of_range` for a value that is not finite.
-// Writes an axis word: a fraction within 0.00001 of a whole unit counts as whole.
-void format_axis_word(line_writer& out, char letter, double value, const number_format& format);
-// Writes an I, J, K or R word: the fraction alone decides the format.
-void format_arc_word(line_writer& out, char letter, double value, const number_format& format);
-
 // Room for any finite double written with up to four decimals: a sign, the
 // 309 digits of the largest double, a point and the decimals, with spare room.
 inline constexpr std::size_t FIXED_TEXT_CAPACITY = 336;
+// Room for a rewritten word: its letter, its number and a trailing point.
+inline constexpr std::size_t WORD_CAPACITY = FIXED_TEXT_CAPACITY + 1;
+
+// All four throw `number_out_of_range` for a value that is not finite.
+// An axis word: a fraction within 0.00001 of a whole unit counts as whole.
+void format_axis_word(line_writer& out, char letter, double value, const number_format& format);
+// An I, J, K or R word: the fraction alone decides the format.
+void format_arc_word(line_writer& out, char letter, double value, const number_format& format);
+// The same words written at `at`, which holds WORD_CAPACITY bytes (those past
+// the word may change); return the word's end.
+char* write_axis_word(char* at, char letter, double value, const number_format& format);
+char* write_arc_word(char* at, char letter, double value, const number_format& format);
 
 // Writes `value` (finite) with `decimals` places (0, 3 or 4): first rounded to 17
 // significant digits, halves up in magnitude, then rounded at the last written

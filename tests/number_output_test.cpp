@@ -70,6 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
         WORD(-98765432109876.5625, "X-98765432109876.563"),
         WORD(4503599627370495.5, "X4503599627370495.500"), WORD(1e-300, "X0"),
         WORD(-4.9406564584124654e-324, "X-0"),
+        WORD(99999999.999995, "X100000000"),  // a carry into a ninth digit
+        WORD(-99999.9996, "X-100000.000"),    // and into a sixth with three places
+        WORD(29.840499999999999, "X29.840"),  // 17 digits just below the half
+        WORD(9.1075000000000017, "X9.108"),   // just above it
+        WORD(0.0015, "X0.002"),               // stored below 0.0015, 17 digits at it
         WORD(std::numeric_limits<double>::max(), "X17976931348623157" + std::string(292, '0'))),
     test_support::row_name());
 
@@ -312,7 +317,11 @@ TEST(FormatFixed, FastPathAgreesWithTheExactPath) {
         }
         const double spread =
             std::ldexp(static_cast<double>(mantissa(random)), exponent(random) - 53);
-        for (const double value : {boundary, near, spread, -spread}) {
+        // A half of the fourth place, and the carry into one more digit.
+        const double fourth = (static_cast<double>(units(random)) + 0.5) / 10000.0;
+        const double carry = (std::pow(10.0, i % 17) - 0.5) / std::pow(10.0, i % 5);
+        for (const double value : {boundary, near, spread, -spread, fourth, carry,
+                                   std::nextafter(carry, 0.0), std::nextafter(carry, 1e300)}) {
             for (const int decimals : {0, 3, 4}) {
                 ASSERT_EQ(fixed(value, decimals), fixed_exact(value, decimals))
                     << std::hexfloat << value << " with " << decimals << " decimals";
