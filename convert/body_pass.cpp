@@ -124,6 +124,25 @@ void add_line_after(std::string_view line, std::string_view added, line_writer& 
 
 void convert_line(std::string_view line, std::uint64_t line_number, const scanned_line& scan,
                   line_writer& out, machine_state& machine, const number_format& format) {
+    // Most lines hold motion codes at most, while nothing cycles or calls:
+    // the rules below then come down to the line's G90 or G91 and its words.
+    constexpr std::uint32_t MOTION_ONLY = CODE_MOTION | CODE_ABSOLUTE | CODE_INCREMENTAL;
+    if ((scan.codes & ~MOTION_ONLY) == 0 && scan.o_word == o_word_line::none && !scan.e_word &&
+        !scan.polar_word && scan.plane == 0 && scan.unit == 0 && !machine.cycle_active &&
+        !machine.modal_call_active) {
+        if (scan.holds(CODE_INCREMENTAL)) {
+            machine.mode = distance_mode::incremental;
+        } else if (scan.holds(CODE_ABSOLUTE)) {
+            machine.mode = distance_mode::absolute;
+        }
+        if (scan.axes != 0 || scan.holds(CODE_ABSOLUTE | CODE_INCREMENTAL)) {
+            check_known(scan, machine, line_number);
+            rewrite_motion_line(line, scan, out, machine, format);
+        } else {
+            copy_line(line, out);
+        }
+        return;
+    }
     if (scan.o_word != o_word_line::none) {
         // The lines a sub, a branch or a loop governs do not run where they
         // stand, and a call moves the tool elsewhere.

@@ -49,10 +49,16 @@ void rewrite_motion_line(std::string_view line, const scanned_line& scan, line_w
         const double value = arc ? word.value : move_axis(machine, word.slot, word.value);
         const std::size_t run = word.begin - from;
         char* at = nullptr;
-        if (pieces_fit && run <= SHORT_RUN && from + SHORT_RUN <= line.size() &&
-            (scan.g91_digit < from || scan.g91_digit >= word.begin)) {
+        const bool plain_run = scan.g91_digit < from || scan.g91_digit >= word.begin;
+        if (pieces_fit && run <= SHORT_RUN / 2 && from + SHORT_RUN / 2 <= line.size() &&
+            plain_run) {
             // The run between two words: one fixed-size copy of the line from
             // its start, of which only the run is kept.
+            at = out.room(PIECE);
+            std::memcpy(at, line.data() + from, SHORT_RUN / 2);
+            out.claim(run);
+            at += run;
+        } else if (pieces_fit && run <= SHORT_RUN && from + SHORT_RUN <= line.size() && plain_run) {
             at = out.room(PIECE);
             std::memcpy(at, line.data() + from, SHORT_RUN);
             out.claim(run);
