@@ -43,7 +43,7 @@ void take_mode(const scanned_line& scan, machine_state& machine) {
 // converted: the first such word stops the run.
 void check_known(const scanned_line& scan, const machine_state& machine,
                  std::uint64_t line_number) {
-    if (!machine.incremental()) {
+    if (!machine.incremental() || (scan.axes & ~machine.known) == 0) {
         return;
     }
     for (const line_word& word : scan.words) {

@@ -394,9 +394,8 @@ void scan_line(std::string_view line, scanned_line& scan) {
                 const std::string_view text = number_text(line, number, scan.scratch);
                 scan.words.push_back({i, end, text, number_value(text), slot});
             }
-            if (slot < AXIS_COUNT) {
-                scan.axes |= axis_bit(slot);
-            }
+            // An axis's bit; an arc word's lies past the axes and falls away.
+            scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
             i = end;
             continue;
         }

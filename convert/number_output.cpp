@@ -345,7 +345,7 @@ char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
     // is 9 or more, that bound lies below half / 2^29: only a value so near
     // the half needs it worked out.
     bool up = rest >= half;
-    if (!up && half - rest <= (half >> 29)) {
+    if (half - rest - 1 < (half >> 29)) {  // below the half and that near it
         const int m = 17 - static_cast<int>(digit_count(truncated));  // 9 to 16
         const int twos = shift - 1 - m;
         up = twos >= 0 && half - rest <= (std::uint64_t{1} << twos) /
