@@ -15,7 +15,7 @@ constexpr char CTRL_Z = 26;
 }  // namespace
 
 line_reader::line_reader(std::streambuf& source, std::string name, std::size_t block_size)
-    : source_(&source), name_(std::move(name)), block_(block_size) {}
+    : source_(&source), name_(std::move(name)), block_(block_size + LINE_PADDING) {}
 
 bool line_reader::refill() {
     next_ = 0;
@@ -25,7 +25,8 @@ bool line_reader::refill() {
     }
     std::streamsize got = 0;
     try {
-        got = source_->sgetn(block_.data(), static_cast<std::streamsize>(block_.size()));
+        got = source_->sgetn(block_.data(),
+                             static_cast<std::streamsize>(block_.size() - LINE_PADDING));
     } catch (const std::exception&) {
         // A file buffer reports a failed read by throwing, not by a short
         // count: that must not pass for the end of the input.
@@ -42,16 +43,24 @@ bool line_reader::refill() {
         filled_ = static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - block_.data());
         source_done_ = true;
     }
+    // What follows the last line of the block, when it has no newline.
+    std::memset(block_.data() + filled_, 0, LINE_PADDING);
     return filled_ > 0;
+}
+
+std::string_view line_reader::padded_spill() {
+    const std::size_t size = spill_.size();
+    spill_.append(LINE_PADDING, '\0');
+    return {spill_.data(), size};
 }
 
 bool line_reader::next(std::string_view& line) {
     spill_.clear();
     for (;;) {
         if (next_ == filled_ && !refill()) {
-            line = spill_;
             line_number_ += spill_.empty() ? 0 : 1;
-            return !spill_.empty();
+            line = padded_spill();
+            return !line.empty();
         }
         char* const begin = block_.data() + next_;
         const std::size_t available = filled_ - next_;
@@ -78,7 +87,7 @@ bool line_reader::next(std::string_view& line) {
         if (spill_.size() >= 2 && spill_[spill_.size() - 2] == '\r') {
             spill_.erase(spill_.size() - 2, 1);
         }
-        line = spill_;
+        line = padded_spill();
         return true;
     }
 }

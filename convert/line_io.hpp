@@ -14,6 +14,12 @@ namespace g91to90 {
 
 inline constexpr std::size_t IO_BLOCK_SIZE = std::size_t{64} * 1024;
 
+// Every line `line_reader` gives is followed in memory by LINE_PADDING
+// readable bytes, so that a line can be read and copied in whole words past
+// its end. They never continue the line's last number: the line ends with its
+// newline, or zero bytes follow it.
+inline constexpr std::size_t LINE_PADDING = 16;
+
 inline bool has_newline(std::string_view line) {
     return !line.empty() && line.back() == '\n';
 }
@@ -25,8 +31,9 @@ class line_reader {
     // `name` is the input's name for the read-error message.
     line_reader(std::streambuf& source, std::string name, std::size_t block_size = IO_BLOCK_SIZE);
 
-    // The next line, with its newline when it has one. The view holds until
-    // the next call. False at the end of the input.
+    // The next line, with its newline when it has one, followed by
+    // LINE_PADDING bytes. The view holds until the next call. False at the
+    // end of the input.
     bool next(std::string_view& line);
 
     // The number of the line `next` gave last, counting from 1.
@@ -34,14 +41,15 @@ class line_reader {
 
   private:
     bool refill();
+    std::string_view padded_spill();  // the spilled line, its padding appended
 
     std::streambuf* source_;
     std::string name_;
-    std::vector<char> block_;
+    std::vector<char> block_;   // the block, then LINE_PADDING bytes
     std::size_t next_ = 0;      // first unread byte of the block
     std::size_t filled_ = 0;    // bytes of the block that hold input
     bool source_done_ = false;  // the source has nothing more (its end, or Ctrl-Z)
-    std::string spill_;         // a line that runs across the end of the block
+    std::string spill_;         // a line that runs across the end of the block, then its padding
     std::uint64_t line_number_ = 0;
 };
 

@@ -83,6 +83,8 @@ struct scanned_line {
 
 // Reads `line` (its newline, if any, included) into `scan`, which is reused
 // from line to line. The views in `scan` hold as long as `line` and `scan`.
+// The line is followed by LINE_PADDING readable bytes, as `line_reader`
+// gives it (see line_io.hpp).
 void scan_line(std::string_view line, scanned_line& scan);
 
 }  // namespace g91to90

@@ -6,16 +6,13 @@ namespace g91to90 {
 
 namespace {
 
-constexpr std::size_t SHORT_RUN = 16;
+// A run this short is copied as one fixed-size piece of the line, of which
+// only the run is kept: the line is padded (see line_io.hpp).
+constexpr std::size_t SHORT_RUN = LINE_PADDING;
 
 // Writes line[from, to) unchanged.
 void write_run(line_writer& out, std::string_view line, std::size_t from, std::size_t to) {
-    // The short run between two words: one fixed-size copy of the line from
-    // its start, of which only the run is kept.
-    if (to - from <= SHORT_RUN / 2 && from + SHORT_RUN / 2 <= line.size()) {
-        std::memcpy(out.room(SHORT_RUN / 2), line.data() + from, SHORT_RUN / 2);
-        out.claim(to - from);
-    } else if (to - from <= SHORT_RUN && from + SHORT_RUN <= line.size()) {
+    if (to - from <= SHORT_RUN && out.block_size() >= SHORT_RUN) {
         std::memcpy(out.room(SHORT_RUN), line.data() + from, SHORT_RUN);
         out.claim(to - from);
     } else {
@@ -50,15 +47,7 @@ void rewrite_motion_line(std::string_view line, const scanned_line& scan, line_w
         const std::size_t run = word.begin - from;
         char* at = nullptr;
         const bool plain_run = scan.g91_digit < from || scan.g91_digit >= word.begin;
-        if (pieces_fit && run <= SHORT_RUN / 2 && from + SHORT_RUN / 2 <= line.size() &&
-            plain_run) {
-            // The run between two words: one fixed-size copy of the line from
-            // its start, of which only the run is kept.
-            at = out.room(PIECE);
-            std::memcpy(at, line.data() + from, SHORT_RUN / 2);
-            out.claim(run);
-            at += run;
-        } else if (pieces_fit && run <= SHORT_RUN && from + SHORT_RUN <= line.size() && plain_run) {
+        if (pieces_fit && run <= SHORT_RUN && plain_run) {
             at = out.room(PIECE);
             std::memcpy(at, line.data() + from, SHORT_RUN);
             out.claim(run);

@@ -61,22 +61,17 @@ struct plain_number {
     bool negative = false;
 };
 
-// Eight characters of `line` from `at` on as one little-endian word, the
-// first in the lowest byte; zero bytes stand for those past the line's end.
+// Eight characters of `line` from `at` (at most its size) on as one
+// little-endian word, the first in the lowest byte. The line is followed by
+// LINE_PADDING readable bytes that never continue a number (see line_io.hpp).
 inline std::uint64_t eight_chars(std::string_view line, std::size_t at) {
-    const std::size_t size = line.size();
-    constexpr bool little_endian = std::endian::native == std::endian::little;
     std::uint64_t word = 0;
-    if (little_endian && at + 8 <= size) {
+    if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(&word, line.data() + at, 8);
-    } else if (little_endian && size >= 8 && at < size) {
-        // The last eight characters, shifted down to begin at `at`.
-        std::memcpy(&word, line.data() + size - 8, 8);
-        word >>= 8 * (at + 8 - size);
     } else {
-        for (std::size_t i = at; i < size; ++i) {
-            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(line[i]))
-                    << (8 * (i - at));
+        for (std::size_t i = 0; i < 8; ++i) {
+            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(line.data()[at + i]))
+                    << (8 * i);
         }
     }
     return word;
@@ -103,8 +98,9 @@ inline std::uint64_t digits_value(std::uint64_t chars, std::size_t count) {
 inline constexpr std::array<std::uint64_t, 8> SMALL_POWERS_OF_TEN{1,     10,     100,     1000,
                                                                   10000, 100000, 1000000, 10000000};
 
-// Reads the number text of a word from `at` (just after its letter) when it
-// is plain and ends there: no number character and no blank followed by a
+// Reads the number text of a word from `at` (just after its letter, at most
+// the line's size; the line is padded as line_io.hpp tells) when it is plain
+// and ends there: no number character and no blank followed by a
 // digit or a point comes after it. False for any other text, which the
 // general reading handles. The digits are read eight characters at a time.
 inline bool read_plain_number(std::string_view line, std::size_t at, plain_number& number) {

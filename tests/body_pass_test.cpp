@@ -17,6 +17,7 @@ namespace {
 using test_support::PrintTo;
 
 using test_support::memory_run;
+using test_support::padded_line;
 using test_support::program_case;
 
 constexpr distance_mode ABS = distance_mode::absolute;
@@ -45,8 +46,9 @@ TEST_P(ConvertLine, RewritesOneLine) {
     machine.known = ALL_AXES;
     std::copy(c.position_before.begin(), c.position_before.end(), machine.position.begin());
     scanned_line scan;
-    scan_line(c.line, scan);
-    convert_line(c.line, 1, scan, run.writer, machine, number_format{});
+    const padded_line line(c.line);
+    scan_line(line.view(), scan);
+    convert_line(line.view(), 1, scan, run.writer, machine, number_format{});
     EXPECT_EQ(run.written(), c.written);
     EXPECT_EQ(machine.mode, c.mode_after);
     EXPECT_EQ((xyz{machine.position[0], machine.position[1], machine.position[2]}),
@@ -223,11 +225,11 @@ TEST(ConvertLine, OverflowingSumStopsBeforeTheWordIsWritten) {
     machine_state machine;
     machine.mode = INC;
     machine.position[0] = 1.7e308;
-    const std::string line = "G01 Y1 X17" + std::string(307, '0') + "\n";  // 1.7e308 again
+    const padded_line line("G01 Y1 X17" + std::string(307, '0') + "\n");  // 1.7e308 again
     scanned_line scan;
-    scan_line(line, scan);
+    scan_line(line.view(), scan);
     try {
-        convert_line(line, 1, scan, run.writer, machine, number_format{});
+        convert_line(line.view(), 1, scan, run.writer, machine, number_format{});
         FAIL() << "an infinite coordinate was written";
     } catch (const conversion_stop& stop) {
         EXPECT_EQ(stop.reason, stop_reason::number_out_of_range);

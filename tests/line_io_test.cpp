@@ -41,6 +41,10 @@ TEST_P(ReadLine, SplitsLinesWithTheLineEndRules) {
         while (run.reader.next(line)) {
             lines.emplace_back(line);
             EXPECT_EQ(run.reader.line_number(), lines.size());
+            // The padding is readable, and zero after a line without newline.
+            const std::string_view padding(line.data() + line.size(), LINE_PADDING);
+            EXPECT_TRUE(has_newline(line) || padding == std::string(LINE_PADDING, '\0'))
+                << "line " << lines.size() << ", block size " << block;
         }
         EXPECT_EQ(lines, c.lines) << "block size " << block;
     }

@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "memory_run.hpp"
 #include "table_rows.hpp"
 
 namespace g91to90 {
 namespace {
 
+using test_support::padded_line;
 using test_support::PrintTo;
 
 // A scan in words: its codes, then where the G91 digit stands, the plane and
@@ -61,8 +63,10 @@ class ScanLine : public ::testing::TestWithParam<scan_case> {};
 
 TEST_P(ScanLine, ReadsALineAsAControlDoes) {
     scanned_line scan;
-    scan_line("G1 X1 (LEFT OVER) Y2 Z3 I4 G91\n", scan);  // nothing of it may stay
-    scan_line(GetParam().line, scan);
+    const padded_line left_over("G1 X1 (LEFT OVER) Y2 Z3 I4 G91\n");
+    scan_line(left_over.view(), scan);  // nothing of it may stay
+    const padded_line line(GetParam().line);
+    scan_line(line.view(), scan);
     EXPECT_EQ(describe(scan), GetParam().scan);
 }
 

@@ -9,6 +9,16 @@
 
 namespace g91to90::test_support {
 
+// A line as the reader gives it: followed by LINE_PADDING zero bytes.
+struct padded_line {
+    explicit padded_line(std::string_view text)
+        : storage(std::string(text) + std::string(LINE_PADDING, '\0')), size(text.size()) {}
+    std::string_view view() const { return {storage.data(), size}; }
+
+    std::string storage;
+    std::size_t size;
+};
+
 struct memory_run {
     explicit memory_run(const std::string& input_text, const std::string& answers = "",
                         std::size_t block_size = IO_BLOCK_SIZE)
