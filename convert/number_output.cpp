@@ -407,12 +407,52 @@ double fraction_of(double value) {
     return value - static_cast<double>(static_cast<std::int64_t>(value));
 }
 
-// Writes a word of a rewritten line at `at` (WORD_CAPACITY bytes): its
-// letter, then its number in the axis-word or the arc-word format.
-[[gnu::always_inline]] inline char* write_word(char* at, char letter, double value, bool axis_word,
-                                               const number_format& format) {
-    if (!std::isfinite(value)) {
-        throw conversion_stop(stop_reason::number_out_of_range);
+// The smallest whole `fraction` with fraction / 2^fraction_bits >= bound,
+// exactly.
+constexpr std::uint64_t fraction_bound(double bound, int fraction_bits) {
+    const auto bits = std::bit_cast<std::uint64_t>(bound);
+    const std::uint64_t mantissa = (bits & (HIDDEN_BIT - 1)) | HIDDEN_BIT;
+    const int exponent = static_cast<int>(bits >> 52) - 1075 + fraction_bits;
+    if (exponent >= 0) {
+        return mantissa << exponent;
+    }
+    if (exponent <= -64) {
+        return 1;
+    }
+    return (mantissa + (std::uint64_t{1} << -exponent) - 1) >> -exponent;  // rounded up
+}
+
+// For each count of fraction bits, the fraction a bound asks for.
+constexpr std::array<std::uint64_t, 64> fraction_bounds(double bound) {
+    std::array<std::uint64_t, 64> bounds{};
+    for (int bits = 1; bits < 64; ++bits) {
+        bounds[static_cast<std::size_t>(bits)] = fraction_bound(bound, bits);
+    }
+    return bounds;
+}
+constexpr std::array<std::uint64_t, 64> NEAR_WHOLE_BOUNDS = fraction_bounds(NEAR_WHOLE);
+constexpr std::array<std::array<std::uint64_t, 64>, 2> SHOWN_BOUNDS{
+    fraction_bounds(SMALLEST_SHOWN_FRACTION), fraction_bounds(SMALLEST_SHOWN_FRACTION / 10)};
+
+// The places of a word's number: `format.decimals`, or none for a fraction
+// too small to show (or, for an axis word, within 0.00001 of a whole unit).
+int word_places(double value, bool axis_word, const number_format& format) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const int fraction_bits = 1075 - static_cast<int>((bits >> 52) & 0x7FF);
+    if (fraction_bits >= 1 && fraction_bits <= 63) [[likely]] {
+        // 2^-11 <= |value| < 2^52: the fraction is the mantissa's low bits,
+        // compared in whole numbers with the bounds at this scale.
+        const std::uint64_t fraction =
+            ((bits & (HIDDEN_BIT - 1)) | HIDDEN_BIT) & ((std::uint64_t{1} << fraction_bits) - 1);
+        const auto scale = static_cast<std::size_t>(fraction_bits);
+        const bool whole = axis_word && fraction >= NEAR_WHOLE_BOUNDS[scale];
+        // A branch rather than a select: the places are mostly the same from
+        // word to word, and a predicted branch lets the digits start before
+        // the fraction is known.
+        if (!whole && fraction >= SHOWN_BOUNDS[format.decimals == 4 ? 1 : 0][scale]) [[likely]] {
+            return format.decimals;
+        }
+        return 0;
     }
     double fraction = fraction_of(value);
     // An axis word's fraction within 0.00001 of a whole unit counts as whole.
@@ -424,13 +464,17 @@ double fraction_of(double value) {
     } else if (axis_word && fraction <= -NEAR_WHOLE) {
         fraction = -fraction - 1;
     }
-    // A branch rather than a select: the places are mostly the same from word
-    // to word, and a predicted branch lets the digits start before the
-    // fraction is known.
-    int places = 0;
-    if (choose_decimals(fraction, format.decimals)) [[likely]] {
-        places = format.decimals;
+    return choose_decimals(fraction, format.decimals) ? format.decimals : 0;
+}
+
+// Writes a word of a rewritten line at `at` (WORD_CAPACITY bytes): its
+// letter, then its number in the axis-word or the arc-word format.
+[[gnu::always_inline]] inline char* write_word(char* at, char letter, double value, bool axis_word,
+                                               const number_format& format) {
+    if (!std::isfinite(value)) {
+        throw conversion_stop(stop_reason::number_out_of_range);
     }
+    const int places = word_places(value, axis_word, format);
     at[0] = letter;
     char* end = write_fixed(value, places, at + 1, true);
     if (places == 0 && format.decimal_point) {

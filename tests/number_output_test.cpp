@@ -259,6 +259,41 @@ std::string fixed(double value, int decimals) {
     return {text, format_fixed(value, decimals, text)};
 }
 
+// The places rule written plainly, in doubles: the fraction as std::modf
+// gives it, the near-whole window for axis words, then the threshold.
+int reference_places(double value, bool axis_word, int decimals) {
+    double whole = 0;
+    double fraction = std::modf(value, &whole);
+    if (axis_word && std::fabs(fraction) >= 0.99999) {
+        fraction = std::fabs(fraction) - 1;
+    }
+    return std::fabs(fraction) >= (decimals == 4 ? 0.00005 : 0.0005) ? decimals : 0;
+}
+
+// Values on either side of every bound the places rule has, at many scales.
+TEST(FormatWords, PlacesFollowTheRuleAtEveryBound) {
+    std::mt19937_64 random(7);
+    std::uniform_int_distribution<std::int64_t> units(-2'000'000, 2'000'000);
+    std::uniform_int_distribution<int> steps(-3, 3);
+    for (int i = 0; i < 100000; ++i) {
+        const double bound = std::array{0.0005, 0.00005, 0.99999, 0.5}[i % 4];
+        const double scale = std::ldexp(1.0, i % 40 - 20);
+        double value = static_cast<double>(units(random)) * scale + bound;
+        for (int s = steps(random); s != 0; s += s > 0 ? -1 : 1) {
+            value = std::nextafter(value, s > 0 ? 1e300 : -1e300);
+        }
+        for (const int decimals : {3, 4}) {
+            const number_format format{.decimals = decimals};
+            ASSERT_EQ(axis_word(value, format),
+                      "X" + fixed(value, reference_places(value, true, decimals)))
+                << std::hexfloat << value << " with " << decimals;
+            ASSERT_EQ(arc_word(value, format),
+                      "R" + fixed(value, reference_places(value, false, decimals)))
+                << std::hexfloat << value << " with " << decimals;
+        }
+    }
+}
+
 TEST(FormatFixed, MatchesTheExactDigitRuleOnManyValues) {
     std::mt19937_64 random(20261207);
     std::vector<double> values;
