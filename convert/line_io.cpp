@@ -54,7 +54,9 @@ std::string_view line_reader::padded_spill() {
     return {spill_.data(), size};
 }
 
-bool line_reader::next(std::string_view& line) {
+// The line that runs to or past the end of the block: gathered in `spill_`
+// across blocks, or the last line without newline.
+bool line_reader::next_across_blocks(std::string_view& line) {
     spill_.clear();
     for (;;) {
         if (next_ == filled_ && !refill()) {
@@ -70,19 +72,12 @@ bool line_reader::next(std::string_view& line) {
             next_ = filled_;
             continue;
         }
-        std::size_t length = static_cast<std::size_t>(newline - begin) + 1;
+        if (spill_.empty()) {
+            return next(line);  // a new block holds the whole line
+        }
+        const std::size_t length = static_cast<std::size_t>(newline - begin) + 1;
         next_ += length;
         ++line_number_;
-        if (spill_.empty()) {
-            // The whole line lies in the block: a carriage return before the
-            // newline becomes the newline, and the line ends there.
-            if (length >= 2 && newline[-1] == '\r') {
-                newline[-1] = '\n';
-                --length;
-            }
-            line = std::string_view(begin, length);
-            return true;
-        }
         spill_.append(begin, length);
         if (spill_.size() >= 2 && spill_[spill_.size() - 2] == '\r') {
             spill_.erase(spill_.size() - 2, 1);

@@ -34,12 +34,31 @@ class line_reader {
     // The next line, with its newline when it has one, followed by
     // LINE_PADDING bytes. The view holds until the next call. False at the
     // end of the input.
-    bool next(std::string_view& line);
+    bool next(std::string_view& line) {
+        // The common case, without a call: the whole line lies in the block.
+        // A carriage return before the newline becomes the newline, and the
+        // line ends there.
+        char* const begin = block_.data() + next_;
+        auto* const newline = static_cast<char*>(std::memchr(begin, '\n', filled_ - next_));
+        if (newline == nullptr) {
+            return next_across_blocks(line);
+        }
+        std::size_t length = static_cast<std::size_t>(newline - begin) + 1;
+        next_ += length;
+        ++line_number_;
+        if (length >= 2 && newline[-1] == '\r') {
+            newline[-1] = '\n';
+            --length;
+        }
+        line = std::string_view(begin, length);
+        return true;
+    }
 
     // The number of the line `next` gave last, counting from 1.
     std::uint64_t line_number() const { return line_number_; }
 
   private:
+    bool next_across_blocks(std::string_view& line);
     bool refill();
     std::string_view padded_spill();  // the spilled line, its padding appended
 
