@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "stop.hpp"
+
 namespace g91to90 {
 
 namespace {
@@ -34,8 +36,57 @@ void write_run(line_writer& out, std::string_view line, std::size_t from, std::s
 
 }  // namespace
 
+namespace {
+
+// The common case: room for the whole rewritten line taken from the block
+// at once, the line written into it in place. Runs up to SHORT_RUN long are
+// copied as fixed-size pieces; the room allows for what they copy past the
+// run, which the next word or the line end overwrites.
+void rewrite_in_place(std::string_view line, const scanned_line& scan, line_writer& out,
+                      machine_state& machine, const number_format& format, std::size_t room) {
+    char* const start = out.room(room);
+    char* at = start;
+    const auto copy_run = [&at, line](std::size_t from, std::size_t to) {
+        if (to - from <= SHORT_RUN) {
+            std::memcpy(at, line.data() + from, SHORT_RUN);
+        } else {
+            std::memcpy(at, line.data() + from, to - from);
+        }
+        at += to - from;
+    };
+    std::size_t from = 0;
+    try {
+        for (const line_word& word : scan.words) {
+            copy_run(from, word.begin);
+            const char letter = line[word.begin];
+            at = word.slot >= FIRST_ARC_SLOT
+                     ? write_arc_word(at, letter, word.value, format)
+                     : write_axis_word(at, letter, move_axis(machine, word.slot, word.value),
+                                       format);
+            from = word.end;
+        }
+    } catch (const conversion_stop&) {
+        out.claim(static_cast<std::size_t>(at - start));  // the line up to the failing word
+        throw;
+    }
+    const bool newline = has_newline(line);
+    copy_run(from, line.size() - (newline ? 1 : 0));
+    if (newline) {
+        std::memcpy(at, "\r\n", 2);
+        at += 2;
+    }
+    out.claim(static_cast<std::size_t>(at - start));
+}
+
+}  // namespace
+
 void rewrite_motion_line(std::string_view line, const scanned_line& scan, line_writer& out,
                          machine_state& machine, const number_format& format) {
+    const std::size_t room = line.size() + scan.words.size() * WORD_CAPACITY + SHORT_RUN + 2;
+    if (scan.g91_digit == std::string_view::npos && room <= out.block_size()) {
+        rewrite_in_place(line, scan, out, machine, format, room);
+        return;
+    }
     // A short run and the word after it go into one piece of the block.
     constexpr std::size_t PIECE = SHORT_RUN + WORD_CAPACITY;
     const bool pieces_fit = out.block_size() >= PIECE;
