@@ -23,8 +23,11 @@ if [[ ! -s $work/line50.nc ]]; then
     { printf 'G92 X0 Y0 Z0\nG91 G01'; head -c 50000000 /dev/zero | tr '\0' 'Q' | sed 's/QQQQQQQQQQ/ X0.00125 /g'; printf '\nM30\n'; } > "$work/line50.nc"
 fi
 
-# "seconds peak_kb" of one run; the command's output goes to $work/out.
+# "seconds peak_kb" of one run; the command's output goes to $work/out. The
+# files written before are first synced, so that no run pays for writing back
+# what the one before it wrote.
 measure() {
+    sync
     /usr/bin/time -f '%e %M' -o "$work/time" "$@" > "$work/stdout" 2>/dev/null || true
     cat "$work/time"
 }
