@@ -72,7 +72,8 @@ void rewrite_in_place(std::string_view line, const scanned_line& scan, line_writ
     const bool newline = has_newline(line);
     copy_run(from, line.size() - (newline ? 1 : 0));
     if (newline) {
-        std::memcpy(at, "\r\n", 2);
+        at[0] = '\r';
+        at[1] = '\n';
         at += 2;
     }
     out.claim(static_cast<std::size_t>(at - start));
