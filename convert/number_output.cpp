@@ -258,7 +258,7 @@ void write_digits(std::uint64_t value, char* end, std::size_t count) {
 }
 
 // Writes a scaled value from the fast path: its units, then the places when
-// there are any. Returns the end of what was written; may write up to four
+// there are any. Returns the end of what was written; may write up to eight
 // bytes past it.
 char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
     const std::uint64_t whole = places == 0 ? scaled : places == 3 ? scaled / 1000 : scaled / 10000;
@@ -277,7 +277,7 @@ char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
     const std::uint64_t fraction = scaled - whole * POWERS_OF_TEN[decimals];
     *at++ = '.';
     if (std::endian::native == std::endian::little) {
-        // Three places are the last three of four digits.
+        // Three places are the last three of eight digits.
         const std::uint64_t digits = eight_digits(fraction) >> ((8 - decimals) * 8);
         std::memcpy(at, &digits, 8);
     } else {
