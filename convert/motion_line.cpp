@@ -12,21 +12,11 @@ namespace {
 // only the run is kept: the line is padded (see line_io.hpp).
 constexpr std::size_t SHORT_RUN = LINE_PADDING;
 
-// Writes line[from, to) unchanged.
-void write_run(line_writer& out, std::string_view line, std::size_t from, std::size_t to) {
-    if (to - from <= SHORT_RUN && out.block_size() >= SHORT_RUN) {
-        std::memcpy(out.room(SHORT_RUN), line.data() + from, SHORT_RUN);
-        out.claim(to - from);
-    } else {
-        out.write(line.substr(from, to - from));
-    }
-}
-
 // Writes line[from, to) unchanged but for the G91 digit that becomes "0".
 void write_run(line_writer& out, std::string_view line, std::size_t from, std::size_t to,
                std::size_t g91_digit) {
     if (g91_digit < from || g91_digit >= to) {
-        write_run(out, line, from, to);
+        out.write(line.substr(from, to - from));
         return;
     }
     out.write(line.substr(from, g91_digit - from));
@@ -88,29 +78,17 @@ void rewrite_motion_line(std::string_view line, const scanned_line& scan, line_w
         rewrite_in_place(line, scan, out, machine, format, room);
         return;
     }
-    // A short run and the word after it go into one piece of the block.
-    constexpr std::size_t PIECE = SHORT_RUN + WORD_CAPACITY;
-    const bool pieces_fit = out.block_size() >= PIECE;
+    // A line holding G91 (its digit becomes "0"), or too long for the room:
+    // piece by piece.
     std::size_t from = 0;  // first character not yet written
     for (const line_word& word : scan.words) {
+        write_run(out, line, from, word.begin, scan.g91_digit);
         const char letter = line[word.begin];
-        const bool arc = word.slot >= FIRST_ARC_SLOT;
-        const double value = arc ? word.value : move_axis(machine, word.slot, word.value);
-        const std::size_t run = word.begin - from;
-        char* at = nullptr;
-        const bool plain_run = scan.g91_digit < from || scan.g91_digit >= word.begin;
-        if (pieces_fit && run <= SHORT_RUN && plain_run) {
-            at = out.room(PIECE);
-            std::memcpy(at, line.data() + from, SHORT_RUN);
-            out.claim(run);
-            at += run;
+        if (word.slot >= FIRST_ARC_SLOT) {
+            format_arc_word(out, letter, word.value, format);
         } else {
-            write_run(out, line, from, word.begin, scan.g91_digit);
-            at = out.room(WORD_CAPACITY);
+            format_axis_word(out, letter, move_axis(machine, word.slot, word.value), format);
         }
-        char* const end = arc ? write_arc_word(at, letter, value, format)
-                              : write_axis_word(at, letter, value, format);
-        out.claim(static_cast<std::size_t>(end - at));
         from = word.end;
     }
     if (has_newline(line)) {

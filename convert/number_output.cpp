@@ -30,15 +30,17 @@ struct rounded_decimal {
     int exponent = 0;
 };
 
-constexpr std::array<std::uint64_t, 26> powers_of_five() {
-    std::array<std::uint64_t, 26> powers{};
-    powers[0] = 1;
-    for (std::size_t i = 1; i < powers.size(); ++i) {
-        powers[i] = powers[i - 1] * 5;
+// base^0, base^1, ... base^(N - 1).
+template <std::size_t N>
+constexpr std::array<std::uint64_t, N> powers(std::uint64_t base) {
+    std::array<std::uint64_t, N> result{};
+    result[0] = 1;
+    for (std::size_t i = 1; i < N; ++i) {
+        result[i] = result[i - 1] * base;
     }
-    return powers;
+    return result;
 }
-constexpr std::array<std::uint64_t, 26> POWERS_OF_FIVE = powers_of_five();
+constexpr std::array<std::uint64_t, 26> POWERS_OF_FIVE = powers<26>(5);
 constexpr std::uint64_t TEN_POW_17 = 100'000'000'000'000'000ULL;
 constexpr std::uint64_t TEN_POW_18 = 1'000'000'000'000'000'000ULL;
 
@@ -190,15 +192,7 @@ bool scaled_value_fast(double magnitude, int places, std::uint64_t& rounded) {
     return true;
 }
 
-constexpr std::array<std::uint64_t, 20> powers_of_ten() {
-    std::array<std::uint64_t, 20> powers{};
-    powers[0] = 1;
-    for (std::size_t i = 1; i < powers.size(); ++i) {
-        powers[i] = powers[i - 1] * 10;
-    }
-    return powers;
-}
-constexpr std::array<std::uint64_t, 20> POWERS_OF_TEN = powers_of_ten();
+constexpr std::array<std::uint64_t, 20> POWERS_OF_TEN = powers<20>(10);
 
 // "00" "01" ... "99": two digits at a time.
 constexpr std::array<char, 200> DIGIT_PAIRS = [] {
