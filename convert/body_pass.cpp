@@ -185,6 +185,12 @@ void convert_line(std::string_view line, std::uint64_t line_number, const scanne
         if (scan.e_word) {
             stop_at(stop_reason::e_word_incremental, line_number);
         }
+        // A return line runs under an added G91: saving the mode there would
+        // let a later M72 bring G91 back into the absolute output.
+        if (scan.holds(CODE_RETURN) && scan.holds(CODE_SAVE_MODE) &&
+            !scan.holds(CODE_INCREMENTAL) && !call) {
+            stop_at(stop_reason::mode_saved_under_g91, line_number);
+        }
     }
     if (call) {
         copy_line(line, out);
