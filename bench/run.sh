@@ -23,12 +23,16 @@ if [[ ! -s $work/line50.nc ]]; then
     { printf 'G92 X0 Y0 Z0\nG91 G01'; head -c 50000000 /dev/zero | tr '\0' 'Q' | sed 's/QQQQQQQQQQ/ X0.00125 /g'; printf '\nM30\n'; } > "$work/line50.nc"
 fi
 
-# "seconds peak_kb" of one run; the command's output goes to $work/out. The
-# files written before are first synced, so that no run pays for writing back
-# what the one before it wrote.
+# "seconds peak_kb" of one run: measure OUT COMMAND... runs COMMAND with its
+# standard output in OUT. The redirection is made inside the timed command, so
+# that sed and cat pay for truncating their previous output as g91to90 does
+# when it opens its own (a shell's `>` would do it before the clock starts).
+# The files written before are first synced, so that no run pays for writing
+# back what the one before it wrote.
 measure() {
     sync
-    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > "$work/stdout" 2>/dev/null || true
+    /usr/bin/time -f '%e %M' -o "$work/time" \
+        sh -c 'out=$1; shift; exec "$@" > "$out"' sh "$@" 2>/dev/null || true
     cat "$work/time"
 }
 
@@ -38,9 +42,9 @@ report() {  # file label
     local file=$1 label=$2 size_mb ratios=() converter_times=() sed_times=() cat_times=() peak=0
     size_mb=$(awk -v b="$(stat -c %s "$file")" 'BEGIN { printf "%.1f", b / 1048576 }')
     for ((i = 0; i < pairs; i++)); do
-        read -r t_conv m_conv < <(measure "$program" "$file" "$work/out.nc")
-        read -r t_sed _ < <(measure sed -e s/G91/G90/ "$file")
-        read -r t_cat _ < <(measure cat "$file")
+        read -r t_conv m_conv < <(measure "$work/stdout" "$program" "$file" "$work/out.nc")
+        read -r t_sed _ < <(measure "$work/sed.out" sed -e s/G91/G90/ "$file")
+        read -r t_cat _ < <(measure "$work/cat.out" cat "$file")
         converter_times+=("$t_conv"); sed_times+=("$t_sed"); cat_times+=("$t_cat")
         ratios+=("$(awk -v a="$t_conv" -v b="$t_sed" 'BEGIN { printf "%.3f", a / b }')")
         ((m_conv > peak)) && peak=$m_conv
@@ -60,7 +64,7 @@ report "$work/p100.nc" "100 MB CAM program"
 report "$work/p1000.nc" "1 GB CAM program"
 report "$work/l100.nc" "100 MB laser program"
 report "$work/l1000.nc" "1 GB laser program"
-read -r t_line m_line < <(measure "$program" "$work/line50.nc" "$work/out.nc")
+read -r t_line m_line < <(measure "$work/stdout" "$program" "$work/line50.nc" "$work/out.nc")
 printf '%-22s %8s MiB  g91to90 %6.2f s  peak %6.2f MiB\n' "one 50 MB line" \
     "$(awk -v b="$(stat -c %s "$work/line50.nc")" 'BEGIN { printf "%.1f", b / 1048576 }')" \
     "$t_line" "$(awk -v k="$m_line" 'BEGIN { print k / 1024 }')"
