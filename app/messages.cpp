@@ -42,8 +42,8 @@ stop_report report_stop(const conversion_stop& stop) {
             return line_error(stop, "polar coordinates in incremental mode");
         case stop_reason::e_word_incremental:
             return line_error(stop, "incremental E move cannot be converted");
-        case stop_reason::mode_saved_under_g91:
-            return line_error(stop, "M70/M73 on a return line in incremental mode");
+        case stop_reason::mode_kept_under_g91:
+            return line_error(stop, "M70/M72/M73 on a return line in incremental mode");
         case stop_reason::unknown_position:
             return line_error(stop,
                               "incremental " + stop.detail + " move from an unknown position");

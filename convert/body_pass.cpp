@@ -185,11 +185,13 @@ void convert_line(std::string_view line, std::uint64_t line_number, const scanne
         if (scan.e_word) {
             stop_at(stop_reason::e_word_incremental, line_number);
         }
-        // A return line runs under an added G91: saving the mode there would
-        // let a later M72 bring G91 back into the absolute output.
-        if (scan.holds(CODE_RETURN) && scan.holds(CODE_SAVE_MODE) &&
+        // A return line runs under an added G91, and a control saves and
+        // restores the mode before it returns: M70 or M73 would save G91 for
+        // a later M72 to bring back into the absolute output, and M72 would
+        // bring back the output's G90 for the return's intermediate point.
+        if (scan.holds(CODE_RETURN) && scan.holds(CODE_SAVE_MODE | CODE_RESTORE_MODE) &&
             !scan.holds(CODE_INCREMENTAL) && !call) {
-            stop_at(stop_reason::mode_saved_under_g91, line_number);
+            stop_at(stop_reason::mode_kept_under_g91, line_number);
         }
     }
     if (call) {

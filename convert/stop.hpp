@@ -27,8 +27,8 @@ enum class stop_reason {
     o_word_incremental,
     polar_incremental,
     e_word_incremental,
-    mode_saved_under_g91,  // M70/M73 on a return line written under an added G91
-    unknown_position,      // detail: the axis letter
+    mode_kept_under_g91,  // M70, M72 or M73 on a return line written under an added G91
+    unknown_position,     // detail: the axis letter
     // The command line, read before anything is opened or asked.
     unknown_option,       // detail: the word as given
     bad_decimals,         // --decimals without 3 or 4

@@ -177,7 +177,12 @@ inline std::vector<program_case> cycle_and_call_cases() {
         converted("M72 restores the saved mode", "G92 X0 Y0 Z0|G91|M70|G90 X5|M72|X1",
                   "G92 X0 Y0 Z0|G90|M70|G90 X5|M72|X6"),
         stopped("M70 on a return line under an added G91", "G92 X0 Y0 Z0|G91|X1|G28 Z0 M70",
-                "G92 X0 Y0 Z0|G90|X1", 4, "M70/M73 on a return line in incremental mode"),
+                "G92 X0 Y0 Z0|G90|X1", 4, "M70/M72/M73 on a return line in incremental mode"),
+        stopped("M72 restoring G91 on a return line", "G92 X0 Y0 Z0|G91|M70|G90 X1|G28 Z0 M72",
+                "G92 X0 Y0 Z0|G90|M70|G90 X1", 5,
+                "M70/M72/M73 on a return line in incremental mode"),
+        converted("M72 restoring G90 on a return line", "G92 X0 Y0 Z0|M70|G91 X1|G28 Z0 M72|X1",
+                  "G92 X0 Y0 Z0|M70|G90 X1|G28 Z0 M72|X1"),
         converted("M73 on a return line holding G91", "G92 X0 Y0 Z0|G91|G91 G28 Z0 M73|X1",
                   "G92 X0 Y0 Z0|G90|G91 G28 Z0 M73|G90|X1"),
     };
