@@ -230,6 +230,59 @@ void check_absolute_program(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+// A program of incremental moves writes each axis word at the running sum of
+// that axis's increments, to the places written.
+void check_incremental_program(const std::uint8_t* data, std::size_t size) {
+    std::string program = "G92 X0 Y0 Z0\nG91\n";
+    std::vector<std::vector<double>> expected;  // for each line, its axes in order
+    double sums[3] = {0, 0, 0};
+    std::size_t i = 0;
+    const auto next_byte = [&] { return i < size ? data[i++] : std::uint8_t{0}; };
+    while (i < size) {
+        const std::uint8_t shape = next_byte();
+        std::string line = (shape & 0x40) != 0 ? "G1" : "";
+        std::vector<double> values;
+        for (int axis = 0; axis < 3; ++axis) {
+            if ((shape % 7 + 1) & (1U << axis)) {
+                const std::uint8_t form = next_byte();
+                std::string number = (form & 1) != 0 ? "-" : "";
+                const int places = form / 32 % 5;
+                const int whole = places == 0 ? 1 + form / 2 % 6 : form / 2 % 7;
+                for (int digit = 0; digit < whole + places; ++digit) {
+                    if (digit == whole) {
+                        number += '.';
+                    }
+                    number += static_cast<char>('0' + next_byte() % 10);
+                }
+                sums[axis] += std::strtod(number.c_str(), nullptr);
+                values.push_back(sums[axis]);
+                line += ((shape & 0x80) != 0 ? " " : "") + std::string(1, "XYZ"[axis]) + number;
+            }
+        }
+        program += line + "\n";
+        expected.push_back(std::move(values));
+    }
+    const run_result result = convert_in_memory(program, "", 0);
+    require(result.status == 0, "incremental program converts");
+    std::istringstream written_lines(result.output);
+    std::string line;
+    std::getline(written_lines, line);  // G92
+    std::getline(written_lines, line);  // G90
+    for (const std::vector<double>& values : expected) {
+        require(static_cast<bool>(std::getline(written_lines, line)), "every move written");
+        std::size_t at = 0;
+        for (const double sum : values) {
+            at = line.find_first_of("XYZ", at);
+            require(at != std::string::npos, "every axis word written");
+            const double written = std::strtod(line.c_str() + at + 1, nullptr);
+            require(std::fabs(written - sum) <= 0.0005 + std::fabs(sum) * 1e-15,
+                    "axis written at the sum of its increments");
+            ++at;
+        }
+        require(line.find_first_of("XYZ", at) == std::string::npos, "no axis word added");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -239,5 +292,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzzing::framed_run run = fuzzing::unframe(data, size);
     check_any_input(run.program, run.answers, size > 1 ? data[size - 1] : 0);
     check_absolute_program(data, std::min<std::size_t>(size, 4096));
+    check_incremental_program(data, std::min<std::size_t>(size, 4096));
     return 0;
 }
