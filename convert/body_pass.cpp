@@ -190,7 +190,7 @@ void convert_line(std::string_view line, std::uint64_t line_number, const scanne
         // a later M72 to bring back into the absolute output, and M72 would
         // bring back the output's G90 for the return's intermediate point.
         if (scan.holds(CODE_RETURN) && scan.holds(CODE_SAVE_MODE | CODE_RESTORE_MODE) &&
-            !scan.holds(CODE_INCREMENTAL) && !call) {
+            !scan.holds(CODE_INCREMENTAL)) {
             stop_at(stop_reason::mode_kept_under_g91, line_number);
         }
     }
