@@ -9,6 +9,12 @@ stop_report line_error(const conversion_stop& stop, const std::string& what) {
             STATUS_FAILURE};
 }
 
+// Where what the message names began: "line 4: G28", or "the start".
+std::string since(const conversion_stop& stop) {
+    return stop.since_line == 0 ? "the start"
+                                : "line " + std::to_string(stop.since_line) + ": " + stop.since;
+}
+
 }  // namespace
 
 stop_report report_stop(const conversion_stop& stop) {
@@ -21,8 +27,9 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::same_files:
             return {"ERROR: input output files are same\n", STATUS_FAILURE};
         case stop_reason::console_ended:
-        case stop_reason::no_mode_line:
             return {"", STATUS_FAILURE};
+        case stop_reason::no_mode_line:
+            return {"\nERROR: no G90, G91 or G92 line: nothing to convert\n", STATUS_FAILURE};
         case stop_reason::misplaced_mode_line:
             return {"Warning:in input file the location of G92/G90/G91 maybe wrong!\n",
                     STATUS_FAILURE};
@@ -32,21 +39,47 @@ stop_report report_stop(const conversion_stop& stop) {
             return {"", STATUS_OUTPUT_FAILED};
         case stop_reason::start_not_a_number:
             return {"\nERROR: start value " + stop.detail + " is not a number\n", STATUS_FAILURE};
-        case stop_reason::canned_cycle_incremental:
-            return line_error(stop, "canned cycle in incremental mode");
+        case stop_reason::ctrl_z_inside:
+            return line_error(stop, "Ctrl-Z (an end-of-file mark) with more of the program after it");
+        case stop_reason::conflicting_codes:
+            return line_error(stop, stop.detail + " on one line");
+        case stop_reason::computed_code:
+            return line_error(stop, "G, M or O code from a parameter or expression");
+        case stop_reason::optional_block:
+            return line_error(stop, "optional block (/) with a move or a mode");
+        case stop_reason::flow_incremental:
+            return line_error(stop, "program flow in incremental mode");
+        case stop_reason::jump_with_incremental:
+            return line_error(stop, "jump (GOTO, M97, M99) in a program with incremental moves");
         case stop_reason::call_incremental:
             return line_error(stop, "subprogram call in incremental mode");
-        case stop_reason::o_word_incremental:
-            return line_error(stop, "O-word control in incremental mode");
+        case stop_reason::code_incremental:
+            return line_error(stop, stop.detail + " cannot be converted in incremental mode");
+        case stop_reason::firmware_incremental:
+            return line_error(stop, stop.detail + " with axis words in incremental mode");
+        case stop_reason::under_transform:
+            return line_error(stop, "incremental " + stop.detail + " move under " + stop.since +
+                                        " (line " + std::to_string(stop.since_line) + ")");
+        case stop_reason::canned_cycle_incremental:
+            return line_error(stop, "canned cycle in incremental mode");
+        case stop_reason::parameter_incremental:
+            return line_error(stop, "parameter or expression in incremental mode");
+        case stop_reason::offset_with_move:
+            return line_error(stop, stop.detail + " and a move on one line");
+        case stop_reason::dwell_with_axes:
+            return line_error(stop, "G4 with axis words in incremental mode");
+        case stop_reason::tool_length_z:
+            return line_error(stop, stop.detail + " with a Z word in incremental mode");
         case stop_reason::polar_incremental:
             return line_error(stop, "polar coordinates in incremental mode");
         case stop_reason::e_word_incremental:
             return line_error(stop, "incremental E move cannot be converted");
         case stop_reason::mode_kept_under_g91:
-            return line_error(stop, "M70/M72/M73 on a return line in incremental mode");
+            return line_error(stop, "M70/M72/M73 on a line written under an added G91");
         case stop_reason::unknown_position:
-            return line_error(stop,
-                              "incremental " + stop.detail + " move from an unknown position");
+            return line_error(stop, "incremental " + stop.detail +
+                                        " move from an unknown position (" + stop.detail +
+                                        " unknown since " + since(stop) + ")");
         case stop_reason::unknown_option:
             return {"ERROR: unknown option " + stop.detail + "\nTry: g91to90 --help\n",
                     STATUS_FAILURE};

@@ -11,7 +11,7 @@ void convert_program(line_reader& in, line_writer& out, const ask_function& ask,
                      const number_format& format) {
     machine_state machine;
     scanned_line scan;
-    const std::string_view mode_line = copy_preamble(in, out, scan, machine);
+    const padded_line mode_line = copy_preamble(in, out, scan, machine);
     const std::uint64_t mode_line_number = in.line_number();
     if (establish_start_position(mode_line, mode_line_number, scan, out, ask, machine)) {
         convert_line(mode_line, mode_line_number, scan, out, machine, format);

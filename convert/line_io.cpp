@@ -12,54 +12,126 @@ namespace {
 
 constexpr char CTRL_Z = 26;
 
+// What may follow the Ctrl-Z that marks the end of a file on old systems.
+bool end_mark(char c) {
+    return c == CTRL_Z || c == '\r' || c == '\n';
+}
+
 }  // namespace
 
 line_reader::line_reader(std::streambuf& source, std::string name, std::size_t block_size)
     : source_(&source), name_(std::move(name)), block_(block_size + LINE_PADDING) {}
 
-bool line_reader::refill() {
-    next_ = 0;
-    filled_ = 0;
-    if (source_done_) {
-        return false;
-    }
+// Reads up to `size` bytes at `at`; 0 at the end of the source.
+namespace {
+
+std::size_t read_some(std::streambuf& source, char* at, std::size_t size, const std::string& name) {
     std::streamsize got = 0;
     try {
-        got = source_->sgetn(block_.data(),
-                             static_cast<std::streamsize>(block_.size() - LINE_PADDING));
+        got = source.sgetn(at, static_cast<std::streamsize>(size));
     } catch (const std::exception&) {
         // A file buffer reports a failed read by throwing, not by a short
         // count: that must not pass for the end of the input.
-        throw conversion_stop(stop_reason::input_not_read, name_);
+        throw conversion_stop(stop_reason::input_not_read, name);
     }
-    if (got <= 0) {
-        source_done_ = true;
-        return false;
+    return got <= 0 ? 0 : static_cast<std::size_t>(got);
+}
+
+}  // namespace
+
+// True when nothing but end marks stand from `from` to the end of the block
+// and of the source; the source is read to its end for that, or up to the
+// first byte that is no end mark.
+bool line_reader::only_end_marks_follow(std::size_t from) {
+    for (std::size_t i = from; i < filled_; ++i) {
+        if (!end_mark(block_[i])) {
+            return false;
+        }
     }
-    filled_ = static_cast<std::size_t>(got);
-    // Ctrl-Z ends the input as if the file ended there.
-    const void* ctrl_z = std::memchr(block_.data(), CTRL_Z, filled_);
-    if (ctrl_z != nullptr) {
-        filled_ = static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - block_.data());
-        source_done_ = true;
+    const std::size_t capacity = block_.size() - LINE_PADDING;
+    std::vector<char> rest(capacity);
+    for (;;) {
+        const std::size_t got = read_some(*source_, rest.data(), capacity, name_);
+        if (got == 0) {
+            return true;
+        }
+        for (std::size_t i = 0; i < got; ++i) {
+            if (!end_mark(rest[i])) {
+                return false;
+            }
+        }
     }
+}
+
+// The input ends at the Ctrl-Z at `at`; when more of the program follows it,
+// the reader stops there with `ctrl_z_inside`.
+void line_reader::end_at_ctrl_z(std::size_t at) {
+    ctrl_z_inside_ = !only_end_marks_follow(at + 1);
+    filled_ = at;
+    source_done_ = true;
+}
+
+// A carriage return not followed by a newline ends its line as a newline
+// does. One that ends the block waits for the next block to tell.
+void line_reader::end_lone_carriage_returns() {
+    char* at = block_.data();
+    char* const end = block_.data() + filled_;
+    while ((at = static_cast<char*>(std::memchr(at, '\r', static_cast<std::size_t>(end - at)))) !=
+           nullptr) {
+        if (at + 1 < end) {
+            if (at[1] != '\n') {
+                *at = '\n';
+            }
+        } else if (source_done_) {
+            *at = '\n';
+        } else {
+            carried_cr_ = true;
+            --filled_;
+            return;
+        }
+        ++at;
+    }
+}
+
+bool line_reader::refill() {
+    next_ = 0;
+    filled_ = 0;
+    if (carried_cr_) {
+        block_[0] = '\r';
+        filled_ = 1;
+        carried_cr_ = false;
+    }
+    if (!source_done_) {
+        const std::size_t got = read_some(*source_, block_.data() + filled_,
+                                          block_.size() - LINE_PADDING - filled_, name_);
+        const void* ctrl_z = std::memchr(block_.data() + filled_, CTRL_Z, got);
+        filled_ += got;
+        source_done_ = got == 0;
+        if (ctrl_z != nullptr) {
+            end_at_ctrl_z(static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - block_.data()));
+        }
+    }
+    end_lone_carriage_returns();
     // What follows the last line of the block, when it has no newline.
     std::memset(block_.data() + filled_, 0, LINE_PADDING);
     return filled_ > 0;
 }
 
-std::string_view line_reader::padded_spill() {
+padded_line line_reader::padded_spill() {
     const std::size_t size = spill_.size();
     spill_.append(LINE_PADDING, '\0');
-    return {spill_.data(), size};
+    return padded_line::assume_padded({spill_.data(), size});
 }
 
 // The line that runs to or past the end of the block: gathered in `spill_`
 // across blocks, or the last line without newline.
-bool line_reader::next_across_blocks(std::string_view& line) {
+bool line_reader::next_across_blocks(padded_line& line) {
     spill_.clear();
     for (;;) {
         if (next_ == filled_ && !refill()) {
+            if (ctrl_z_inside_) {
+                throw conversion_stop(stop_reason::ctrl_z_inside, {}, line_number_ + 1);
+            }
             line_number_ += spill_.empty() ? 0 : 1;
             line = padded_spill();
             return !line.empty();
@@ -123,6 +195,14 @@ void line_writer::write_line(std::string_view line) {
     } else {
         write(line);
     }
+}
+
+void line_writer::add_line_after(std::string_view line, std::string_view added) {
+    if (!has_newline(line)) {
+        newline();
+    }
+    write(added);
+    newline();
 }
 
 }  // namespace g91to90

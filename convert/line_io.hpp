@@ -2,6 +2,7 @@
 // the output is the same bytes on every platform.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -14,9 +15,9 @@ namespace g91to90 {
 
 inline constexpr std::size_t IO_BLOCK_SIZE = std::size_t{64} * 1024;
 
-// Every line `line_reader` gives is followed in memory by LINE_PADDING
-// readable bytes, so that a line can be read and copied in whole words past
-// its end. They never continue the line's last number: the line ends with its
+// Every line the reader gives is followed in memory by LINE_PADDING readable
+// bytes, so that a line can be read and copied in whole words past its end.
+// They never continue the line's last number: the line ends with its
 // newline, or zero bytes follow it.
 inline constexpr std::size_t LINE_PADDING = 16;
 
@@ -24,17 +25,56 @@ inline bool has_newline(std::string_view line) {
     return !line.empty() && line.back() == '\n';
 }
 
+// A line's text, followed in memory by LINE_PADDING readable bytes as above.
+// Only the reader and test helpers that add the padding themselves make one.
+class padded_line {
+  public:
+    padded_line() = default;
+    // `text` must be followed by LINE_PADDING readable bytes that are not a
+    // number character.
+    static padded_line assume_padded(std::string_view text) { return padded_line(text); }
+
+    std::string_view text() const { return text_; }
+    const char* data() const { return text_.data(); }
+    std::size_t size() const { return text_.size(); }
+    bool empty() const { return text_.empty(); }
+    char operator[](std::size_t at) const { return text_[at]; }
+    bool newline() const { return has_newline(text_); }
+
+    // Eight bytes from `at` (at most the size) as one little-endian word,
+    // the first in the lowest byte: up to eight bytes past the text.
+    std::uint64_t eight_bytes(std::size_t at) const {
+        static_assert(8 <= LINE_PADDING, "eight bytes from the end stay in the padding");
+        std::uint64_t word = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&word, text_.data() + at, 8);
+        } else {
+            for (std::size_t i = 0; i < 8; ++i) {
+                word |= static_cast<std::uint64_t>(static_cast<unsigned char>(text_.data()[at + i]))
+                        << (8 * i);
+            }
+        }
+        return word;
+    }
+
+  private:
+    explicit padded_line(std::string_view text) : text_(text) {}
+    std::string_view text_;
+};
+
 // Splits its source into lines: block reads, a carriage return before a
-// newline dropped, Ctrl-Z taken as the end of the input, lines of any length.
+// newline dropped, a lone carriage return taken for a newline, a Ctrl-Z
+// followed only by Ctrl-Z, CR and LF taken as the end of the input, lines of
+// any length.
 class line_reader {
   public:
     // `name` is the input's name for the read-error message.
     line_reader(std::streambuf& source, std::string name, std::size_t block_size = IO_BLOCK_SIZE);
 
-    // The next line, with its newline when it has one, followed by
-    // LINE_PADDING bytes. The view holds until the next call. False at the
-    // end of the input.
-    bool next(std::string_view& line) {
+    // The next line, with its newline when it has one. The line holds until
+    // the next call. False at the end of the input. Throws `ctrl_z_inside`
+    // at a Ctrl-Z that more of the program follows.
+    bool next(padded_line& line) {
         // The common case, without a call: the whole line lies in the block.
         // A carriage return before the newline becomes the newline, and the
         // line ends there.
@@ -50,7 +90,7 @@ class line_reader {
             newline[-1] = '\n';
             --length;
         }
-        line = std::string_view(begin, length);
+        line = padded_line::assume_padded(std::string_view(begin, length));
         return true;
     }
 
@@ -58,9 +98,12 @@ class line_reader {
     std::uint64_t line_number() const { return line_number_; }
 
   private:
-    bool next_across_blocks(std::string_view& line);
+    bool next_across_blocks(padded_line& line);
     bool refill();
-    std::string_view padded_spill();  // the spilled line, its padding appended
+    void end_at_ctrl_z(std::size_t at);
+    bool only_end_marks_follow(std::size_t from);
+    void end_lone_carriage_returns();
+    padded_line padded_spill();  // the spilled line, its padding appended
 
     std::streambuf* source_;
     std::string name_;
@@ -68,7 +111,9 @@ class line_reader {
     std::size_t next_ = 0;      // first unread byte of the block
     std::size_t filled_ = 0;    // bytes of the block that hold input
     bool source_done_ = false;  // the source has nothing more (its end, or Ctrl-Z)
-    std::string spill_;         // a line that runs across the end of the block, then its padding
+    bool carried_cr_ = false;   // the last block ended in a carriage return, held back
+    bool ctrl_z_inside_ = false;  // the input went on after a Ctrl-Z
+    std::string spill_;  // a line that runs across the end of the block, then its padding
     std::uint64_t line_number_ = 0;
 };
 
@@ -91,6 +136,16 @@ class line_writer {
     void write_line(std::string_view line);
     // Writes CR LF.
     void newline() { write("\r\n"); }
+    // Writes a line unchanged, unless it holds nothing but its newline or is
+    // a last line of a single character (such as a closing "%").
+    void copy_line(std::string_view line) {
+        if (line.size() >= 2) {
+            write_line(line);
+        }
+    }
+    // Writes the line `added` after `line`, on a line of its own even when
+    // `line` has no newline.
+    void add_line_after(std::string_view line, std::string_view added);
 
     // Room for up to `size` bytes (at most the block size), to be filled in
     // place and then claimed.

@@ -14,32 +14,51 @@ enum char_kind : std::uint8_t {
     PLAIN,
     COMMENT,       // "("
     LINE_COMMENT,  // ";"
+    QUOTE,         // '"': a quoted string, read as a comment
     LINE_END,      // the newline
     POLAR,         // "@", "^"
+    PARAMETER,     // "#"
+    EXPRESSION,    // "["
+    COMMA,         // ",": a corner word such as ",C1." or ",R2" follows
+    SLASH,         // "/": block delete
     G_LETTER,
     M_LETTER,
     E_LETTER,
+    O_LETTER,
+    N_LETTER,
+    OTHER_LETTER,
     FIRST_SLOT_KIND,  // then an axis or arc word letter, its slot added
 };
+
+constexpr std::string_view ARC_LETTERS = "IJKR";
 
 constexpr std::array<std::uint8_t, 256> make_kind_table() {
     std::array<std::uint8_t, 256> table{};
     table['('] = COMMENT;
     table[';'] = LINE_COMMENT;
+    table['"'] = QUOTE;
     table['\n'] = LINE_END;
     table['@'] = POLAR;
     table['^'] = POLAR;
+    table['#'] = PARAMETER;
+    table['['] = EXPRESSION;
+    table[','] = COMMA;
+    table['/'] = SLASH;
     const auto both_cases = [&table](char letter, std::uint8_t kind) {
         table[static_cast<unsigned char>(letter)] = kind;
         table[static_cast<unsigned char>(letter - 'A' + 'a')] = kind;
     };
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        both_cases(letter, OTHER_LETTER);
+    }
     both_cases('G', G_LETTER);
     both_cases('M', M_LETTER);
     both_cases('E', E_LETTER);
+    both_cases('O', O_LETTER);
+    both_cases('N', N_LETTER);
     for (std::size_t slot = 0; slot < AXIS_LETTERS.size(); ++slot) {
         both_cases(AXIS_LETTERS[slot], static_cast<std::uint8_t>(FIRST_SLOT_KIND + slot));
     }
-    constexpr std::string_view ARC_LETTERS = "IJKR";
     for (std::size_t arc = 0; arc < ARC_LETTERS.size(); ++arc) {
         both_cases(ARC_LETTERS[arc],
                    static_cast<std::uint8_t>(FIRST_SLOT_KIND + FIRST_ARC_SLOT + arc));
@@ -48,72 +67,34 @@ constexpr std::array<std::uint8_t, 256> make_kind_table() {
 }
 constexpr std::array<std::uint8_t, 256> CHAR_KINDS = make_kind_table();
 
-std::size_t skip_blanks(std::string_view line, std::size_t at) {
+bool is_letter(char c) {
+    return static_cast<unsigned>((c | 0x20) - 'a') < 26;
+}
+
+char upper(char c) {
+    return static_cast<char>(c & ~0x20);
+}
+
+std::size_t skip_blanks(padded_line line, std::size_t at) {
     while (at < line.size() && is_blank(line[at])) {
         ++at;
     }
     return at;
 }
 
-// The number text of a word whose letter stands just before `at`.
-struct number_span {
-    std::size_t begin = 0;  // its first character, blanks after the letter skipped
-    std::size_t end = 0;    // just after its last number character; 0 when there is none
-    bool inner_blanks = false;
-};
-
-std::size_t skip_number_chars(std::string_view line, std::size_t at) {
-    while (at < line.size() && number_char(line[at])) {
-        ++at;
-    }
-    return at;
-}
-
-inline number_span read_word_number(std::string_view line, std::size_t at) {
-    number_span span;
-    span.begin = skip_blanks(line, at);
-    std::size_t i = skip_number_chars(line, span.begin);
-    if (i == span.begin) {
-        return span;
-    }
-    span.end = i;
-    // Blanks inside the number only before a digit or a point.
-    while (i < line.size() && is_blank(line[i])) {
-        const std::size_t next = skip_blanks(line, i);
-        if (next == line.size() || !(is_digit(line[next]) || line[next] == '.')) {
-            break;
-        }
-        span.inner_blanks = true;
-        i = skip_number_chars(line, next);
-        span.end = i;
-    }
-    return span;
-}
-
-bool holds_digit(std::string_view line, const number_span& span) {
-    for (std::size_t i = span.begin; i < span.end; ++i) {
-        if (is_digit(line[i])) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // A code's exact decimal value in tenths, such as 910 for G91 or G091.0 and
 // 921 for G92.1; OTHER_CODE for any value no rule names (G91.05, G-1, G1.2.3
-// reads as G1.2), NO_CODE when the number text holds no digit.
-constexpr int NO_CODE = -1;
-constexpr int OTHER_CODE = -2;
+// reads as G1.2).
 constexpr int CODE_CAP = 100000;
 
 struct code_value {
-    int tenths = NO_CODE;
-    std::size_t last_whole_digit = 0;  // where the units digit stands
+    int tenths = OTHER_CODE;
+    std::size_t units_digit = 0;  // where the units digit stands
 };
 
-code_value read_code(std::string_view line, const number_span& span) {
+code_value read_code(padded_line line, const word_number& number) {
     code_value code;
-    std::size_t i = span.begin;
+    std::size_t i = number.begin;
     bool negative = false;
     if (line[i] == '-' || line[i] == '+') {
         negative = line[i] == '-';
@@ -121,22 +102,19 @@ code_value read_code(std::string_view line, const number_span& span) {
     }
     int whole = 0;
     int tenths = 0;
-    bool digit = false;
     bool exact = true;
-    for (; i < span.end; ++i) {
+    for (; i < number.end; ++i) {
         if (is_digit(line[i])) {
             whole = std::min(CODE_CAP, whole * 10 + (line[i] - '0'));
-            code.last_whole_digit = i;
-            digit = true;
+            code.units_digit = i;
         } else if (!is_blank(line[i])) {
             break;
         }
     }
-    if (i < span.end && line[i] == '.') {
+    if (i < number.end && line[i] == '.') {
         int places = 0;
-        for (++i; i < span.end; ++i) {
+        for (++i; i < number.end; ++i) {
             if (is_digit(line[i])) {
-                digit = true;
                 if (places++ == 0) {
                     tenths = line[i] - '0';
                 } else if (line[i] != '0') {
@@ -147,131 +125,88 @@ code_value read_code(std::string_view line, const number_span& span) {
             }
         }
     }
-    if (!digit) {
-        return code;
-    }
     const bool zero = whole == 0 && tenths == 0;
     code.tenths =
         !exact || whole >= CODE_CAP || (negative && !zero) ? OTHER_CODE : whole * 10 + tenths;
     return code;
 }
 
-// The code of a plain number text with at most one decimal, as `read_code`
-// reads it.
+// The code of a plain number text, as `read_code` reads it: G91. and G91.0
+// are G91, whose units digit stands before the point.
 code_value plain_code(const plain_number& number) {
-    const bool tenth = number.decimals == 1;
-    const std::uint64_t whole = tenth ? number.digits / 10 : number.digits;
-    const std::uint64_t tenths = tenth ? number.digits % 10 : 0;
+    std::uint64_t whole = number.digits;
+    std::uint64_t tenths = 0;
+    bool exact = true;
+    for (std::size_t place = number.decimals; place > 0; --place) {
+        if (place > 1 && whole % 10 != 0) {
+            exact = false;
+        }
+        tenths = whole % 10;
+        whole /= 10;
+    }
     code_value code;
-    code.last_whole_digit = number.end - (tenth ? 3 : 1);
+    code.units_digit = number.end - number.decimals - (number.point ? 2 : 1);
     const bool zero = whole == 0 && tenths == 0;
-    code.tenths = whole >= CODE_CAP || (number.negative && !zero)
+    code.tenths = !exact || whole >= CODE_CAP || (number.negative && !zero)
                       ? OTHER_CODE
                       : static_cast<int>(whole * 10 + tenths);
     return code;
 }
 
-void add_g_code(scanned_line& scan, const code_value& code) {
-    const int value = code.tenths;
-    switch (value) {
+// The groups in which two different codes on one line stop the run.
+int code_group(int tenths) {
+    switch (tenths) {
         case 0:
         case 10:
         case 20:
         case 30:
-            scan.codes |= CODE_MOTION;
-            return;
-        case 40:
-            scan.codes |= CODE_DWELL;
-            return;
-        case 100:
-            scan.codes |= CODE_DATA_SETTING;
-            return;
+            return 0;  // motion
         case 170:
         case 180:
         case 190:
-            scan.plane = value / 10;
-            return;
+            return 1;  // plane
         case 200:
         case 210:
-            scan.unit = value / 10;
-            return;
-        case 280:
-        case 300:
-            scan.codes |= CODE_RETURN;
-            return;
-        case 520:
-            scan.codes |= CODE_LOCAL_SHIFT;
-            return;
-        case 650:
-            scan.codes |= CODE_CALL;
-            return;
-        case 660:
-            scan.codes |= CODE_CALL | CODE_MODAL_CALL;
-            return;
-        case 670:
-            scan.codes |= CODE_MODAL_CALL_CANCEL;
-            return;
-        case 730:
-        case 740:
-        case 760:
-            scan.codes |= CODE_CANNED_CYCLE;
-            return;
-        case 800:
-            scan.codes |= CODE_CYCLE_CANCEL;
-            return;
+            return 2;  // units
         case 900:
-            scan.codes |= CODE_ABSOLUTE;
-            return;
         case 910:
-            scan.codes |= CODE_INCREMENTAL;
-            if (scan.g91_digit == std::string_view::npos) {
-                scan.g91_digit = code.last_whole_digit;
-            }
-            return;
-        case 920:
-            scan.codes |= CODE_SET_ORIGIN;
-            return;
-        case 921:
-        case 922:
-        case 923:
-            scan.codes |= CODE_CANCEL_ORIGIN;
-            return;
+            return 3;  // distance mode
         default:
-            break;
-    }
-    if (value >= 810 && value <= 890 && value % 10 == 0) {
-        scan.codes |= CODE_CANNED_CYCLE;
-    } else if (value >= 530 && value < 540) {
-        scan.codes |= CODE_MACHINE_COORDINATES;
-    } else if (value >= 540 && value < 600) {
-        scan.codes |= CODE_COORDINATE_SYSTEM;
+            return -1;
     }
 }
 
-void add_m_code(scanned_line& scan, const code_value& code) {
-    switch (code.tenths) {
-        case 980:
-            scan.codes |= CODE_CALL;
-            break;
-        case 700:
-        case 730:
-            scan.codes |= CODE_SAVE_MODE;
-            break;
-        case 720:
-            scan.codes |= CODE_RESTORE_MODE;
-            break;
-        default:
-            break;
-    }
-}
-
-// The index after a comment that opens at `open`: past its first ")", or the
-// line's end.
-std::size_t after_comment(std::string_view line, std::size_t open) {
-    const void* close = std::memchr(line.data() + open + 1, ')', line.size() - open - 1);
-    return close == nullptr
+// The index after a comment that opens at `open`: past its first `close`,
+// or the line's end.
+std::size_t after_closing(padded_line line, std::size_t open, char close) {
+    const void* found = std::memchr(line.data() + open + 1, close, line.size() - open - 1);
+    return found == nullptr
                ? line.size()
-               : static_cast<std::size_t>(static_cast<const char*>(close) - line.data()) + 1;
+               : static_cast<std::size_t>(static_cast<const char*>(found) - line.data()) + 1;
+}
+
+// The index after an expression that opens at `open`: past its matching
+// "]", or the line's end.
+std::size_t after_expression(padded_line line, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < line.size(); ++i) {
+        if (line[i] == '[') {
+            ++depth;
+        } else if (line[i] == ']' && --depth == 0) {
+            return i + 1;
+        } else if (line[i] == '\n') {
+            return i;
+        }
+    }
+    return line.size();
+}
+
+// The index after a run of letters from `at`.
+std::size_t after_letters(padded_line line, std::size_t at) {
+    while (at < line.size() && is_letter(line[at])) {
+        ++at;
+    }
+    return at;
 }
 
 bool starts_with_keyword(std::string_view text, std::string_view keyword) {
@@ -286,41 +221,48 @@ bool starts_with_keyword(std::string_view text, std::string_view keyword) {
     return true;
 }
 
-// Only a line whose first character after its blanks is "O" or a comment
-// can be an O-word line.
-bool may_begin_with_o_word(std::string_view line) {
-    std::size_t i = 0;
-    while (i < line.size() && is_blank(line[i])) {
-        ++i;
+// A run of letters: Fanuc macro flow (WHILE, IF, GOTO, END, DO), or a name
+// or a word of a message, which is no word to the converter.
+void read_letter_run(std::string_view run, scanned_line& scan) {
+    for (const std::string_view keyword : {"while", "if", "goto", "end", "do"}) {
+        if (run.size() == keyword.size() && starts_with_keyword(run, keyword)) {
+            scan.flow_keyword = true;
+            scan.jump_keyword = scan.jump_keyword || keyword == "goto";
+        }
     }
-    return i < line.size() && (line[i] == '(' || (line[i] | 0x20) == 'o');
 }
 
-// An O-word line: the code part begins with "O" and a number or a <name>,
-// then (after blanks) one of the keywords of subroutines and flow control.
-o_word_line read_o_word(std::string_view line) {
-    std::size_t i = 0;
-    while (i < line.size() && (is_blank(line[i]) || line[i] == '(')) {
-        i = line[i] == '(' ? after_comment(line, i) : i + 1;
+// Where a word's number is computed: after the letter, blanks and a sign,
+// a "#" or "[" stands. Returns its index, or 0.
+std::size_t computed_number_at(padded_line line, std::size_t after_letter) {
+    std::size_t i = skip_blanks(line, after_letter);
+    if (i < line.size() && (line[i] == '-' || line[i] == '+')) {
+        i = skip_blanks(line, i + 1);
     }
-    if (i == line.size() || (line[i] | 0x20) != 'o') {
-        return o_word_line::none;
-    }
-    std::size_t after = skip_blanks(line, i + 1);
+    return i < line.size() && (line[i] == '#' || line[i] == '[') ? i : 0;
+}
+
+// An O-word line: the O word (a number, a <name> or an [expression]), then,
+// after blanks and comments, one of the keywords of subroutines and flow.
+o_word_line read_o_word(padded_line line, std::size_t letter, std::string& scratch,
+                        bool& computed) {
+    std::size_t after = skip_blanks(line, letter + 1);
     if (after < line.size() && line[after] == '<') {
-        const std::size_t close = line.find('>', after);
-        if (close == std::string_view::npos) {
-            return o_word_line::none;
-        }
-        after = close + 1;
+        after = after_closing(line, after, '>');
+    } else if (after < line.size() && line[after] == '[') {
+        computed = true;
+        after = after_expression(line, after);
     } else {
-        const number_span number = read_word_number(line, i + 1);
-        if (!holds_digit(line, number)) {
+        const word_number number = read_word_number(line, letter + 1, scratch);
+        if (!number.digit) {
             return o_word_line::none;
         }
         after = number.end;
     }
-    const std::string_view rest = line.substr(skip_blanks(line, after));
+    while (after < line.size() && (is_blank(line[after]) || line[after] == '(')) {
+        after = line[after] == '(' ? after_closing(line, after, ')') : after + 1;
+    }
+    const std::string_view rest = line.text().substr(after);
     if (starts_with_keyword(rest, "call")) {
         return o_word_line::call;
     }
@@ -334,113 +276,198 @@ o_word_line read_o_word(std::string_view line) {
     return o_word_line::none;
 }
 
-// Keeps the number text of a word; one with inner blanks is copied without them.
-std::string_view number_text(std::string_view line, const number_span& span, std::string& scratch) {
-    const std::string_view raw = line.substr(span.begin, span.end - span.begin);
-    if (!span.inner_blanks) {
-        return raw;
-    }
-    if (scratch.capacity() < line.size()) {
-        // Reserved once for the whole line, so earlier views stay valid.
-        scratch.reserve(line.size());
-    }
-    const std::size_t start = scratch.size();
-    for (const char c : raw) {
-        if (!is_blank(c)) {
-            scratch.push_back(c);
-        }
-    }
-    return std::string_view(scratch).substr(start);
-}
-
-}  // namespace
-
-void scan_line(std::string_view line, scanned_line& scan) {
-    scan.words.clear();
-    scan.codes = 0;
-    scan.axes = 0;
-    scan.g91_digit = std::string_view::npos;
-    scan.plane = 0;
-    scan.unit = 0;
-    scan.e_word = false;
-    scan.polar_word = false;
-    scan.scratch.clear();
-    scan.o_word = may_begin_with_o_word(line) ? read_o_word(line) : o_word_line::none;
-    if (scan.o_word != o_word_line::none) {
+void add_code(scanned_line& scan, char letter, const code_value& code,
+              std::array<int, 4>& group_first) {
+    const code_kind kind = letter == 'G' ? g_code_kind(code.tenths) : m_code_kind(code.tenths);
+    scan.codes.push_back({letter, code.tenths, kind});
+    scan.held |= kind_bit(kind);
+    if (letter != 'G') {
         return;
     }
-    std::size_t i = 0;
-    plain_number plain;
+    if (code.tenths == 910) {
+        scan.g91_digits.push_back(code.units_digit);
+    }
+    const int group = code_group(code.tenths);
+    if (group < 0) {
+        return;
+    }
+    int& first = group_first[static_cast<std::size_t>(group)];
+    if (first < 0) {
+        first = code.tenths;
+    } else if (first != code.tenths && scan.conflict_second == 0) {
+        scan.conflict_first = first;
+        scan.conflict_second = code.tenths;
+    }
+    if (group == 1) {
+        scan.plane = code.tenths / 10;
+    } else if (group == 2) {
+        scan.unit = code.tenths / 10;
+    }
+}
+
+// Reads the line from `from`. The first pass (`first`) reads everything and
+// keeps the first WORD_BATCH words; a later pass keeps the next batch of
+// words and nothing else.
+void read_line_part(padded_line line, std::size_t from, scanned_line& scan, bool first) {
+    std::array<int, 4> group_first{-1, -1, -1, -1};
+    bool first_word = first;  // nothing but an N word stood before
+    std::size_t i = from;
     while (i < line.size()) {
-        const std::uint8_t kind = CHAR_KINDS[static_cast<unsigned char>(line[i])];
+        const char c = line[i];
+        const std::uint8_t kind = CHAR_KINDS[static_cast<unsigned char>(c)];
         if (kind == PLAIN) {
             ++i;
             continue;
         }
-        if (kind >= FIRST_SLOT_KIND) {
-            const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
-            std::size_t end = 0;
-            if (read_plain_number(line, i + 1, plain)) {
-                end = plain.end;
-                scan.words.push_back({i, end, std::string_view(line.data() + i + 1, end - i - 1),
-                                      plain_number_value(plain), slot});
-            } else {
-                const number_span number = read_word_number(line, i + 1);
-                if (number.end == 0) {
-                    ++i;  // a letter with no number text is no word
+        if (kind >= G_LETTER) {
+            if (i + 1 < line.size() && is_letter(line[i + 1])) {
+                const std::size_t end = after_letters(line, i);
+                if (first) {
+                    read_letter_run(line.text().substr(i, end - i), scan);
+                }
+                first_word = false;
+                i = end;
+                continue;
+            }
+            if (kind == O_LETTER && first_word) {
+                bool computed = false;
+                const o_word_line o_word = read_o_word(line, i, scan.scratch, computed);
+                if (o_word != o_word_line::none) {
+                    scan.o_word = o_word;
+                    scan.computed_code = scan.computed_code || computed;
+                    return;  // nothing else on an O-word line is read
+                }
+            }
+            const word_number number = read_word_number(line, i + 1, scan.scratch);
+            if (number.end == 0 || !number.digit) {
+                const std::size_t computed = computed_number_at(line, i + 1);
+                if (computed != 0) {
+                    if (first) {
+                        if (kind >= FIRST_SLOT_KIND) {
+                            const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
+                            scan.computed_axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+                        } else if (kind == G_LETTER || kind == M_LETTER) {
+                            scan.computed_code = true;
+                        } else if (kind == E_LETTER) {
+                            scan.e_word = true;
+                        }
+                    }
+                    first_word = false;
+                    i = computed;  // the parameter or expression is read next
                     continue;
                 }
-                end = number.end;
-                const std::string_view text = number_text(line, number, scan.scratch);
-                scan.words.push_back({i, end, text, number_value(text), slot});
-            }
-            // An axis's bit; an arc word's lies past the axes and falls away.
-            scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
-            i = end;
-            continue;
-        }
-        if (kind == COMMENT) {
-            i = after_comment(line, i);
-            continue;
-        }
-        if (kind == LINE_COMMENT || kind == LINE_END) {
-            return;
-        }
-        if (kind == G_LETTER || kind == M_LETTER) {
-            code_value code;
-            std::size_t end = 0;
-            if (read_plain_number(line, i + 1, plain) && plain.decimals <= 1) {
-                code = plain_code(plain);
-                end = plain.end;
-            } else {
-                const number_span number = read_word_number(line, i + 1);
-                if (number.end == 0) {
-                    ++i;  // a letter with no number text is no word
+                if (number.end == 0 || kind < FIRST_SLOT_KIND) {
+                    // A letter with no number text is no word; a code needs a digit.
+                    i = number.end == 0 ? i + 1 : number.end;
                     continue;
                 }
-                code = read_code(line, number);
-                end = number.end;
             }
-            if (kind == G_LETTER) {
-                add_g_code(scan, code);
-            } else {
-                add_m_code(scan, code);
+            if (kind >= FIRST_SLOT_KIND) {
+                const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
+                if (scan.words.size() < WORD_BATCH) {
+                    scan.words.push_back({i, number.end, number.value, number.value, slot});
+                } else if (scan.more_words == 0) {
+                    scan.more_words = i;
+                    if (!first) {
+                        return;
+                    }
+                }
+                // An axis's bit; an arc word's lies past the axes and falls away.
+                scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+                scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
+            } else if (first) {
+                const char letter = upper(c);
+                if (kind == G_LETTER || kind == M_LETTER) {
+                    add_code(scan, letter,
+                             number.plain && number.parts.decimals <= 8 ? plain_code(number.parts)
+                                                                          : read_code(line, number),
+                             group_first);
+                } else if (kind == E_LETTER) {
+                    scan.e_word = true;
+                } else if (kind == OTHER_LETTER) {
+                    scan.letters |= 1U << (letter - 'A');
+                    if (letter == 'L') {
+                        scan.l_value = number.value;
+                    }
+                }
             }
-            i = end;
+            if (kind != N_LETTER) {
+                first_word = false;
+            }
+            i = number.end;
             continue;
         }
-        const number_span number = read_word_number(line, i + 1);
-        if (number.end == 0) {
-            ++i;  // a letter with no number text is no word
-            continue;
+        switch (kind) {
+            case COMMENT:
+                i = after_closing(line, i, ')');
+                break;
+            case QUOTE:
+                i = after_closing(line, i, '"');
+                break;
+            case LINE_COMMENT:
+            case LINE_END:
+                return;
+            case PARAMETER:
+                scan.parameters = true;
+                i = i + 1 < line.size() && line[i + 1] == '<' ? after_closing(line, i + 1, '>')
+                                                              : i + 1;
+                break;
+            case EXPRESSION:
+                scan.parameters = true;
+                i = after_expression(line, i);
+                break;
+            case COMMA:
+                // A corner word: its letter and number are parameters.
+                i = i + 1 < line.size() && is_letter(line[i + 1]) ? i + 2 : i + 1;
+                break;
+            case SLASH:
+                scan.block_delete = true;
+                ++i;
+                break;
+            default: {  // POLAR
+                const word_number number = read_word_number(line, i + 1, scan.scratch);
+                scan.polar_word = scan.polar_word || number.digit;
+                i = number.end == 0 ? i + 1 : number.end;
+                break;
+            }
         }
-        if (kind == POLAR) {
-            scan.polar_word = scan.polar_word || holds_digit(line, number);
-        } else {
-            scan.e_word = true;
-        }
-        i = number.end;
     }
+}
+
+}  // namespace
+
+void scan_line(padded_line line, scanned_line& scan) {
+    scan.words.clear();
+    scan.more_words = 0;
+    scan.codes.clear();
+    scan.held = 0;
+    scan.axes = 0;
+    scan.computed_axes = 0;
+    scan.arcs = 0;
+    scan.g91_digits.clear();
+    scan.plane = 0;
+    scan.unit = 0;
+    scan.conflict_first = 0;
+    scan.conflict_second = 0;
+    scan.letters = 0;
+    scan.l_value = 0;
+    scan.e_word = false;
+    scan.polar_word = false;
+    scan.parameters = false;
+    scan.computed_code = false;
+    scan.block_delete = false;
+    scan.flow_keyword = false;
+    scan.jump_keyword = false;
+    scan.o_word = o_word_line::none;
+    read_line_part(line, 0, scan, true);
+    scan.axes |= scan.computed_axes;
+}
+
+void scan_more_words(padded_line line, scanned_line& scan) {
+    const std::size_t from = scan.more_words;
+    scan.words.clear();
+    scan.more_words = 0;
+    read_line_part(line, from, scan, false);
 }
 
 }  // namespace g91to90

@@ -1,35 +1,127 @@
-// What the converter knows of the machine while it reads the program.
+// What the converter knows of the machine while it reads the program, and
+// the named transitions that are the only ways it changes.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "line_scan.hpp"
 
 namespace g91to90 {
 
-enum class distance_mode { absolute, incremental };
+// `unknown` after a call, a jump target or a program end: the output is then
+// in the same mode as the input, whatever it is, as long as lines are copied.
+enum class distance_mode : std::uint8_t { absolute, incremental, unknown };
+enum class cycle_state : std::uint8_t { off, on, maybe };
+
+// Where something became unknown: the line (0 for the start) and the code
+// or construct that did it, such as "G28".
+struct loss {
+    std::uint64_t line = 0;
+    std::array<char, 12> why{};
+
+    std::string_view text() const;
+};
+loss loss_at(std::uint64_t line, std::string_view why);
+
+// Transforms that change what later coordinates mean, one slot each, and the
+// line that began each one standing (0 when it does not stand).
+enum transform_slot : std::uint8_t {
+    POLAR_SLOT,     // G16 until G15
+    ROTATION_SLOT,  // G68 and the like until G69
+    SCALING_SLOT,   // G51 until G50
+    MIRROR_SLOT,    // G51.1 until G50.1
+    DIAMETER_SLOT,  // G7 until G8
+    OFFSET_ROTATION_SLOT,  // G10 L2/L20 with R: stands to the end
+    TRANSFORM_SLOTS
+};
+struct standing_transform {
+    std::uint64_t line = 0;
+    int tenths = 0;  // the code that began it
+};
+
+// The mode, plane and units that M70 and M73 save and M72 restores.
+struct saved_state {
+    distance_mode mode;
+    int plane;
+    int unit;
+};
 
 struct machine_state {
     // The tracked position of each axis (X, Y, Z, A, B, C, U, V, W). An axis
-    // whose bit in `known` is clear stands where the converter cannot tell
-    // (after a return to the reference point, say); it keeps its last
-    // tracked value.
+    // whose bit in `known` is clear stands where the converter cannot tell;
+    // `lost` tells why.
     std::array<double, AXIS_COUNT> position{};
     std::uint16_t known = XYZ_AXES;
+    std::array<loss, AXIS_COUNT> lost{};
     distance_mode mode = distance_mode::absolute;
-    int plane = 17;  // G17, G18 or G19
-    int unit = 0;    // G20 or G21 once one is set
-    bool cycle_active = false;
-    bool modal_call_active = false;  // G66 until G67
-    std::optional<distance_mode> saved_mode;
+    loss mode_lost;
+    int plane = 17;  // G17, G18 or G19; 0 when unknown
+    int unit = 0;    // G20 or G21; 0 when unknown
+    cycle_state cycle = cycle_state::off;
+    int cycle_code = 0;  // the cycle's code in tenths
+    bool modal_call = false;  // G66 until G67
+    int coordinate_system = 540;  // in tenths; 0 when unknown
+    std::array<standing_transform, TRANSFORM_SLOTS> transforms{};
+    std::optional<saved_state> saved;
+    bool program_ended = false;       // M2 or M30 read: M99 then returns from a subprogram
+    bool moved_incrementally = false;  // an incremental move was converted
+    loss jumped;                       // the first jump (line 0 when there is none)
 
     bool incremental() const { return mode == distance_mode::incremental; }
+    // The first transform that stands, or nullptr.
+    const standing_transform* transform() const;
 };
 
-// Sets the unit and the plane a line selects. Switching the unit converts
-// the tracked linear axes (X, Y, Z, U, V, W) to it; A, B and C are angles.
-void apply_unit_and_plane(const scanned_line& scan, machine_state& machine);
+// X, Y, Z, U, V and W: A, B and C are angles, which a change of unit leaves.
+inline constexpr std::uint16_t LINEAR_AXES = 0b111'000'111;
+
+// The axis normal to a plane: Z under G17, Y under G18, X under G19; every
+// one of them when the plane is unknown.
+std::uint16_t plane_normal_axes(int plane);
+
+// --- Transitions ---
+
+void set_mode(machine_state& machine, distance_mode mode);
+void set_plane(machine_state& machine, int plane);
+// Switching between known units converts the tracked linear axes (X, Y, Z,
+// U, V, W; A, B and C are angles); switching from unknown units makes every
+// axis that is not at 0 unknown (0 is 0 in any unit).
+void set_units(machine_state& machine, int unit, const loss& why);
+// Moves an axis by a word's value in the current mode: to it in absolute
+// mode, by it in incremental mode. The axis is known afterwards. Returns its
+// new coordinate.
+inline double move(machine_state& machine, int axis, double value) {
+    double& position = machine.position[static_cast<std::size_t>(axis)];
+    position = machine.incremental() ? position + value : value;
+    machine.known |= axis_bit(axis);
+    return position;
+}
+// Sets an axis to a known position.
+void set_axis(machine_state& machine, int axis, double value);
+// Moves a known axis by `value`; an unknown one stays unknown.
+void shift(machine_state& machine, int axis, double value);
+// The axes in `axes` become unknown; one already unknown keeps its first loss.
+void forget(machine_state& machine, std::uint16_t axes, const loss& why);
+// After a call, a jump or a program end: every axis, the mode, plane, units,
+// coordinate system and cycle become unknown.
+void forget_state(machine_state& machine, const loss& why);
+// The start position: the axes in `known` at `position`, the others unknown.
+void start_at(machine_state& machine, const std::array<double, AXIS_COUNT>& position,
+              std::uint16_t known, const loss& why);
+void save_state(machine_state& machine);
+// Restores the saved mode, plane and units, when there are any.
+void restore_state(machine_state& machine, const loss& why);
+void select_system(machine_state& machine, int tenths);
+void begin_transform(machine_state& machine, transform_slot slot, int tenths,
+                     std::uint64_t line);
+void end_transform(machine_state& machine, transform_slot slot);
+void set_cycle(machine_state& machine, cycle_state state, int tenths);
+void set_modal_call(machine_state& machine, bool active);
+void end_program(machine_state& machine);
+void note_jump(machine_state& machine, const loss& where);
+void note_incremental_move(machine_state& machine);
 
 }  // namespace g91to90

@@ -124,15 +124,69 @@ long long leading_digit_exponent(std::string_view mantissa, std::string_view exp
 
 }  // namespace
 
-std::size_t read_number_text(std::string_view line, std::size_t start,
-                             std::string_view& number_text) {
-    const std::size_t begin = std::min(start, line.size());
-    std::size_t end = begin;
-    while (end < line.size() && number_char(line[end])) {
-        ++end;
+namespace {
+
+std::size_t skip_blanks(padded_line line, std::size_t at) {
+    while (at < line.size() && is_blank(line[at])) {
+        ++at;
     }
-    number_text = line.substr(begin, end - begin);
-    return end;
+    return at;
+}
+
+std::size_t skip_number_chars(padded_line line, std::size_t at) {
+    while (at < line.size() && number_char(line[at])) {
+        ++at;
+    }
+    return at;
+}
+
+}  // namespace
+
+word_number read_word_number(padded_line line, std::size_t at, std::string& scratch) {
+    word_number number;
+    if (read_plain_number(line, at, number.parts)) {
+        number.begin = at;
+        number.end = number.parts.end;
+        number.value = plain_number_value(number.parts);
+        number.digit = true;
+        number.point = number.parts.point;
+        number.plain = true;
+        return number;
+    }
+    number.begin = skip_blanks(line, at);
+    std::size_t i = skip_number_chars(line, number.begin);
+    if (i == number.begin) {
+        return number;
+    }
+    number.end = i;
+    // Blanks inside the number only before a digit or a point.
+    bool inner_blanks = false;
+    while (i < line.size() && is_blank(line[i])) {
+        const std::size_t next = skip_blanks(line, i);
+        if (next == line.size() || !(is_digit(line[next]) || line[next] == '.')) {
+            break;
+        }
+        inner_blanks = true;
+        i = skip_number_chars(line, next);
+        number.end = i;
+    }
+    const std::string_view raw = line.text().substr(number.begin, number.end - number.begin);
+    std::string_view text = raw;
+    if (inner_blanks) {
+        scratch.clear();
+        for (const char c : raw) {
+            if (!is_blank(c)) {
+                scratch.push_back(c);
+            }
+        }
+        text = scratch;
+    }
+    for (const char c : text) {
+        number.digit = number.digit || is_digit(c);
+        number.point = number.point || c == '.';
+    }
+    number.value = number_value(text);
+    return number;
 }
 
 bool is_number_token(std::string_view text) {

@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
+
+#include "line_io.hpp"
 
 namespace g91to90 {
 
@@ -59,51 +62,51 @@ struct plain_number {
     std::size_t whole_digits = 0;
     std::size_t decimals = 0;  // digits after the point
     bool negative = false;
+    bool point = false;  // it has a decimal point
 };
 
-// Eight characters of `line` from `at` (at most its size) on as one
-// little-endian word, the first in the lowest byte. The line is followed by
-// LINE_PADDING readable bytes that never continue a number (see line_io.hpp).
-inline std::uint64_t eight_chars(std::string_view line, std::size_t at) {
-    std::uint64_t word = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&word, line.data() + at, 8);
-    } else {
-        for (std::size_t i = 0; i < 8; ++i) {
-            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(line.data()[at + i]))
-                    << (8 * i);
-        }
-    }
-    return word;
-}
+// Eight ASCII zeros, one in each byte: "0" is 0x30.
+inline constexpr std::uint64_t ASCII_ZEROS = 0x3030303030303030U;
+// The high bit of each byte.
+inline constexpr std::uint64_t BYTE_HIGH_BITS = 0x8080808080808080U;
+// Added to a byte that holds 0-255 after the zeros are taken away, it sets
+// the byte's high bit exactly for values of 10 and up (0x76 + 10 = 0x80).
+inline constexpr std::uint64_t TEN_AND_UP_TO_HIGH_BIT = 0x7676767676767676U;
 
 // How many of the eight characters lead as digits (8 when all are digits).
 inline std::size_t leading_digits(std::uint64_t chars) {
-    const std::uint64_t lows = chars ^ 0x3030303030303030U;  // a digit becomes 0-9
+    const std::uint64_t lows = chars ^ ASCII_ZEROS;  // a digit becomes 0-9
     // The high bit of each byte that is not 0-9; bytes past the first such
     // one may be wrong, and do not count.
-    const std::uint64_t not_digit = ((lows + 0x7676767676767676U) | lows) & 0x8080808080808080U;
+    const std::uint64_t not_digit = ((lows + TEN_AND_UP_TO_HIGH_BIT) | lows) & BYTE_HIGH_BITS;
     return static_cast<std::size_t>(std::countr_zero(not_digit)) / 8;
 }
 
-// The value of the first `count` (0-7) characters, all digits.
+// Masks that keep every other byte, pair of bytes and four bytes.
+inline constexpr std::uint64_t EVERY_OTHER_BYTE = 0x00FF00FF00FF00FFU;
+inline constexpr std::uint64_t EVERY_OTHER_PAIR = 0x0000FFFF0000FFFFU;
+inline constexpr std::uint64_t LOW_HALF = 0xFFFFFFFFU;
+
+// The value of the first `count` (0-7) characters, all digits: neighbouring
+// digits joined into pairs, pairs into fours, fours into eight, each step one
+// multiplication across the lanes of the word.
 inline std::uint64_t digits_value(std::uint64_t chars, std::size_t count) {
     // The digits moved to the top bytes, zeros before them.
-    std::uint64_t value = count == 0 ? 0 : (chars ^ 0x3030303030303030U) << (64 - 8 * count);
-    value = (value * 10 + (value >> 8)) & 0x00FF00FF00FF00FFU;
-    value = (value * 100 + (value >> 16)) & 0x0000FFFF0000FFFFU;
-    return (value * 10000 + (value >> 32)) & 0xFFFFFFFFU;
+    std::uint64_t value = count == 0 ? 0 : (chars ^ ASCII_ZEROS) << (64 - 8 * count);
+    value = (value * 10 + (value >> 8)) & EVERY_OTHER_BYTE;
+    value = (value * 100 + (value >> 16)) & EVERY_OTHER_PAIR;
+    return (value * 10000 + (value >> 32)) & LOW_HALF;
 }
 
 inline constexpr std::array<std::uint64_t, 8> SMALL_POWERS_OF_TEN{1,     10,     100,     1000,
                                                                   10000, 100000, 1000000, 10000000};
 
 // Reads the number text of a word from `at` (just after its letter, at most
-// the line's size; the line is padded as line_io.hpp tells) when it is plain
-// and ends there: no number character and no blank followed by a
-// digit or a point comes after it. False for any other text, which the
-// general reading handles. The digits are read eight characters at a time.
-inline bool read_plain_number(std::string_view line, std::size_t at, plain_number& number) {
+// the line's size) when it is plain and ends there: no number character and
+// no blank followed by a digit or a point comes after it. False for any other
+// text, which the general reading handles. The digits are read eight
+// characters at a time, past the text into the line's padding.
+inline bool read_plain_number(padded_line line, std::size_t at, plain_number& number) {
     const std::size_t size = line.size();
     std::size_t i = at;
     if (i >= size) {
@@ -111,7 +114,7 @@ inline bool read_plain_number(std::string_view line, std::size_t at, plain_numbe
     }
     number.negative = line[i] == '-';
     i += (number.negative || line[i] == '+') ? 1 : 0;
-    std::uint64_t chars = eight_chars(line, i);
+    std::uint64_t chars = line.eight_bytes(i);
     number.whole_digits = leading_digits(chars);
     if (number.whole_digits == 8) {
         return false;  // a long number: the general reading
@@ -119,9 +122,10 @@ inline bool read_plain_number(std::string_view line, std::size_t at, plain_numbe
     std::uint64_t digits = digits_value(chars, number.whole_digits);
     i += number.whole_digits;
     number.decimals = 0;
-    if (i < size && line[i] == '.') {
+    number.point = i < size && line[i] == '.';
+    if (number.point) {
         ++i;
-        chars = eight_chars(line, i);
+        chars = line.eight_bytes(i);
         number.decimals = leading_digits(chars);
         if (number.decimals == 8) {
             return false;
@@ -164,10 +168,22 @@ inline double plain_number_value(const plain_number& number) {
                                  (static_cast<std::uint64_t>(number.negative) << 63));
 }
 
-// Collects the number characters of `line` from `start` on into `number_text`
-// and returns the index of the first character not collected.
-std::size_t read_number_text(std::string_view line, std::size_t start,
-                             std::string_view& number_text);
+// The number text of a word whose letter stands just before `at`: blanks may
+// stand after the letter, and inside the number before a digit or a point.
+struct word_number {
+    std::size_t begin = 0;  // its first character, blanks after the letter skipped
+    std::size_t end = 0;    // just after its last number character; 0 when there is none
+    double value = 0;
+    bool digit = false;  // it holds a digit
+    bool point = false;  // it holds a decimal point
+    bool plain = false;  // read as a plain number: `parts` holds it
+    plain_number parts;
+};
+
+// The one reader of a word's number: the plain form eight characters at a
+// time, any other (inner blanks, long or odd texts) character by character,
+// its inner blanks left out in `scratch` to take its value.
+word_number read_word_number(padded_line line, std::size_t at, std::string& scratch);
 
 // True when the whole text is a number: an optional sign, digits with at most
 // one point (at least one digit in all), then optionally E, e, D or d with an

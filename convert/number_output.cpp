@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "number_input.hpp"
 #include "stop.hpp"
 
 namespace g91to90 {
@@ -160,38 +161,6 @@ std::size_t scaled_digits(const rounded_decimal& decimal, int decimals, char* ou
     return kept;
 }
 
-// The common case decided from the binary value alone: the magnitude times
-// 10^places as an integer part and a binary fraction. False when the value
-// lies outside the range this handles, or so near a half that rounding to 17
-// significant digits first could change the result; the exact path decides
-// those.
-bool scaled_value_fast(double magnitude, int places, std::uint64_t& rounded) {
-    const auto [mantissa, exponent] = split_binary(magnitude);
-    // magnitude * 10^places = mantissa * 5^places / 2^shift
-    const int shift = -exponent - places;
-    if (mantissa < HIDDEN_BIT || shift < 1 || shift > 63) {
-        return false;
-    }
-    const std::uint64_t scaled =  // below 2^63: 5^places is at most 625 < 2^10
-        mantissa * POWERS_OF_FIVE[static_cast<std::size_t>(places)];
-    const std::uint64_t whole = scaled >> shift;
-    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
-    if (whole >= TEN_POW_17 / 10) {
-        return false;  // the written digits would reach past the 16th
-    }
-    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-    const std::uint64_t distance = rest >= half ? rest - half : half - rest;
-    // Rounding to 17 digits moves the scaled value by less than 0.5e-16 of
-    // it; the bound below leaves a factor of two for the double arithmetic.
-    const auto unit =  // 2^-shift
-        std::bit_cast<double>(static_cast<std::uint64_t>(1023 - shift) << 52);
-    if (static_cast<double>(distance) * unit <= static_cast<double>(whole + 1) * 1e-16) {
-        return false;
-    }
-    rounded = whole + (rest > half ? 1 : 0);
-    return true;
-}
-
 constexpr std::array<std::uint64_t, 20> POWERS_OF_TEN = powers<20>(10);
 
 // "00" "01" ... "99": two digits at a time.
@@ -211,73 +180,28 @@ constexpr std::array<char, 200> DIGIT_PAIRS = [] {
     return guess + ((value | 1) >= POWERS_OF_TEN[guess] ? 1 : 0);
 }
 
-// Writes exactly `count` digits of `value` (below 10^count), ending just
-// before `end`.
-void write_digits(std::uint64_t value, char* end, std::size_t count) {
-    for (; count >= 2; count -= 2) {
-        end -= 2;
-        std::memcpy(end, DIGIT_PAIRS.data() + (value % 100) * 2, 2);
-        value /= 100;
-    }
-    if (count == 1) {
-        end[-1] = static_cast<char>('0' + value);
-    }
-}
-
 // The eight digits of `value` (below 10^8, leading zeros included) as the
 // bytes of one little-endian word, the first digit in the lowest byte, each
 // byte 0-9: split into halves, quarters and single digits in the lanes of one
 // word, each division by a multiplication.
+//
+// A division by 100 of a lane below 10^4 is a multiplication by 5243 and a
+// shift by 19 (5243 / 2^19 is 1/100 to within the error those lanes allow);
+// a division by 10 of a lane below 100, by 103 and a shift by 10.
+constexpr std::uint64_t DIVIDE_BY_100 = 5243;
+constexpr int DIVIDE_BY_100_SHIFT = 19;
+constexpr std::uint64_t DIVIDE_BY_10 = 103;
+constexpr int DIVIDE_BY_10_SHIFT = 10;
+constexpr std::uint64_t TWO_QUOTIENT_LANES = 0x0000007F0000007FU;   // quotients below 100
+constexpr std::uint64_t FOUR_QUOTIENT_LANES = 0x000F000F000F000FU;  // quotients below 10
 [[gnu::always_inline]] inline std::uint64_t digit_lanes(std::uint64_t value) {
     const std::uint64_t high = value / 10000;
     std::uint64_t lanes = high | ((value - high * 10000) << 32);  // two 4-digit halves
-    const std::uint64_t hundreds = ((lanes * 5243) >> 19) & 0x0000007F0000007FU;
+    const std::uint64_t hundreds =
+        ((lanes * DIVIDE_BY_100) >> DIVIDE_BY_100_SHIFT) & TWO_QUOTIENT_LANES;
     lanes = hundreds | ((lanes - hundreds * 100) << 16);  // four 2-digit quarters
-    const std::uint64_t tens = ((lanes * 103) >> 10) & 0x000F000F000F000FU;
+    const std::uint64_t tens = ((lanes * DIVIDE_BY_10) >> DIVIDE_BY_10_SHIFT) & FOUR_QUOTIENT_LANES;
     return tens | ((lanes - tens * 10) << 8);  // eight digits
-}
-
-// The same as characters.
-[[gnu::always_inline]] inline std::uint64_t eight_digits(std::uint64_t value) {
-    return digit_lanes(value) | 0x3030303030303030U;
-}
-
-// Writes the digits of `value` (below 10^8) without leading zeros; may
-// write up to eight bytes. Returns the end of the digits.
-[[gnu::always_inline]] inline char* write_short_whole(std::uint64_t value, char* out) {
-    const std::size_t count = digit_count(value);
-    const std::uint64_t digits = eight_digits(value) >> ((8 - count) * 8);
-    std::memcpy(out, &digits, 8);
-    return out + count;
-}
-
-// Writes a scaled value from the fast path: its units, then the places when
-// there are any. Returns the end of what was written; may write up to eight
-// bytes past it.
-char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
-    const std::uint64_t whole = places == 0 ? scaled : places == 3 ? scaled / 1000 : scaled / 10000;
-    char* at = out;
-    if (std::endian::native == std::endian::little && whole < 100'000'000) {
-        at = write_short_whole(whole, at);
-    } else {
-        const std::size_t count = digit_count(whole);
-        write_digits(whole, at + count, count);
-        at += count;
-    }
-    if (places == 0) {
-        return at;
-    }
-    const auto decimals = static_cast<std::size_t>(places);
-    const std::uint64_t fraction = scaled - whole * POWERS_OF_TEN[decimals];
-    *at++ = '.';
-    if (std::endian::native == std::endian::little) {
-        // Three places are the last three of eight digits.
-        const std::uint64_t digits = eight_digits(fraction) >> ((8 - decimals) * 8);
-        std::memcpy(at, &digits, 8);
-    } else {
-        write_digits(fraction, at + decimals, decimals);
-    }
-    return at + decimals;
 }
 
 // The exact path: the magnitude rounded to 17 significant digits, then at
@@ -355,7 +279,7 @@ char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
     const auto leading = static_cast<std::size_t>(
         std::countr_zero(digits | (std::uint64_t{1} << (8 * (whole_places - 1)))) / 8);
     const std::size_t whole_count = whole_places - leading;
-    const std::uint64_t chars = digits | 0x3030303030303030U;
+    const std::uint64_t chars = digits | ASCII_ZEROS;
     const std::uint64_t whole = chars >> (8 * leading);
     std::memcpy(out, &whole, 8);
     out += whole_count;
@@ -367,17 +291,21 @@ char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
     return out + 1 + decimals;
 }
 
-// Writes `value` with `places` decimals by the general path.
-[[gnu::noinline]] char* write_general(double value, int places, char* out, bool allow_fast_path) {
+// Writes `value` with `places` decimals by the exact path.
+[[gnu::noinline]] char* write_general(double value, int places, char* out) {
     if (value < 0) {
         *out++ = '-';  // zero of either sign is written without it
     }
-    const double magnitude = std::fabs(value);
-    std::uint64_t scaled = 0;
-    if (value == 0 || (allow_fast_path && scaled_value_fast(magnitude, places, scaled))) {
-        return write_scaled_value(scaled, places, out);
+    if (value == 0) {
+        *out++ = '0';
+        if (places > 0) {
+            *out++ = '.';
+            std::memset(out, '0', static_cast<std::size_t>(places));
+            out += places;
+        }
+        return out;
     }
-    return write_exact_magnitude(magnitude, places, out);
+    return write_exact_magnitude(std::fabs(value), places, out);
 }
 
 // Writes `value` with `places` decimals; may write up to eight bytes past
@@ -389,7 +317,7 @@ char* write_scaled_value(std::uint64_t scaled, int places, char* out) {
             return end;
         }
     }
-    return write_general(value, places, out, allow_fast_path);
+    return write_general(value, places, out);
 }
 
 // The fractional part with the value's sign, as the standard modf gives it.

@@ -1,36 +1,45 @@
 #include "start_position.hpp"
 
-#include "body_pass.hpp"
+#include "apply_plan.hpp"
+#include "line_plan.hpp"
+#include "line_write.hpp"
 #include "number_input.hpp"
+#include "preamble.hpp"
 #include "stop.hpp"
 
 namespace g91to90 {
 
 namespace {
 
-void take_start_from_g92_line(std::string_view line, std::uint64_t line_number,
-                              const scanned_line& scan, line_writer& out, machine_state& machine) {
-    apply_unit_and_plane(scan, machine);
-    machine.mode =
-        scan.holds(CODE_INCREMENTAL) ? distance_mode::incremental : distance_mode::absolute;
-    if (machine.incremental() && scan.e_word) {
-        throw conversion_stop(stop_reason::e_word_incremental, {}, line_number);
+// The G92 mode line states the start: it is planned as a line of the body
+// in absolute mode (its stops apply), written unchanged, and its words are
+// the start position.
+void take_start_from_g92_line(padded_line line, std::uint64_t line_number, scanned_line& scan,
+                              line_writer& out, machine_state& machine) {
+    take_preamble_state(scan, machine);
+    set_mode(machine, distance_mode::absolute);
+    line_plan plan = plan_line(scan, machine, line_number);
+    if (plan.stop) {
+        throw *plan.stop;
     }
-    machine.position = {};
-    machine.known = XYZ_AXES;
+    plan.form = plan.form == write_form::rewrite ? write_form::copy : plan.form;
+    plan.forget_after = 0;  // the words the line names are the start
+    plan.forget_before = 0;
+    apply_before_words(plan, machine);
     // The first word of an axis counts.
+    std::array<double, AXIS_COUNT> position{};
     std::uint16_t named = 0;
     for (const line_word& word : scan.words) {
         if (word.slot < AXIS_COUNT && (named & axis_bit(word.slot)) == 0) {
             named |= axis_bit(word.slot);
-            machine.position[word.slot] = word.value;
+            position[word.slot] = word.value;
         }
     }
-    machine.known |= named;
-    out.write_line(line);
-    if (machine.incremental()) {
-        add_line_after(line, "G90", out);
-    }
+    start_at(machine, position, static_cast<std::uint16_t>(named & ~scan.computed_axes),
+             loss_at(line_number, "G92"));
+    write_line_start(scan, plan, out);
+    write_unchanged_line(line, scan, plan, out);
+    apply_after_words(plan, machine);
 }
 
 double ask_start_value(const ask_function& ask, std::string_view prompt) {
@@ -43,19 +52,24 @@ double ask_start_value(const ask_function& ask, std::string_view prompt) {
 
 }  // namespace
 
-bool establish_start_position(std::string_view mode_line, std::uint64_t line_number,
-                              const scanned_line& scan, line_writer& out, const ask_function& ask,
+bool establish_start_position(padded_line mode_line, std::uint64_t line_number,
+                              scanned_line& scan, line_writer& out, const ask_function& ask,
                               machine_state& machine) {
-    if (scan.holds(CODE_SET_ORIGIN)) {
+    if (scan.holds(kind_bit(code_kind::set_position))) {
         take_start_from_g92_line(mode_line, line_number, scan, out, machine);
         return false;
     }
-    machine.position = {};
-    machine.position[0] = ask_start_value(ask, "\nINPUT START-X:");
-    machine.position[1] = ask_start_value(ask, "\nINPUT START-Y:");
-    machine.position[2] = ask_start_value(ask, "\nINPUT START-Z:");
-    machine.known = XYZ_AXES;
-    machine.mode = distance_mode::incremental;
+    std::array<double, AXIS_COUNT> position{};
+    position[0] = ask_start_value(ask, "\nINPUT START-X:");
+    position[1] = ask_start_value(ask, "\nINPUT START-Y:");
+    position[2] = ask_start_value(ask, "\nINPUT START-Z:");
+    // The units the mode line selects are those of the start, when the
+    // preamble selected none.
+    if (machine.unit == 0 && scan.unit != 0) {
+        set_units(machine, scan.unit, {});  // every position is still 0
+    }
+    start_at(machine, position, XYZ_AXES, {});
+    set_mode(machine, distance_mode::incremental);
     return true;
 }
 

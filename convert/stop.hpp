@@ -21,14 +21,27 @@ enum class stop_reason {
     number_out_of_range,  // a coordinate to be written is not finite
     output_failed,        // the output could not be written
     start_not_a_number,   // detail: the token typed as a start value
-    // Lines that cannot be converted from incremental mode; each names its line.
-    canned_cycle_incremental,
-    call_incremental,
-    o_word_incremental,
-    polar_incremental,
-    e_word_incremental,
-    mode_kept_under_g91,  // M70, M72 or M73 on a return line written under an added G91
-    unknown_position,     // detail: the axis letter
+    ctrl_z_inside,        // a Ctrl-Z that more of the program follows
+    // Lines that cannot be converted; each names its line. They are tried in
+    // this order, and the first that applies is given.
+    conflicting_codes,         // detail: "G90 and G91"
+    computed_code,             // a G, M or O code whose number is a parameter or expression
+    optional_block,            // "/" with a move or a mode
+    flow_incremental,          // program flow in incremental mode
+    jump_with_incremental,     // a jump in a program with converted incremental moves
+    call_incremental,          // a call in incremental mode
+    code_incremental,          // detail: a code that cannot be converted ("G16")
+    firmware_incremental,      // detail: an M code with axis words ("M201")
+    under_transform,           // detail: the axis; since: the transform and its line
+    canned_cycle_incremental,  // a canned cycle in incremental mode
+    parameter_incremental,     // a parameter or expression with axis words
+    offset_with_move,          // detail: the offset code ("G92.1")
+    dwell_with_axes,           // G4 with axis words in incremental mode
+    tool_length_z,             // detail: the tool length code ("G43")
+    polar_incremental,         // "@" or "^" in incremental mode
+    e_word_incremental,        // an E word in incremental mode
+    mode_kept_under_g91,       // M70, M72 or M73 on a line written under an added G91
+    unknown_position,          // detail: the axis letter; since: where it was lost
     // The command line, read before anything is opened or asked.
     unknown_option,       // detail: the word as given
     bad_decimals,         // --decimals without 3 or 4
@@ -42,8 +55,11 @@ struct conversion_stop : std::exception {
     const char* what() const noexcept override { return "conversion stopped"; }
 
     stop_reason reason;
-    std::string detail;             // a name or a token, where the message shows one
+    std::string detail;             // a name, a token, a code or an axis letter
     std::uint64_t line_number = 0;  // the input line, where the message names one
+    // Where what the message names began: a line (0 for the start) and a code.
+    std::uint64_t since_line = 0;
+    std::string since;
 };
 
 }  // namespace g91to90

@@ -12,7 +12,7 @@ y 10
 x-20
 y-10
 g0 z5.2
-g04 x1.5 ; dwell before leaving
+g04 p1.5 ; dwell before leaving
 g28 z0 ; home z
 m05
 m30

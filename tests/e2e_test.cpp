@@ -406,6 +406,8 @@ TEST(Input, RunningOutOfMemoryIsReported) {
     EXPECT_EQ(folder.get("out.nc"), "%\r\n");
 }
 
+const std::string NO_MODE_LINE = "\nERROR: no G90, G91 or G92 line: nothing to convert\n";
+
 struct stop_case {
     std::string name;
     std::string input;
@@ -427,11 +429,11 @@ TEST_P(EarlyStops, KeepWhatWasWritten) {
 
 INSTANTIATE_TEST_SUITE_P(
     Preamble, EarlyStops,
-    ::testing::Values(stop_case{.name = "empty input", .input = "", .output = "", .console = ""},
+    ::testing::Values(stop_case{.name = "empty input", .input = "", .output = "", .console = NO_MODE_LINE},
                       stop_case{.name = "ends before the mode line",
                                 .input = "%\n\nO0001\n(G91 LATER)\n",
                                 .output = "%\r\nO0001\r\n(G91 LATER)\r\n",
-                                .console = ""},
+                                .console = NO_MODE_LINE},
                       stop_case{.name = "axis word before the mode line",
                                 .input = "%\nM06 T1\nG00 X10\nG91\n",
                                 .output = "%\r\nM06 T1\r\n",
@@ -439,19 +441,21 @@ INSTANTIATE_TEST_SUITE_P(
                       stop_case{.name = "a last line without newline",
                                 .input = "%\n(G54 G90)",
                                 .output = "%\r\n(G54 G90)",
-                                .console = ""},
-                      stop_case{.name = "Ctrl-Z ends the input",
+                                .console = NO_MODE_LINE},
+                      stop_case{.name = "Ctrl-Z before the rest of the program",
                                 .input = "%\nO1\x1aG92 X0 Y0 Z0\n",
-                                .output = "%\r\nO1",
-                                .console = ""}),
+                                .output = "%\r\n",
+                                .console = "\nERROR: line 2: Ctrl-Z (an end-of-file mark) with more "
+                                           "of the program after it\n"}),
     row_name());
 
-TEST(Preamble, NulBytesAndCarriageReturnsAreOrdinaryText) {
+TEST(Preamble, NulBytesAreTextAndALoneCarriageReturnEndsALine) {
     scratch_folder folder;
     const std::string input = std::string("%\r\n(A\0B)\r\nM06\rT1\nG92 X0 Y0 Z0\r\n", 30);
     folder.put("in.nc", input);
     EXPECT_EQ(folder.run({"in.nc", "out.nc"}).status, 0);
-    EXPECT_EQ(folder.get("out.nc"), std::string("%\r\n(A\0B)\r\nM06\rT1\r\nG92 X0 Y0 Z0\r\n", 31));
+    EXPECT_EQ(folder.get("out.nc"),
+              std::string("%\r\n(A\0B)\r\nM06\r\nT1\r\nG92 X0 Y0 Z0\r\n", 33));
 }
 
 TEST(Output, WriteFailureEndsWithTheCloseFailureStatus) {

@@ -28,6 +28,7 @@ struct read_case {
     std::string name;
     std::string input;
     std::vector<std::string> lines;
+    std::uint64_t stop_line = 0;  // the line a Ctrl-Z inside the program stops at
 };
 
 class ReadLine : public ::testing::TestWithParam<read_case> {};
@@ -37,16 +38,23 @@ TEST_P(ReadLine, SplitsLinesWithTheLineEndRules) {
     for (const std::size_t block : {IO_BLOCK_SIZE, std::size_t{3}}) {
         memory_run run(c.input, "", block);
         std::vector<std::string> lines;
-        std::string_view line;
-        while (run.reader.next(line)) {
-            lines.emplace_back(line);
-            EXPECT_EQ(run.reader.line_number(), lines.size());
-            // The padding is readable, and zero after a line without newline.
-            const std::string_view padding(line.data() + line.size(), LINE_PADDING);
-            EXPECT_TRUE(has_newline(line) || padding == std::string(LINE_PADDING, '\0'))
-                << "line " << lines.size() << ", block size " << block;
+        padded_line line;
+        std::uint64_t stop_line = 0;
+        try {
+            while (run.reader.next(line)) {
+                lines.emplace_back(line.text());
+                EXPECT_EQ(run.reader.line_number(), lines.size());
+                // The padding is readable, and zero after a line without newline.
+                const std::string_view padding(line.data() + line.size(), LINE_PADDING);
+                EXPECT_TRUE(line.newline() || padding == std::string(LINE_PADDING, '\0'))
+                    << "line " << lines.size() << ", block size " << block;
+            }
+        } catch (const conversion_stop& stop) {
+            EXPECT_EQ(stop.reason, stop_reason::ctrl_z_inside);
+            stop_line = stop.line_number;
         }
         EXPECT_EQ(lines, c.lines) << "block size " << block;
+        EXPECT_EQ(stop_line, c.stop_line) << "block size " << block;
     }
 }
 
@@ -61,21 +69,28 @@ INSTANTIATE_TEST_SUITE_P(
                       read_case{.name = "empty lines", .input = "\n\n", .lines = {"\n", "\n"}},
                       read_case{.name = "CR LF", .input = "A\r\nB\r\n", .lines = {"A\n", "B\n"}},
                       read_case{.name = "CR LF alone", .input = "\r\n", .lines = {"\n"}},
-                      read_case{.name = "lone CR is text", .input = "A\rB\n", .lines = {"A\rB\n"}},
-                      read_case{.name = "CR before CR LF", .input = "A\r\r\n", .lines = {"A\r\n"}},
-                      read_case{.name = "CR last", .input = "A\r", .lines = {"A\r"}},
+                      read_case{.name = "lone CR ends a line", .input = "A\rB\n", .lines = {"A\n", "B\n"}},
+                      read_case{.name = "CR before CR LF", .input = "A\r\r\n", .lines = {"A\n", "\n"}},
+                      read_case{.name = "CR last", .input = "A\r", .lines = {"A\n"}},
+                      read_case{.name = "CR lines", .input = "A\rB\rC", .lines = {"A\n", "B\n", "C"}},
                       read_case{.name = "Ctrl-Z mid line",
                                 .input = "A\nB\x1a"
                                          "C\n",
-                                .lines = {"A\n", "B"}},
-                      read_case{.name = "Ctrl-Z after newline",
+                                .lines = {"A\n"},
+                                .stop_line = 2},
+                      read_case{.name = "Ctrl-Z before more lines",
                                 .input = "A\n\x1a"
                                          "B\n",
-                                .lines = {"A\n"}},
+                                .lines = {"A\n"},
+                                .stop_line = 2},
                       read_case{.name = "Ctrl-Z first",
                                 .input = "\x1a"
                                          "A\n",
-                                .lines = {}},
+                                .lines = {},
+                                .stop_line = 1},
+                      read_case{.name = "Ctrl-Z at the end of the file",
+                                .input = "A\nB\x1a\r\n\x1a\x1a",
+                                .lines = {"A\n", "B"}},
                       read_case{.name = "NUL is text",
                                 .input = std::string("A\0B\n", 4),
                                 .lines = {std::string("A\0B\n", 4)}},
@@ -95,7 +110,7 @@ struct failing_source : std::streambuf {
 TEST(ReadError, IsReportedNotTakenForTheEnd) {
     failing_source source;
     line_reader reader(source, "p.nc");
-    std::string_view line;
+    padded_line line;
     try {
         reader.next(line);
         FAIL() << "a read error must not look like the end of the input";

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "memory_run.hpp"
 #include "table_rows.hpp"
@@ -10,45 +13,52 @@
 namespace g91to90 {
 namespace {
 
-using test_support::padded_line;
+using test_support::padded_text;
 using test_support::PrintTo;
 
-// A scan in words: its codes, then where the G91 digit stands, the plane and
-// unit, the E, polar and O words, then its axis and arc words with their
-// number texts, such as "motion G91@4 X5 Y7.5".
+// A scan in words: its codes by name, where each G91 digit stands, then
+// what else it holds, then its axis and arc words with their values, such as
+// "G1 G91 G91@4 X5 Y7.5".
 std::string describe(const scanned_line& scan) {
-    static constexpr const char* CODE_NAMES[] = {
-        "motion",  "dwell", "data",    "return", "shift", "machine", "system", "call", "modal",
-        "unmodal", "cycle", "uncycle", "G90",    "G91",   "G92",     "G92.x",  "save", "restore"};
     std::string text;
     const auto add = [&text](const std::string& part) { text += (text.empty() ? "" : " ") + part; };
-    for (std::size_t bit = 0; bit < std::size(CODE_NAMES); ++bit) {
-        if (scan.holds(1U << bit)) {
-            add(CODE_NAMES[bit]);
+    for (const code_word& code : scan.codes) {
+        std::array<char, 12> name{};
+        add(std::string(code_name(code.letter, code.tenths, name)));
+    }
+    for (const std::size_t digit : scan.g91_digits) {
+        add("G91@" + std::to_string(digit));
+    }
+    if (scan.conflict_second != 0) {
+        add("conflict");
+    }
+    const std::pair<bool, const char*> flags[] = {
+        {scan.e_word, "E"},           {scan.polar_word, "polar"},
+        {scan.parameters, "param"},   {scan.computed_code, "computed"},
+        {scan.block_delete, "/"},     {scan.flow_keyword, "flow"},
+        {scan.jump_keyword, "jump"},  {scan.o_word == o_word_line::call, "O-call"},
+        {scan.o_word == o_word_line::control, "O-control"}};
+    for (const auto& [held, name] : flags) {
+        if (held) {
+            add(name);
         }
     }
-    if (scan.g91_digit != std::string_view::npos) {
-        add("G91@" + std::to_string(scan.g91_digit));
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if (scan.holds_letter(letter)) {
+            add(std::string(1, letter));
+        }
     }
-    if (scan.plane != 0) {
-        add("G" + std::to_string(scan.plane));
-    }
-    if (scan.unit != 0) {
-        add("G" + std::to_string(scan.unit));
-    }
-    if (scan.e_word) {
-        add("E");
-    }
-    if (scan.polar_word) {
-        add("polar");
-    }
-    if (scan.o_word != o_word_line::none) {
-        add(scan.o_word == o_word_line::call ? "O-call" : "O-control");
+    for (int axis = 0; axis < AXIS_COUNT; ++axis) {
+        if ((scan.computed_axes & axis_bit(axis)) != 0) {
+            add(std::string(1, AXIS_LETTERS[static_cast<std::size_t>(axis)]) + "#");
+        }
     }
     for (const line_word& word : scan.words) {
         const char letter =
             word.slot < AXIS_COUNT ? AXIS_LETTERS[word.slot] : "IJKR"[word.slot - FIRST_ARC_SLOT];
-        add(letter + std::string(word.number));
+        std::ostringstream value;
+        value << word.value;
+        add(letter + value.str());
     }
     return text;
 }
@@ -63,55 +73,62 @@ class ScanLine : public ::testing::TestWithParam<scan_case> {};
 
 TEST_P(ScanLine, ReadsALineAsAControlDoes) {
     scanned_line scan;
-    const padded_line left_over("G1 X1 (LEFT OVER) Y2 Z3 I4 G91\n");
-    scan_line(left_over.view(), scan);  // nothing of it may stay
-    const padded_line line(GetParam().line);
-    scan_line(line.view(), scan);
+    const padded_text left_over("G1 X1 (LEFT OVER) Y2 Z3 I4 G91\n");
+    scan_line(left_over.line(), scan);  // nothing of it may stay
+    const padded_text line(GetParam().line);
+    scan_line(line.line(), scan);
     EXPECT_EQ(describe(scan), GetParam().scan);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ScanLine,
     ::testing::Values(
-        scan_case{
-            .name = "plain move", .line = "N10 G01 X1.5 Y-2 F100\n", .scan = "motion X1.5 Y-2"},
-        scan_case{.name = "paren comment", .line = "G1 X10 (X5 G91 G28)\n", .scan = "motion X10"},
+        scan_case{.name = "plain move", .line = "N10 G01 X1.5 Y-2 F100\n", .scan = "G1 F X1.5 Y-2"},
+        scan_case{.name = "paren comment", .line = "G1 X10 (X5 G91 G28)\n", .scan = "G1 X10"},
         scan_case{.name = "unclosed comment", .line = "X1 (NOTE Y5", .scan = "X1"},
         scan_case{.name = "comment ends at first close", .line = "(A (B) X1)", .scan = "X1"},
-        scan_case{.name = "semicolon comment", .line = "G1 X10 ; X5 note\n", .scan = "motion X10"},
+        scan_case{.name = "semicolon comment", .line = "G1 X10 ; X5 note\n", .scan = "G1 X10"},
         scan_case{.name = "semicolon inside parens", .line = "(A;B) X1", .scan = "X1"},
+        scan_case{.name = "quoted string", .line = "M574 P\"!e0stop\" Y1", .scan = "M574 Y1"},
         scan_case{.name = "comment first", .line = "(NOTE) G91 X5", .scan = "G91 G91@9 X5"},
-        scan_case{.name = "lower case", .line = "g91 g1 x10", .scan = "motion G91 G91@2 X10"},
+        scan_case{.name = "lower case", .line = "g91 g1 x10", .scan = "G91 G1 G91@2 X10"},
         scan_case{.name = "blank after letter", .line = "X 5", .scan = "X5"},
-        scan_case{.name = "blank inside number", .line = "X1 0.5 Y- .5", .scan = "X10.5 Y-.5"},
+        scan_case{.name = "blank inside number", .line = "X1 0.5 Y- .5", .scan = "X10.5 Y-0.5"},
         scan_case{.name = "blank before a sign ends the word", .line = "X5 -3", .scan = "X5"},
-        scan_case{.name = "letter without number", .line = "G1 X Y5", .scan = "motion Y5"},
-        scan_case{.name = "point alone is a number", .line = "Y.", .scan = "Y."},
+        scan_case{.name = "letter without number", .line = "G1 X Y5", .scan = "G1 Y5"},
+        scan_case{.name = "point alone is a number", .line = "Y.", .scan = "Y0"},
         scan_case{.name = "program name", .line = "%_N_XYZ_MPF", .scan = ""},
-        scan_case{.name = "codes by value", .line = "G091 G91.0 g 9 1", .scan = "G91 G91@3"},
-        scan_case{.name = "dotted codes differ", .line = "G91.1 G90.1 G92.1 G1.5", .scan = "G92.x"},
+        scan_case{.name = "message words", .line = "M117 Print done", .scan = "M117"},
+        scan_case{.name = "codes by value", .line = "G091 G91.0 g 9 1", .scan = "G91 G91 G91 G91@3 G91@7 G91@15"},
+        scan_case{.name = "G91 with a trailing point", .line = "G91. G091.", .scan = "G91 G91 G91@2 G91@8"},
+        scan_case{.name = "dotted codes differ", .line = "G91.1 G90.1 G92.1 G1.5", .scan = "G91.1 G90.1 G92.1 G1.5"},
         scan_case{.name = "code without digit", .line = "G G. G- X1", .scan = "X1"},
-        scan_case{.name = "negative code", .line = "G-91 G-0", .scan = "motion"},
-        scan_case{.name = "far decimals", .line = "G91.00001 G90.000", .scan = "G90"},
-        scan_case{.name = "coordinate systems", .line = "G54.1 P2", .scan = "system"},
-        scan_case{.name = "machine coordinates", .line = "G53 G0 Z0", .scan = "motion machine Z0"},
-        scan_case{.name = "returns", .line = "G28 G30 X0", .scan = "return X0"},
-        scan_case{.name = "cycles", .line = "G81 G89 G73 G74 G76", .scan = "cycle"},
-        scan_case{.name = "not a cycle", .line = "G81.5 G75 G80", .scan = "uncycle"},
-        scan_case{.name = "calls", .line = "M98 P100 G65 G66 G67", .scan = "call modal unmodal"},
-        scan_case{.name = "dwell data shift", .line = "G4 G10 G52", .scan = "dwell data shift"},
-        scan_case{.name = "saved modes", .line = "M70 M72 M73", .scan = "save restore"},
-        scan_case{
-            .name = "last unit and plane count", .line = "G21 G18 G20 G19", .scan = "G19 G20"},
+        scan_case{.name = "negative code", .line = "G-91 G-0", .scan = "G? G0"},
+        scan_case{.name = "far decimals", .line = "G91.00001 G90.000", .scan = "G? G90"},
+        scan_case{.name = "two codes of a group", .line = "G90 G91", .scan = "G90 G91 G91@6 conflict"},
+        scan_case{.name = "the same code twice", .line = "G91 G91 X5", .scan = "G91 G91 G91@2 G91@6 X5"},
         scan_case{.name = "more axes and arcs",
                   .line = "A1 B2 C3 U4 V5 W6 I7 J8 K9 R10",
                   .scan = "A1 B2 C3 U4 V5 W6 I7 J8 K9 R10"},
-        scan_case{.name = "E word", .line = "G1 X1 E0.5", .scan = "motion E X1"},
-        scan_case{.name = "polar word", .line = "G1 @ 5 ^90", .scan = "motion polar"},
+        scan_case{.name = "E word", .line = "G1 X1 E0.5", .scan = "G1 E X1"},
+        scan_case{.name = "polar word", .line = "G1 @ 5 ^90", .scan = "G1 polar"},
         scan_case{.name = "at sign without digit", .line = "@-", .scan = ""},
+        scan_case{.name = "corner words", .line = "G1 X10 ,C1. ,R2", .scan = "G1 X10"},
+        scan_case{.name = "parameter as an axis", .line = "G1 X#1 Y-#2 Z[2+3] F#4", .scan = "G1 param X# Y# Z#"},
+        scan_case{.name = "parameter setting", .line = "#1=5 #<_depth>=[#1*2]", .scan = "param"},
+        scan_case{.name = "function names are no words", .line = "#1=FIX[#2] X5", .scan = "param X5"},
+        scan_case{.name = "computed code", .line = "G#1 X5", .scan = "param computed X5"},
+        scan_case{.name = "block delete", .line = "/N10 X5", .scan = "/ X5"},
+        scan_case{.name = "Fanuc loop", .line = "WHILE [#1 LT 10] DO1", .scan = "param flow"},
+        scan_case{.name = "Fanuc jump", .line = "IF[#1GT0]GOTO5", .scan = "param flow jump"},
+        scan_case{.name = "Fanuc loop end", .line = "END1", .scan = "flow"},
+        scan_case{.name = "H and L words", .line = "G1 H1 Z-300 G10 L2", .scan = "G1 G10 H L Z-300"},
         scan_case{.name = "O-word sub", .line = "o100 sub", .scan = "O-control"},
         scan_case{.name = "O-word named call", .line = "O<probe> CALL [1]", .scan = "O-call"},
         scan_case{.name = "O-word callsub", .line = " (X) o 7 callsub", .scan = "O-call"},
+        scan_case{.name = "O-word after N and slash", .line = "/N10 o100 call", .scan = "/ O-call"},
+        scan_case{.name = "O-word with a comment", .line = "o100 (note) call", .scan = "O-call"},
+        scan_case{.name = "O-word computed", .line = "o[100] call", .scan = "computed O-call"},
         scan_case{.name = "program number", .line = "O1000 (PART) G91", .scan = "G91 G91@15"},
         scan_case{.name = "O-word without name end", .line = "o<probe call", .scan = ""}),
     test_support::row_name());

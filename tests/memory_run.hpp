@@ -10,10 +10,10 @@
 namespace g91to90::test_support {
 
 // A line as the reader gives it: followed by LINE_PADDING zero bytes.
-struct padded_line {
-    explicit padded_line(std::string_view text)
+struct padded_text {
+    explicit padded_text(std::string_view text)
         : storage(std::string(text) + std::string(LINE_PADDING, '\0')), size(text.size()) {}
-    std::string_view view() const { return {storage.data(), size}; }
+    padded_line line() const { return padded_line::assume_padded({storage.data(), size}); }
 
     std::string storage;
     std::size_t size;

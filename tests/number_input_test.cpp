@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "memory_run.hpp"
 #include "table_rows.hpp"
 
 namespace g91to90 {
@@ -17,17 +18,19 @@ struct number_text_case {
     std::string name;
     std::string line;
     std::size_t start;
-    std::string text;
-    std::size_t next;
+    std::size_t end;  // 0 when there is no number text
+    double value;
 };
 
 class NumberText : public ::testing::TestWithParam<number_text_case> {};
 
-TEST_P(NumberText, CollectsDigitsSignsAndPoints) {
+TEST_P(NumberText, ReadsAWordsNumber) {
     const number_text_case& c = GetParam();
-    std::string_view text;
-    EXPECT_EQ(read_number_text(c.line, c.start, text), c.next);
-    EXPECT_EQ(text, c.text);
+    const test_support::padded_text line(c.line);
+    std::string scratch;
+    const word_number number = read_word_number(line.line(), c.start, scratch);
+    EXPECT_EQ(number.end, c.end);
+    EXPECT_EQ(number.value, c.value);
 }
 
 const std::string LONG_NUMBER = std::string(5000, '1') + ".5";
@@ -35,29 +38,25 @@ const std::string LONG_NUMBER = std::string(5000, '1') + ".5";
 INSTANTIATE_TEST_SUITE_P(
     Texts, NumberText,
     ::testing::Values(
-        number_text_case{
-            .name = "decimal", .line = "X12.5 Y", .start = 1, .text = "12.5", .next = 5},
-        number_text_case{
-            .name = "point first", .line = "X-.5\n", .start = 1, .text = "-.5", .next = 4},
-        number_text_case{.name = "plus", .line = "X+5", .start = 1, .text = "+5", .next = 3},
-        number_text_case{.name = "blank ends it", .line = "X 5", .start = 1, .text = "", .next = 1},
-        number_text_case{
-            .name = "sign inside", .line = "X5-3", .start = 1, .text = "5-3", .next = 4},
-        number_text_case{
-            .name = "two points", .line = "X1.2.3", .start = 1, .text = "1.2.3", .next = 6},
-        number_text_case{.name = "letter last", .line = "X", .start = 1, .text = "", .next = 1},
-        number_text_case{
-            .name = "start past the end", .line = "X5", .start = 7, .text = "", .next = 2},
+        number_text_case{.name = "decimal", .line = "X12.5 Y", .start = 1, .end = 5, .value = 12.5},
+        number_text_case{.name = "point first", .line = "X-.5\n", .start = 1, .end = 4, .value = -0.5},
+        number_text_case{.name = "plus", .line = "X+5", .start = 1, .end = 3, .value = 5},
+        number_text_case{.name = "blank after the letter", .line = "X 5", .start = 1, .end = 3, .value = 5},
+        number_text_case{.name = "blanks inside", .line = "X1 0 .5 Y", .start = 1, .end = 7, .value = 10.5},
+        number_text_case{.name = "sign inside", .line = "X5-3", .start = 1, .end = 4, .value = 5},
+        number_text_case{.name = "two points", .line = "X1.2.3", .start = 1, .end = 6, .value = 1.2},
+        number_text_case{.name = "letter last", .line = "X", .start = 1, .end = 0, .value = 0},
+        number_text_case{.name = "start past the end", .line = "X5", .start = 7, .end = 0, .value = 0},
         number_text_case{.name = "long",
                          .line = "X" + LONG_NUMBER + "Y",
                          .start = 1,
-                         .text = LONG_NUMBER,
-                         .next = LONG_NUMBER.size() + 1},
+                         .end = LONG_NUMBER.size() + 1,
+                         .value = std::numeric_limits<double>::infinity()},
         number_text_case{.name = "NUL ends it",
                          .line = std::string("X1\0002", 5),
                          .start = 1,
-                         .text = "1",
-                         .next = 2}),
+                         .end = 2,
+                         .value = 1}),
     test_support::row_name());
 
 TEST(NumberText, CharacterClasses) {

@@ -32,7 +32,7 @@ TEST_P(CopyPreamble, CopiesUpToTheModeLine) {
     try {
         scanned_line scan;
         machine_state machine;
-        mode_line = copy_preamble(run.reader, run.writer, scan, machine);
+        mode_line = copy_preamble(run.reader, run.writer, scan, machine).text();
     } catch (const conversion_stop& stop) {
         console = report_stop(stop).message;
     }
@@ -42,6 +42,7 @@ TEST_P(CopyPreamble, CopiesUpToTheModeLine) {
 }
 
 constexpr const char* WARNING = "Warning:in input file the location of G92/G90/G91 maybe wrong!\n";
+constexpr const char* NO_MODE_LINE = "\nERROR: no G90, G91 or G92 line: nothing to convert\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, CopyPreamble,
@@ -116,7 +117,14 @@ INSTANTIATE_TEST_SUITE_P(
                       .input = "%\nG91 X1",
                       .written = "%\r\n",
                       .mode_line = "G91 X1"},
-        preamble_case{.name = "G929 is no G92", .input = "M30G929\n", .written = "M30G929\r\n"},
+        preamble_case{.name = "G929 is no G92",
+                      .input = "M30G929\n",
+                      .written = "M30G929\r\n",
+                      .console = NO_MODE_LINE},
+        preamble_case{.name = "axis words beside a comment get the warning",
+                      .input = "G0 X10 Y10 (START)\nG91\n",
+                      .written = "",
+                      .console = WARNING},
         preamble_case{.name = "axis word before mode line",
                       .input = "%\nG00 X10\nG91\n",
                       .written = "%\r\n",
@@ -125,12 +133,17 @@ INSTANTIATE_TEST_SUITE_P(
                       .input = "Z5\n",
                       .written = "",
                       .console = WARNING},
-        preamble_case{.name = "empty input", .input = "", .written = ""},
+        preamble_case{.name = "empty input", .input = "", .written = "", .console = NO_MODE_LINE},
+        preamble_case{.name = "input ends in preamble",
+                      .input = "%\nM06 T1\n",
+                      .written = "%\r\nM06 T1\r\n",
+                      .console = NO_MODE_LINE},
         preamble_case{
-            .name = "input ends in preamble", .input = "%\nM06 T1\n", .written = "%\r\nM06 T1\r\n"},
-        preamble_case{.name = "only empty lines", .input = "\n\n", .written = ""},
-        preamble_case{
-            .name = "last line with system and G90", .input = "(G54 G90)", .written = "(G54 G90)"}),
+            .name = "only empty lines", .input = "\n\n", .written = "", .console = NO_MODE_LINE},
+        preamble_case{.name = "last line with system and G90",
+                      .input = "(G54 G90)",
+                      .written = "(G54 G90)",
+                      .console = NO_MODE_LINE}),
     test_support::row_name());
 
 }  // namespace

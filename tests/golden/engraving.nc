@@ -12,7 +12,7 @@ y15
 x5
 y5
 g0 z5
-g04 x1.5 ; dwell before leaving
+g04 p1.5 ; dwell before leaving
 G91
 g28 z0 ; home z
 G90

@@ -1,0 +1,24 @@
+// Applying a line's plan to the machine: every change goes through the
+// named transitions of machine.hpp, in the order a control makes them.
+#pragma once
+
+#include "line_plan.hpp"
+#include "line_scan.hpp"
+#include "machine.hpp"
+
+namespace g91to90 {
+
+// Before the words: the saved state restored (M72) or saved (M70, M73), the
+// plane, units and mode the line selects, another coordinate system.
+void apply_before_words(const line_plan& plan, machine_state& machine);
+
+// The batch of axis words in `scan`: each moves, sets or shifts its axis as
+// the plan says, and its word's `target` becomes what is written for it.
+// Throws `number_out_of_range` when a value to be written is not finite.
+void apply_words(const line_plan& plan, scanned_line& scan, machine_state& machine);
+
+// After the words: the axes the line leaves unknown, the cycle, modal call,
+// transforms, program end and jumps.
+void apply_after_words(const line_plan& plan, machine_state& machine);
+
+}  // namespace g91to90

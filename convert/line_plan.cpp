@@ -1,0 +1,542 @@
+#include "line_plan.hpp"
+
+#include <array>
+#include <bit>
+#include <string>
+
+namespace g91to90 {
+
+namespace {
+
+constexpr kind_set CALLS =
+    kinds(code_kind::call, code_kind::modal_call, code_kind::modal_call_end);
+constexpr kind_set MOTION_ONLY = kinds(code_kind::motion, code_kind::absolute, code_kind::incremental);
+// What an optional block (/) may hold besides axis words and F, S, T.
+constexpr kind_set OPTIONAL_KINDS = kinds(code_kind::machine_function, code_kind::program_end);
+constexpr std::uint32_t FEED_SPEED_TOOL = 1U << ('F' - 'A') | 1U << ('S' - 'A') |
+                                          1U << ('T' - 'A') | 1U << ('N' - 'A');
+constexpr std::uint8_t R_WORD = 1U << (R_SLOT - FIRST_ARC_SLOT);
+
+}  // namespace
+
+struct line_facts {
+    const scanned_line& scan;
+    const machine_state& machine;
+    kind_set held;
+    distance_mode mode;  // the mode the line's words are read in
+    bool incremental;
+    bool motion_code;  // G0, G1, G2 or G3
+    bool runs_cycle;
+    write_form form;
+    axis_effect words;
+    std::uint8_t flags;
+    bool adds_g91;         // written under a G91 the converter adds
+    std::uint16_t known;   // the axes known when the words apply
+
+    bool holds(kind_set wanted) const { return (held & wanted) != 0; }
+};
+
+namespace {
+
+bool has_code(const scanned_line& scan, char letter, int tenths) {
+    for (const code_word& code : scan.codes) {
+        if (code.letter == letter && code.tenths == tenths) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool has_motion_code(const scanned_line& scan) {
+    for (const code_word& code : scan.codes) {
+        if (code.letter == 'G' && (code.tenths == 0 || code.tenths == 10 || code.tenths == 20 ||
+                                   code.tenths == 30)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The name of the line's first code of a kind, such as "G28".
+std::string first_code_name(const scanned_line& scan, kind_set wanted) {
+    for (const code_word& code : scan.codes) {
+        if ((kind_bit(code.kind) & wanted) != 0) {
+            std::array<char, 12> text{};
+            return std::string(code_name(code.letter, code.tenths, text));
+        }
+    }
+    if (scan.o_word != o_word_line::none) {
+        return "O-word";
+    }
+    if (scan.flow_keyword) {
+        return scan.jump_keyword ? "GOTO" : "macro flow";
+    }
+    return {};
+}
+
+// The kinds of code a line holds, with the constructs read like codes.
+kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
+    kind_set held = scan.held;
+    if (scan.o_word == o_word_line::call) {
+        held |= kind_bit(code_kind::call);
+    } else if (scan.o_word == o_word_line::control) {
+        held |= kind_bit(code_kind::flow);
+    }
+    if (scan.flow_keyword) {
+        held |= kind_bit(code_kind::flow);
+    }
+    if (scan.jump_keyword) {
+        held |= kind_bit(code_kind::jump);
+    }
+    if ((held & kind_bit(code_kind::flow)) != 0 && has_code(scan, 'M', 990) &&
+        (scan.holds_letter('P') || !machine.program_ended)) {
+        held |= kind_bit(code_kind::jump);  // M99 to a line, or to the start of the program
+    }
+    if ((held & kind_bit(code_kind::jump)) != 0 && has_code(scan, 'M', 970)) {
+        held |= kind_bit(code_kind::call);  // M97: a local subprogram
+    }
+    if ((held & kind_bit(code_kind::firmware)) != 0 && scan.axes == 0) {
+        held = (held & ~kind_bit(code_kind::firmware)) | kind_bit(code_kind::machine_function);
+    }
+    if (scan.holds_letter('H') && scan.axes != 0 && (held & kind_bit(code_kind::tool_length)) == 0) {
+        held |= kind_bit(code_kind::probe);  // an endstop move, such as G1 H1 Z-300
+    }
+    if (has_code(scan, 'G', 100) && (scan.l_value == 2 || scan.l_value == 20) &&
+        (scan.arcs & R_WORD) != 0) {
+        held |= kind_bit(code_kind::transform);  // a rotated coordinate system
+    }
+    if ((held & kind_bit(code_kind::transform_end)) != 0 && scan.axes != 0) {
+        held |= kind_bit(code_kind::other_g);
+    }
+    if (machine.modal_call && scan.axes != 0 && (held & kind_bit(code_kind::modal_call_end)) == 0) {
+        held |= kind_bit(code_kind::call);
+    }
+    return held;
+}
+
+// --- The stop rules ---
+
+bool two_codes_of_a_group(const line_facts& f) {
+    return f.scan.conflict_second != 0;
+}
+bool computed_code(const line_facts& f) {
+    return f.scan.computed_code;
+}
+bool optional_block(const line_facts& f) {
+    if (!f.scan.block_delete) {
+        return false;
+    }
+    const bool other_words =
+        f.scan.arcs != 0 || (f.scan.letters & ~FEED_SPEED_TOOL) != 0 || f.incremental;
+    return (f.held & ~OPTIONAL_KINDS) != 0 || (f.scan.axes != 0 && other_words);
+}
+bool flow_incremental(const line_facts& f) {
+    return f.incremental && f.holds(kind_bit(code_kind::flow));
+}
+bool jump_with_incremental(const line_facts& f) {
+    return (f.holds(kind_bit(code_kind::jump)) && f.machine.moved_incrementally) ||
+           (f.machine.jumped.line != 0 && f.incremental && f.form == write_form::rewrite &&
+            f.scan.axes != 0);
+}
+bool call_incremental(const line_facts& f) {
+    return f.incremental && f.holds(CALLS);
+}
+bool code_incremental(const line_facts& f) {
+    return f.incremental && f.holds(kinds(code_kind::transform, code_kind::other_g));
+}
+bool firmware_incremental(const line_facts& f) {
+    return f.incremental && f.holds(kind_bit(code_kind::firmware));
+}
+bool under_transform(const line_facts& f) {
+    return f.incremental && f.machine.transform() != nullptr && f.scan.axes != 0 &&
+           f.form == write_form::rewrite;
+}
+bool cycle_incremental(const line_facts& f) {
+    return f.incremental && (f.holds(kind_bit(code_kind::cycle)) || f.runs_cycle);
+}
+bool parameter_incremental(const line_facts& f) {
+    return f.incremental && f.scan.parameters && f.scan.axes != 0 && f.form == write_form::rewrite;
+}
+bool offset_with_move(const line_facts& f) {
+    return f.incremental && (f.flags & STOPS_WITH_MOVE) != 0 && f.motion_code && f.scan.axes != 0;
+}
+bool dwell_with_axes(const line_facts& f) {
+    return f.incremental && (f.flags & STOPS_WITH_AXES) != 0 && f.scan.axes != 0;
+}
+bool tool_length_z(const line_facts& f) {
+    return f.incremental && (f.flags & STOPS_ON_Z) != 0 && (f.scan.axes & Z_AXIS) != 0 &&
+           !f.holds(kinds(code_kind::machine_coordinates, code_kind::return_home));
+}
+bool polar_incremental(const line_facts& f) {
+    return f.incremental && f.scan.polar_word;
+}
+bool e_word_incremental(const line_facts& f) {
+    return f.incremental && f.scan.e_word;
+}
+bool mode_kept_under_g91(const line_facts& f) {
+    return f.adds_g91 && f.holds(kinds(code_kind::save_state, code_kind::restore_state));
+}
+bool unknown_position(const line_facts& f) {
+    return f.incremental && f.form == write_form::rewrite && f.words == axis_effect::move &&
+           (f.scan.axes & ~f.known) != 0;
+}
+
+}  // namespace
+
+// In the order of the README's table of messages.
+constexpr stop_rule STOP_RULES[] = {
+    {stop_reason::conflicting_codes, two_codes_of_a_group},
+    {stop_reason::computed_code, computed_code},
+    {stop_reason::optional_block, optional_block},
+    {stop_reason::flow_incremental, flow_incremental},
+    {stop_reason::jump_with_incremental, jump_with_incremental},
+    {stop_reason::call_incremental, call_incremental},
+    {stop_reason::code_incremental, code_incremental},
+    {stop_reason::firmware_incremental, firmware_incremental},
+    {stop_reason::under_transform, under_transform},
+    {stop_reason::canned_cycle_incremental, cycle_incremental},
+    {stop_reason::parameter_incremental, parameter_incremental},
+    {stop_reason::offset_with_move, offset_with_move},
+    {stop_reason::dwell_with_axes, dwell_with_axes},
+    {stop_reason::tool_length_z, tool_length_z},
+    {stop_reason::polar_incremental, polar_incremental},
+    {stop_reason::e_word_incremental, e_word_incremental},
+    {stop_reason::mode_kept_under_g91, mode_kept_under_g91},
+    {stop_reason::unknown_position, unknown_position},
+};
+
+namespace {
+
+// The first axis of `axes` in the order the line names them.
+int first_axis(const scanned_line& scan, std::uint16_t axes) {
+    for (const line_word& word : scan.words) {
+        if (word.slot < AXIS_COUNT && (axes & axis_bit(word.slot)) != 0) {
+            return word.slot;
+        }
+    }
+    return std::countr_zero(axes);
+}
+
+// The stop of `reason` for the line, with what its message names.
+conversion_stop make_stop(stop_reason reason, const line_facts& f, std::uint64_t line_number) {
+    conversion_stop stop(reason, {}, line_number);
+    std::array<char, 12> text{};
+    switch (reason) {
+        case stop_reason::conflicting_codes:
+            stop.detail = std::string(code_name('G', f.scan.conflict_first, text)) + " and " +
+                          std::string(code_name('G', f.scan.conflict_second, text));
+            break;
+        case stop_reason::code_incremental:
+            stop.detail =
+                first_code_name(f.scan, kinds(code_kind::transform, code_kind::other_g));
+            if (stop.detail.empty()) {
+                stop.detail = "G10";  // G10 L2 or L20 with R
+            }
+            break;
+        case stop_reason::firmware_incremental:
+            stop.detail = first_code_name(f.scan, kind_bit(code_kind::firmware));
+            break;
+        case stop_reason::offset_with_move:
+            stop.detail =
+                first_code_name(f.scan, kinds(code_kind::offset_named, code_kind::offset_all));
+            break;
+        case stop_reason::tool_length_z:
+            stop.detail = first_code_name(
+                f.scan, kinds(code_kind::tool_length, code_kind::tool_length_axes));
+            break;
+        case stop_reason::under_transform: {
+            const standing_transform& standing = *f.machine.transform();
+            stop.detail = std::string(1, AXIS_LETTERS[static_cast<std::size_t>(
+                                             first_axis(f.scan, f.scan.axes))]);
+            stop.since = std::string(code_name('G', standing.tenths, text));
+            stop.since_line = standing.line;
+            break;
+        }
+        case stop_reason::unknown_position: {
+            const int axis = first_axis(f.scan, static_cast<std::uint16_t>(f.scan.axes & ~f.known));
+            const loss& lost = f.machine.lost[static_cast<std::size_t>(axis)];
+            stop.detail = std::string(1, AXIS_LETTERS[static_cast<std::size_t>(axis)]);
+            stop.since = std::string(lost.text());
+            stop.since_line = lost.line;
+            break;
+        }
+        default:
+            break;
+    }
+    return stop;
+}
+
+// The slot of a transform code that stands, and of the code that ends one.
+constexpr int NO_SLOT = -1;
+int standing_slot(int tenths) {
+    switch (tenths) {
+        case 160:
+            return POLAR_SLOT;
+        case 510:
+            return SCALING_SLOT;
+        case 511:
+            return MIRROR_SLOT;
+        case 70:
+            return DIAMETER_SLOT;
+        case 100:
+            return OFFSET_ROTATION_SLOT;
+        default:
+            return tenths >= 680 && tenths <= 684 ? ROTATION_SLOT : NO_SLOT;
+    }
+}
+int ending_slot(int tenths) {
+    switch (tenths) {
+        case 150:
+            return POLAR_SLOT;
+        case 690:
+            return ROTATION_SLOT;
+        case 500:
+            return SCALING_SLOT;
+        case 501:
+            return MIRROR_SLOT;
+        case 80:
+            return DIAMETER_SLOT;
+        default:
+            return NO_SLOT;
+    }
+}
+
+// The axes a row's effect makes unknown.
+std::uint16_t forgotten_by(axis_effect effect, std::uint16_t named) {
+    switch (effect) {
+        case axis_effect::forget_named:
+            return named;
+        case axis_effect::forget_named_or_all:
+            return named == 0 ? ALL_AXES : named;
+        case axis_effect::forget_all:
+            return ALL_AXES;
+        default:
+            return 0;
+    }
+}
+
+// The common line: motion codes, G90 or G91 at most, words, and a machine in
+// a plain state. Its plan is decided from a few bits.
+bool plain_line(const scanned_line& scan, const machine_state& machine) {
+    return (scan.held & ~MOTION_ONLY) == 0 && scan.o_word == o_word_line::none &&
+           !(scan.e_word | scan.polar_word | scan.parameters | scan.computed_code |
+             scan.block_delete | scan.flow_keyword) &&
+           scan.conflict_second == 0 && !scan.holds_letter('H') && machine.cycle == cycle_state::off &&
+           !machine.modal_call && machine.mode != distance_mode::unknown &&
+           machine.jumped.line == 0 && machine.transform() == nullptr;
+}
+
+}  // namespace
+
+line_plan plan_line(const scanned_line& scan, const machine_state& machine,
+                    std::uint64_t line_number) {
+    line_plan plan;
+    if (plain_line(scan, machine)) [[likely]] {
+        plan.held = scan.held;
+        plan.mode = scan.holds(kind_bit(code_kind::incremental))
+                        ? distance_mode::incremental
+                        : scan.holds(kind_bit(code_kind::absolute)) ? distance_mode::absolute
+                                                                     : machine.mode;
+        plan.incremental_move = plan.mode == distance_mode::incremental && scan.axes != 0;
+        if (plan.incremental_move && (scan.axes & ~machine.known) != 0) {
+            const line_facts facts{scan,  machine, plan.held, plan.mode, true,       false,
+                                   false, plan.form, plan.words, 0,      false,      machine.known};
+            plan.stop = make_stop(stop_reason::unknown_position, facts, line_number);
+        }
+        if (scan.words.empty() && scan.g91_digits.empty()) {
+            plan.form = write_form::copy;  // nothing to rewrite
+        }
+        return plan;
+    }
+
+    const kind_set held = line_kinds(scan, machine);
+    plan.held = held;
+    distance_mode mode = machine.mode;
+    if ((held & kind_bit(code_kind::restore_state)) != 0 && machine.saved) {
+        mode = machine.saved->mode;
+    }
+    if ((held & kind_bit(code_kind::incremental)) != 0) {
+        mode = distance_mode::incremental;
+    } else if ((held & kind_bit(code_kind::absolute)) != 0) {
+        mode = distance_mode::absolute;
+    }
+    plan.mode = mode;
+    const bool motion_code = has_motion_code(scan);
+
+    // Canned cycles: started by their code, ended by G80 or a motion code.
+    cycle_state cycle = machine.cycle;
+    if ((held & kind_bit(code_kind::cycle)) != 0) {
+        cycle = cycle_state::on;
+        plan.cycle = state_change::start;
+        for (const code_word& code : scan.codes) {
+            if (code.kind == code_kind::cycle) {
+                plan.cycle_code = code.tenths;
+            }
+        }
+    } else if (motion_code || (held & kind_bit(code_kind::cycle_cancel)) != 0) {
+        cycle = cycle_state::off;
+        plan.cycle = state_change::end;
+    }
+    const bool runs_cycle = cycle != cycle_state::off &&
+                            ((held & kind_bit(code_kind::cycle)) != 0 || scan.axes != 0);
+
+    // How the line is written: its governing row, in its mode.
+    const code_row& row = governing_row(held);
+    const std::uint8_t flags = held_flags(held);
+    switch (mode) {
+        case distance_mode::incremental:
+            plan.form = row.incremental_form;
+            plan.words = row.incremental_axes;
+            break;
+        case distance_mode::absolute:
+            plan.form = row.absolute_form;
+            plan.words = row.absolute_axes;
+            break;
+        case distance_mode::unknown:
+            // The output is in the input's mode, whatever it is, as long as
+            // the line is copied.
+            plan.form = write_form::copy;
+            plan.words = row.absolute_axes == axis_effect::forget_all ||
+                                 row.absolute_axes == axis_effect::forget_named_or_all
+                             ? row.absolute_axes
+                             : axis_effect::forget_named;
+            break;
+    }
+    if (plan.form == write_form::under_g91_with_axes) {
+        plan.form = scan.axes != 0 ? write_form::under_g91 : write_form::copy;
+    }
+    const bool transformed = machine.transform() != nullptr;
+    if ((transformed || scan.parameters || scan.block_delete) && plan.form == write_form::rewrite) {
+        // Coordinates under a transform are no positions, and a line with a
+        // parameter or an optional block is never rewritten.
+        plan.form = write_form::copy;
+        plan.words = mode == distance_mode::absolute && !transformed && !scan.block_delete
+                         ? axis_effect::set
+                         : axis_effect::forget_named;
+    }
+    const bool adds_g91 =
+        plan.form == write_form::under_g91 && (held & kind_bit(code_kind::incremental)) == 0;
+
+    // What the line's unit switch leaves known.
+    std::uint16_t known = machine.known;
+    const int unit = scan.unit != 0                                    ? scan.unit
+                     : (held & kind_bit(code_kind::restore_state)) != 0 && machine.saved
+                         ? machine.saved->unit
+                         : machine.unit;
+    if (unit != machine.unit && (machine.unit == 0 || unit == 0)) {
+        for (int axis = 0; axis < AXIS_COUNT; ++axis) {
+            if (machine.position[static_cast<std::size_t>(axis)] != 0 &&
+                (LINEAR_AXES & axis_bit(axis)) != 0) {
+                known &= static_cast<std::uint16_t>(~axis_bit(axis));
+            }
+        }
+    }
+
+    const line_facts facts{scan,       machine,   held,  mode, mode == distance_mode::incremental,
+                           motion_code, runs_cycle, plan.form, plan.words, flags, adds_g91, known};
+    for (const stop_rule& rule : STOP_RULES) {
+        if (rule.applies(facts)) {
+            plan.stop = make_stop(rule.reason, facts, line_number);
+            return plan;
+        }
+    }
+
+    // The state the line's codes set.
+    std::array<char, 12> text{};
+    plan.plane = scan.plane;
+    plan.unit = scan.unit;
+    plan.save = (held & kind_bit(code_kind::save_state)) != 0;
+    plan.restore = (held & kind_bit(code_kind::restore_state)) != 0;
+    if ((held & kind_bit(code_kind::modal_call)) != 0) {
+        plan.modal_call = state_change::start;
+    } else if ((held & kind_bit(code_kind::modal_call_end)) != 0) {
+        plan.modal_call = state_change::end;
+    }
+    for (const code_word& code : scan.codes) {
+        if (code.letter != 'G') {
+            continue;
+        }
+        const int ends = ending_slot(code.tenths);
+        if (ends != NO_SLOT) {
+            plan.transforms_end |= static_cast<std::uint8_t>(1U << ends);
+        }
+        const int stands = code.kind == code_kind::transform || code.tenths == 100
+                               ? standing_slot(code.tenths)
+                               : NO_SLOT;
+        if (stands != NO_SLOT && (code.tenths != 100 || (held & kind_bit(code_kind::transform)) != 0)) {
+            plan.transforms_begin |= static_cast<std::uint8_t>(1U << stands);
+            plan.transform_code[stands] = code.tenths;
+        }
+        if (code.kind == code_kind::coordinate_system) {
+            // G54.1 selects one of many systems by its P word: never the same.
+            plan.select_system = code.tenths == 541 ? -1 : code.tenths;
+        }
+    }
+    plan.program_end = (held & kind_bit(code_kind::program_end)) != 0;
+    plan.jump = (held & kind_bit(code_kind::jump)) != 0;
+    plan.forget_state = (flags & FORGETS_STATE) != 0;
+
+    // The axes that become unknown, and why: the most telling reason last.
+    std::string why = first_code_name(scan, kind_bit(row.kind));
+    if (mode == distance_mode::unknown) {
+        why = "unknown mode";
+    } else if (transformed) {
+        why = std::string(code_name('G', machine.transform()->tenths, text));
+    }
+    std::uint16_t after = forgotten_by(plan.words, scan.axes);
+    if (plan.select_system != 0 && plan.select_system != machine.coordinate_system) {
+        // Another coordinate system: every position changes.
+        why = first_code_name(scan, kind_bit(code_kind::coordinate_system));
+        if (mode == distance_mode::absolute && plan.words == axis_effect::set) {
+            plan.forget_before = ALL_AXES;
+        } else {
+            after = ALL_AXES;
+            plan.words = axis_effect::none;
+        }
+    }
+    if ((flags & FORGETS_Z) != 0 &&
+        !(mode == distance_mode::absolute && plan.words == axis_effect::move &&
+          (scan.axes & Z_AXIS) != 0)) {
+        after |= Z_AXIS;
+        if (row.kind != code_kind::machine_coordinates && row.kind != code_kind::return_home) {
+            why = first_code_name(scan, kinds(code_kind::tool_length, code_kind::tool_length_axes));
+        }
+    }
+    if (runs_cycle) {
+        after |= plane_normal_axes(scan.plane != 0 ? scan.plane : machine.plane);
+        const int cycle_code = plan.cycle_code != 0 ? plan.cycle_code : machine.cycle_code;
+        why = cycle_code != 0 ? std::string(code_name('G', cycle_code, text)) : "cycle";
+    }
+    if (scan.polar_word) {
+        after |= XYZ_AXES & ~Z_AXIS;
+        why = "@";
+    }
+    if (scan.computed_axes != 0) {
+        after |= scan.computed_axes;
+        why = "#";
+    }
+    if (scan.block_delete && scan.axes != 0) {
+        why = "/";
+    }
+    if (row.kind == code_kind::transform && why.empty()) {
+        why = "G10";
+    }
+    plan.forget_after = after;
+    if (plan.forget_state) {
+        why = first_code_name(scan, kinds(code_kind::flow, code_kind::jump, code_kind::call,
+                                          code_kind::modal_call, code_kind::modal_call_end,
+                                          code_kind::program_end));
+        if (why.empty()) {
+            why = "G66";  // an axis line under a modal call
+        }
+    }
+    plan.why = loss_at(line_number, why);
+    plan.incremental_move = mode == distance_mode::incremental &&
+                            plan.form == write_form::rewrite && scan.axes != 0;
+    if (plan.form == write_form::rewrite && scan.words.empty() && scan.g91_digits.empty()) {
+        plan.form = write_form::copy;  // nothing to rewrite
+    }
+    return plan;
+}
+
+}  // namespace g91to90

@@ -1,0 +1,113 @@
+#include "line_write.hpp"
+
+#include <cstring>
+
+namespace g91to90 {
+
+namespace {
+
+// A run this short is copied as one fixed-size piece of the line, of which
+// only the run is kept: the line is padded (see line_io.hpp), and the room
+// taken for it allows for what the piece copies past the run, which the next
+// word or the line end overwrites.
+constexpr std::size_t SHORT_RUN = LINE_PADDING;
+static_assert(SHORT_RUN <= LINE_PADDING, "a short run's piece stays in the line's padding");
+
+// Writes line[from, to) with every G91's "1" written "0", piece by piece.
+void write_run_through(line_writer& out, padded_line line, std::size_t from, std::size_t to,
+                       const std::vector<std::size_t>& g91_digits) {
+    for (const std::size_t digit : g91_digits) {
+        if (digit >= from && digit < to) {
+            out.write(line.text().substr(from, digit - from));
+            out.write("0");
+            from = digit + 1;
+        }
+    }
+    out.write(line.text().substr(from, to - from));
+}
+
+// Copies line[from, to) to `at` (room for the run and SHORT_RUN more), its
+// G91 codes written G90; returns the end of the run.
+char* copy_run(char* at, padded_line line, std::size_t from, std::size_t to,
+               const std::vector<std::size_t>& g91_digits) {
+    if (to - from <= SHORT_RUN) {
+        std::memcpy(at, line.data() + from, SHORT_RUN);
+    } else {
+        std::memcpy(at, line.data() + from, to - from);
+    }
+    for (const std::size_t digit : g91_digits) {
+        if (digit >= from && digit < to) {
+            at[digit - from] = '0';
+        }
+    }
+    return at + (to - from);
+}
+
+}  // namespace
+
+void write_line_start(const scanned_line& scan, const line_plan& plan, line_writer& out) {
+    if (plan.form == write_form::under_g91 && scan.g91_digits.empty()) {
+        out.write("G91");
+        out.newline();
+    }
+}
+
+namespace {
+
+char* write_word(char* at, const line_word& word, char letter, const number_format& format) {
+    return word.slot >= FIRST_ARC_SLOT ? write_arc_word(at, letter, word.target, format)
+                                       : write_axis_word(at, letter, word.target, format);
+}
+
+}  // namespace
+
+void line_rewriter::write_batch(padded_line line, const scanned_line& scan, line_writer& out,
+                                const number_format& format) {
+    for (const line_word& word : scan.words) {
+        const std::size_t room = word.begin - from_ + SHORT_RUN + WORD_CAPACITY;
+        char* start = nullptr;
+        char* at = nullptr;
+        if (room <= out.block_size()) [[likely]] {
+            start = out.room(room);
+            at = copy_run(start, line, from_, word.begin, scan.g91_digits);
+        } else {
+            write_run_through(out, line, from_, word.begin, scan.g91_digits);
+            start = out.room(WORD_CAPACITY);
+            at = start;
+        }
+        at = write_word(at, word, line[word.begin], format);
+        out.claim(static_cast<std::size_t>(at - start));
+        from_ = word.end;
+    }
+}
+
+void line_rewriter::finish(padded_line line, const scanned_line& scan, line_writer& out) {
+    const bool newline = line.newline();
+    const std::size_t to = line.size() - (newline ? 1 : 0);
+    const std::size_t room = to - from_ + SHORT_RUN + 2;
+    if (room <= out.block_size()) [[likely]] {
+        char* const start = out.room(room);
+        char* at = copy_run(start, line, from_, to, scan.g91_digits);
+        if (newline) {
+            at[0] = '\r';
+            at[1] = '\n';
+            at += 2;
+        }
+        out.claim(static_cast<std::size_t>(at - start));
+        return;
+    }
+    write_run_through(out, line, from_, to, scan.g91_digits);
+    if (newline) {
+        out.newline();
+    }
+}
+
+void write_unchanged_line(padded_line line, const scanned_line& scan, const line_plan& plan,
+                          line_writer& out) {
+    out.copy_line(line.text());
+    if (plan.form == write_form::under_g91 || !scan.g91_digits.empty()) {
+        out.add_line_after(line.text(), "G90");
+    }
+}
+
+}  // namespace g91to90

@@ -1,0 +1,37 @@
+// Writing a planned line: writers only write, from the line, its scan (whose
+// words carry their targets) and the plan.
+#pragma once
+
+#include <cstddef>
+
+#include "line_io.hpp"
+#include "line_plan.hpp"
+#include "line_scan.hpp"
+#include "number_output.hpp"
+
+namespace g91to90 {
+
+// Writes what stands before the line: a line G91 for a line written under
+// an added G91.
+void write_line_start(const scanned_line& scan, const line_plan& plan, line_writer& out);
+
+// Writes a rewritten line batch by batch: the text up to each word of the
+// batch unchanged but for its G91 codes, written G90, then the word with its
+// target in the number format.
+class line_rewriter {
+  public:
+    void write_batch(padded_line line, const scanned_line& scan, line_writer& out,
+                     const number_format& format);
+    // The text after the last word, then the line end.
+    void finish(padded_line line, const scanned_line& scan, line_writer& out);
+
+  private:
+    std::size_t from_ = 0;  // the first character not yet written
+};
+
+// Writes a line that is not rewritten, and what follows it: the line G90
+// after a line holding G91 or written under an added one.
+void write_unchanged_line(padded_line line, const scanned_line& scan, const line_plan& plan,
+                          line_writer& out);
+
+}  // namespace g91to90
