@@ -80,6 +80,9 @@ stop_report report_stop(const conversion_stop& stop) {
             return line_error(stop, "incremental " + stop.detail +
                                         " move from an unknown position (" + stop.detail +
                                         " unknown since " + since(stop) + ")");
+        case stop_reason::cycle_may_run:
+            return line_error(stop, "canned cycle in incremental mode (a cycle may be active since " +
+                                        since(stop) + ")");
         case stop_reason::unknown_option:
             return {"ERROR: unknown option " + stop.detail + "\nTry: g91to90 --help\n",
                     STATUS_FAILURE};

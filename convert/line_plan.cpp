@@ -152,7 +152,11 @@ bool under_transform(const line_facts& f) {
            f.form == write_form::rewrite;
 }
 bool cycle_incremental(const line_facts& f) {
-    return f.incremental && (f.holds(kind_bit(code_kind::cycle)) || f.runs_cycle);
+    return f.incremental &&
+           (f.holds(kind_bit(code_kind::cycle)) || (f.runs_cycle && f.machine.cycle == cycle_state::on));
+}
+bool cycle_may_run(const line_facts& f) {
+    return f.incremental && f.runs_cycle;
 }
 bool parameter_incremental(const line_facts& f) {
     return f.incremental && f.scan.parameters && f.scan.axes != 0 && f.form == write_form::rewrite;
@@ -203,6 +207,7 @@ constexpr stop_rule STOP_RULES[] = {
     {stop_reason::e_word_incremental, e_word_incremental},
     {stop_reason::mode_kept_under_g91, mode_kept_under_g91},
     {stop_reason::unknown_position, unknown_position},
+    {stop_reason::cycle_may_run, cycle_may_run},
 };
 
 namespace {
@@ -252,6 +257,10 @@ conversion_stop make_stop(stop_reason reason, const line_facts& f, std::uint64_t
             stop.since_line = standing.line;
             break;
         }
+        case stop_reason::cycle_may_run:
+            stop.since = std::string(f.machine.cycle_unsure.text());
+            stop.since_line = f.machine.cycle_unsure.line;
+            break;
         case stop_reason::unknown_position: {
             const int axis = first_axis(f.scan, static_cast<std::uint16_t>(f.scan.axes & ~f.known));
             const loss& lost = f.machine.lost[static_cast<std::size_t>(axis)];
@@ -405,15 +414,6 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
     if (plan.form == write_form::under_g91_with_axes) {
         plan.form = scan.axes != 0 ? write_form::under_g91 : write_form::copy;
     }
-    const bool transformed = machine.transform() != nullptr;
-    if ((transformed || scan.parameters || scan.block_delete) && plan.form == write_form::rewrite) {
-        // Coordinates under a transform are no positions, and a line with a
-        // parameter or an optional block is never rewritten.
-        plan.form = write_form::copy;
-        plan.words = mode == distance_mode::absolute && !transformed && !scan.block_delete
-                         ? axis_effect::set
-                         : axis_effect::forget_named;
-    }
     const bool adds_g91 =
         plan.form == write_form::under_g91 && (held & kind_bit(code_kind::incremental)) == 0;
 
@@ -439,6 +439,16 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
             plan.stop = make_stop(rule.reason, facts, line_number);
             return plan;
         }
+    }
+
+    const bool transformed = machine.transform() != nullptr;
+    if ((transformed || scan.parameters || scan.block_delete) && plan.form == write_form::rewrite) {
+        // Coordinates under a transform are no positions, and a line with a
+        // parameter or an optional block is never rewritten.
+        plan.form = write_form::copy;
+        plan.words = mode == distance_mode::absolute && !transformed && !scan.block_delete
+                         ? axis_effect::set
+                         : axis_effect::forget_named;
     }
 
     // The state the line's codes set.

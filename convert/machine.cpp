@@ -98,6 +98,9 @@ void forget_state(machine_state& machine, const loss& why) {
     machine.plane = 0;
     machine.unit = 0;
     machine.coordinate_system = 0;
+    if (machine.cycle != cycle_state::maybe) {
+        machine.cycle_unsure = why;
+    }
     machine.cycle = cycle_state::maybe;
 }
 

@@ -62,6 +62,7 @@ struct machine_state {
     int unit = 0;    // G20 or G21; 0 when unknown
     cycle_state cycle = cycle_state::off;
     int cycle_code = 0;  // the cycle's code in tenths
+    loss cycle_unsure;   // where the cycle became `maybe`
     bool modal_call = false;  // G66 until G67
     int coordinate_system = 540;  // in tenths; 0 when unknown
     std::array<standing_transform, TRANSFORM_SLOTS> transforms{};

@@ -42,6 +42,7 @@ enum class stop_reason {
     e_word_incremental,        // an E word in incremental mode
     mode_kept_under_g91,       // M70, M72 or M73 on a line written under an added G91
     unknown_position,          // detail: the axis letter; since: where it was lost
+    cycle_may_run,             // since: where the converter lost track of the cycle
     // The command line, read before anything is opened or asked.
     unknown_option,       // detail: the word as given
     bad_decimals,         // --decimals without 3 or 4
