@@ -135,8 +135,7 @@ bool flow_incremental(const line_facts& f) {
 }
 bool jump_with_incremental(const line_facts& f) {
     return (f.holds(kind_bit(code_kind::jump)) && f.machine.moved_incrementally) ||
-           (f.machine.jumped.line != 0 && f.incremental && f.form == write_form::rewrite &&
-            f.scan.axes != 0);
+           (f.machine.jumped.line != 0 && f.incremental && f.scan.axes != 0);
 }
 bool call_incremental(const line_facts& f) {
     return f.incremental && f.holds(CALLS);
@@ -148,8 +147,7 @@ bool firmware_incremental(const line_facts& f) {
     return f.incremental && f.holds(kind_bit(code_kind::firmware));
 }
 bool under_transform(const line_facts& f) {
-    return f.incremental && f.machine.transform() != nullptr && f.scan.axes != 0 &&
-           f.form == write_form::rewrite;
+    return f.incremental && f.machine.transform() != nullptr && f.scan.axes != 0;
 }
 bool cycle_incremental(const line_facts& f) {
     return f.incremental &&
@@ -159,7 +157,8 @@ bool cycle_may_run(const line_facts& f) {
     return f.incremental && f.runs_cycle;
 }
 bool parameter_incremental(const line_facts& f) {
-    return f.incremental && f.scan.parameters && f.scan.axes != 0 && f.form == write_form::rewrite;
+    return f.incremental && (f.scan.computed_axes != 0 || (f.scan.parameters && f.scan.axes != 0 &&
+                                                          f.form == write_form::rewrite));
 }
 bool offset_with_move(const line_facts& f) {
     return f.incremental && (f.flags & STOPS_WITH_MOVE) != 0 && f.motion_code && f.scan.axes != 0;
@@ -187,7 +186,12 @@ bool unknown_position(const line_facts& f) {
 
 }  // namespace
 
-// In the order of the README's table of messages.
+// A stop rule names its reason and tells whether a line meets it. They are
+// tried in the order of the README's table of messages.
+struct stop_rule {
+    stop_reason reason;
+    bool (*applies)(const line_facts& facts);
+};
 constexpr stop_rule STOP_RULES[] = {
     {stop_reason::conflicting_codes, two_codes_of_a_group},
     {stop_reason::computed_code, computed_code},
@@ -528,8 +532,8 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
     if (scan.block_delete && scan.axes != 0) {
         why = "/";
     }
-    if (row.kind == code_kind::transform && why.empty()) {
-        why = "G10";
+    if (why.empty()) {
+        why = row.kind == code_kind::probe ? "H" : "G10";  // an H word, or G10 L2 with R
     }
     plan.forget_after = after;
     if (plan.forget_state) {

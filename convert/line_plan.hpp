@@ -1,7 +1,7 @@
 // The plan of one line: a pure function of the line's scan and the machine
 // state that says how the line is written, what stops it, and what it does to
 // the machine. The kinds of code come from the code table (code_table.hpp);
-// the stops are tried in the order of `STOP_RULES`.
+// the stops are tried in one order, that of the README's table of messages.
 #pragma once
 
 #include <cstdint>
@@ -46,13 +46,5 @@ struct line_plan {
 // stands before it.
 line_plan plan_line(const scanned_line& scan, const machine_state& machine,
                     std::uint64_t line_number);
-
-// The stop rules, in the order they are tried: each names its reason and
-// tells whether a line meets it.
-struct line_facts;
-struct stop_rule {
-    stop_reason reason;
-    bool (*applies)(const line_facts& facts);
-};
 
 }  // namespace g91to90

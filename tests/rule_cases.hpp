@@ -236,6 +236,141 @@ inline std::vector<program_case> unit_and_start_cases() {
     };
 }
 
+
+// A row of the table of codes each: what the converter reads, and how.
+inline std::vector<program_case> code_table_cases() {
+    const std::string start = "G92 X0 Y0 Z10|G91|";
+    const std::string written = "G92 X0 Y0 Z10|G90|";
+    const std::string head = "G92 X0 Y0 Z10|G90";
+    const std::string call = "subprogram call in incremental mode";
+    const std::string flow = "program flow in incremental mode";
+    return {
+        converted("safe-start line", "G92 X0 Y0 Z0|G00 G17 G40 G49 G80 G90|G91 X1",
+                  "G92 X0 Y0 Z0|G00 G17 G40 G49 G80 G90|G90 X1"),
+        stopped("safe-start line leaves Z unknown", "G92 X0 Y0 Z0|G0 G49 G90|G91 Z1",
+                "G92 X0 Y0 Z0|G0 G49 G90", 3, unknown('Z', "line 2: G49")),
+        converted("G53 in absolute mode", "G92 X0 Y0 Z0|G53 Z0|G91 X1",
+                  "G92 X0 Y0 Z0|G53 Z0|G90 X1"),
+        converted("G53 holding its own G91", start + "G91 G53 G0 Z0|X1",
+                  written + "G91 G53 G0 Z0|G90|X1"),
+        converted("G53 ending a program after G49", start + "G53 G49 Z0.|X1",
+                  written + "G91|G53 G49 Z0.|G90|X1"),
+        stopped("G92.1 and a move", start + "G92.1 G1 X10", head, 3,
+                "G92.1 and a move on one line"),
+        converted("G92.1 and a move in absolute mode", "G92 X0 Y0 Z0|G92.1 G1 X10|G90 X1 Y1 Z1",
+                  "G92 X0 Y0 Z0|G92.1 G1 X10|G90 X1 Y1 Z1"),
+        converted("selecting the system in effect", start + "G54|G54 X1|X1",
+                  written + "G54|G91|G54 X1|G90|X2"),
+        stopped("selecting another system", start + "G55|X1", written + "G55", 4,
+                unknown('X', "line 3: G55")),
+        converted("the system the preamble selects", "G55|G92 X0 Y0 Z0|G91|G55 X1|X1",
+                  "G55|G92 X0 Y0 Z0|G90|G91|G55 X1|G90|X2"),
+        stopped("another system in absolute mode keeps what the line names",
+                "G92 X0 Y0 Z0|G55 X5|G91 X1 Y1", "G92 X0 Y0 Z0|G55 X5", 3,
+                unknown('Y', "line 2: G55")),
+        stopped("G54 in a program with G91", "G92 X0 Y0 Z0|G91|G54 G1 X10|G55 G1 X1|X1",
+                "G92 X0 Y0 Z0|G90|G91|G54 G1 X10|G90|G91|G55 G1 X1|G90", 5,
+                unknown('X', "line 4: G55")),
+        stopped("tool length without Z", start + "G43 H1|Z1", written + "G43 H1", 4,
+                unknown('Z', "line 3: G43")),
+        stopped("tool length with Z in incremental mode", start + "G43 H1 Z5", head, 3,
+                "G43 with a Z word in incremental mode"),
+        converted("tool length with Z in absolute mode", "G92 X0 Y0 Z0|G43 H1 Z50.|G91 Z-1",
+                  "G92 X0 Y0 Z0|G43 H1 Z50|G90 Z49"),
+        stopped("G43.1 words are offsets", "G92 X0 Y0 Z0|G43.1 X0.5|G91 X1",
+                "G92 X0 Y0 Z0|G43.1 X0.5", 3, unknown('X', "line 2: G43.1")),
+        stopped("polar coordinates in incremental mode", start + "G16 X10 Y45", head, 3,
+                "G16 cannot be converted in incremental mode"),
+        stopped("rotation in incremental mode", start + "G68 X0 Y0 R45", head, 3,
+                "G68 cannot be converted in incremental mode"),
+        stopped("G10 rotation in incremental mode", start + "G10 L2 P1 R45", head, 3,
+                "G10 cannot be converted in incremental mode"),
+        stopped("diameter mode in incremental mode", start + "G7", head, 3,
+                "G7 cannot be converted in incremental mode"),
+        stopped("lines under a transform are copied", "G92 X0 Y0 Z0|G16|X10 Y45|G91 G1 X1",
+                "G92 X0 Y0 Z0|G16|X10 Y45", 4, "incremental X move under G16 (line 2)"),
+        converted("a transform ends", "G92 X0 Y0 Z0|G51 X0 Y0 P2|X10.25|G50|G90 X0 Y0 Z0|G91 X1",
+                  "G92 X0 Y0 Z0|G51 X0 Y0 P2|X10.25|G50|G90 X0 Y0 Z0|G90 X1"),
+        converted("probe move in incremental mode", start + "G38.2 Z-5 F10|X1",
+                  written + "G91|G38.2 Z-5 F10|G90|X1"),
+        stopped("probe move leaves its axes unknown", start + "G31 Z-5 F10|Z1",
+                written + "G91|G31 Z-5 F10|G90", 4, unknown('Z', "line 3: G31")),
+        stopped("endstop move with H", start + "G1 H1 Z-300|Z1", written + "G91|G1 H1 Z-300|G90",
+                4, unknown('Z', "line 3: H")),
+        stopped("M97 in incremental mode", start + "M97 P100", head, 3, call),
+        stopped("M198 in incremental mode", start + "M198 P1", head, 3, call),
+        stopped("G66.1 in incremental mode", start + "G66.1 P9000", head, 3, call),
+        stopped("Fanuc loop in incremental mode", start + "WHILE [#1 LT 3] DO1", head, 3, flow),
+        stopped("Fanuc jump in incremental mode", start + "IF [#1 GT 0] GOTO 10", head, 3, flow),
+        stopped("M99 in incremental mode", start + "M99", head, 3, flow),
+        stopped("M99 loops a program with incremental moves", start + "X1|G90|M99",
+                written + "X1|G90", 5, "jump (GOTO, M97, M99) in a program with incremental moves"),
+        stopped("a program after M30 starts unknown", "G92 X0 Y0 Z0|M30|O1000|G91 X1|M99",
+                "G92 X0 Y0 Z0|M30|O1000", 4, unknown('X', "line 2: M30")),
+        converted("M99 returns from a subprogram after M30",
+                  "G92 X0 Y0 Z0|M30|O1000|G90 G0 X1 Y1 Z1|G91 X1|G90|M99",
+                  "G92 X0 Y0 Z0|M30|O1000|G90 G0 X1 Y1 Z1|G90 X2|G90|M99"),
+        stopped("another G code in incremental mode", start + "G12 I5", head, 3,
+                "G12 cannot be converted in incremental mode"),
+        stopped("another G code in absolute mode", "G92 X0 Y0 Z0|G33 Z-10 K1.5|G91 Z1",
+                "G92 X0 Y0 Z0|G33 Z-10 K1.5", 3, unknown('Z', "line 2: G33")),
+        stopped("printer code with axis words", start + "M201 X20", head, 3,
+                "M201 with axis words in incremental mode"),
+        stopped("printer code in absolute mode", "G92 X0 Y0 Z0|M92 X80|G91 X1",
+                "G92 X0 Y0 Z0|M92 X80", 3, unknown('X', "line 2: M92")),
+        converted("M code without axis words", start + "M117 Print done|X1",
+                  written + "M117 Print done|X1"),
+    };
+}
+
+// The rules for reading a line that the table of codes does not show.
+inline std::vector<program_case> reading_cases() {
+    const std::string start = "G92 X0 Y0 Z10|G91|";
+    const std::string written = "G92 X0 Y0 Z10|G90|";
+    const std::string head = "G92 X0 Y0 Z10|G90";
+    const std::string call = "subprogram call in incremental mode";
+    const std::string parameter = "parameter or expression in incremental mode";
+    const std::string optional = "optional block (/) with a move or a mode";
+    return {
+        stopped("O-word call after N", start + "N10 o100 call", head, 3, call),
+        stopped("O-word call after a slash", start + "/o100 call", head, 3, optional),
+        stopped("O-word call with a comment", start + "o100 (note) call", head, 3, call),
+        stopped("O-word call by expression", start + "o[100] call", head, 3,
+                "G, M or O code from a parameter or expression"),
+        stopped("parameter as an axis word", start + "G1 X#1", head, 3, parameter),
+        stopped("negative parameter", start + "G1 X-#1", head, 3, parameter),
+        stopped("expression as an axis word", start + "G1 Z[2+3]", head, 3, parameter),
+        stopped("parameter line with an axis word", start + "G1 X5 F#2", head, 3, parameter),
+        converted("parameter setting is copied", start + "#1=5|X1", written + "#1=5|X1"),
+        converted("parameter line with G91 is copied", "G92 X0 Y0 Z0|G91 F#2|X1",
+                  "G92 X0 Y0 Z0|G91 F#2|G90|X1"),
+        converted("parameter line is never rewritten", "G92 X0 Y0 Z0|G1 X10.25 F#2|G91 X1",
+                  "G92 X0 Y0 Z0|G1 X10.25 F#2|G90 X11.250"),
+        stopped("parameter axis in absolute mode", "G92 X0 Y0 Z0|G1 X#1 Y2|G91 Y1 X1",
+                "G92 X0 Y0 Z0|G1 X#1 Y2", 3, unknown('X', "line 2: #")),
+        stopped("G code from a parameter", "G92 X0 Y0 Z0|G#1 X5",
+                "G92 X0 Y0 Z0", 2, "G, M or O code from a parameter or expression"),
+        stopped("optional move in incremental mode", start + "/X5", head, 3, optional),
+        stopped("optional move in absolute mode", "G92 X0 Y0 Z0|/X5 F100|G91 X1",
+                "G92 X0 Y0 Z0|/X5 F100", 3, unknown('X', "line 2: /")),
+        stopped("optional mode in absolute mode", "G92 X0 Y0 Z0|/G91", "G92 X0 Y0 Z0", 2, optional),
+        converted("optional machine function", start + "/M8|X1", written + "/M8|X1"),
+        stopped("two planes on a line", start + "G17 G18", head, 3, "G17 and G18 on one line"),
+        stopped("two motions on a line", start + "G0 G1 X5", head, 3, "G0 and G1 on one line"),
+        converted("G91 with a trailing point", "G92 X0 Y0 Z0|G91. X1|G091. X1",
+                  "G92 X0 Y0 Z0|G90. X1|G090. X2"),
+        converted("M72 restores the mode before its words", "G92 X0 Y0 Z0|M70|G91 X1|M72 X5|G91 X1",
+                  "G92 X0 Y0 Z0|M70|G90 X1|M72 X5|G90 X6"),
+        converted("M72 restores the units", "G21|G92 X0 Y0 Z0|M70|G20|G91 X1|M72|G91 X1",
+                  "G21|G92 X0 Y0 Z0|M70|G20|G90 X1|M72|G90 X26.400"),
+        converted("quoted strings are not read", start + "M118 \"G90 X5\"|X1",
+                  written + "M118 \"G90 X5\"|X1"),
+        converted("corner words are no axes", start + "G1 X10 ,C1.|Y5 ,R2", written + "G1 X10 ,C1.|Y5 ,R2"),
+        stopped("units switched from unknown units", "G92 X25.4 Y0 Z0|G20|G91 G1 Y1 X1",
+                "G92 X25.4 Y0 Z0|G20", 3, unknown('X', "line 2: G20")),
+    };
+}
+
 }  // namespace g91to90::test_support
 
 // Instantiates `suite` once for each table of line rules.
@@ -257,4 +392,9 @@ inline std::vector<program_case> unit_and_start_cases() {
                              test_support::row_name());                                           \
     INSTANTIATE_TEST_SUITE_P(UnitsAndStart, suite,                                                \
                              ::testing::ValuesIn(test_support::unit_and_start_cases()),           \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(CodeTable, suite,                                                    \
+                             ::testing::ValuesIn(test_support::code_table_cases()),               \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(Reading, suite, ::testing::ValuesIn(test_support::reading_cases()),  \
                              test_support::row_name())

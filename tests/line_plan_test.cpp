@@ -1,0 +1,99 @@
+#include "convert/line_plan.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "memory_run.hpp"
+#include "table_rows.hpp"
+
+namespace g91to90 {
+namespace {
+
+using test_support::padded_text;
+
+// A part of a line that stops it for one reason, in incremental mode, with
+// X, Y and Z known, once `prepare` has set the machine up.
+struct stop_fragment {
+    stop_reason reason;
+    std::string text;
+    void (*prepare)(machine_state& machine) = nullptr;
+};
+
+// In the order the README's table gives: when a line has two reasons, the
+// first of them is given.
+const std::vector<stop_fragment>& fragments() {
+    static const std::vector<stop_fragment> list{
+        {stop_reason::conflicting_codes, "G17 G18"},
+        {stop_reason::computed_code, "M#5"},
+        {stop_reason::optional_block, "/G17"},
+        {stop_reason::flow_incremental, "END1"},
+        {stop_reason::jump_with_incremental, "X1",
+         [](machine_state& m) { note_jump(m, loss_at(1, "GOTO")); }},
+        {stop_reason::call_incremental, "M98 P1"},
+        {stop_reason::code_incremental, "G16"},
+        {stop_reason::firmware_incremental, "M201 X1"},
+        {stop_reason::under_transform, "Y1",
+         [](machine_state& m) { begin_transform(m, POLAR_SLOT, 160, 1); }},
+        {stop_reason::canned_cycle_incremental, "G81 Z-1 R1"},
+        {stop_reason::parameter_incremental, "X#1"},
+        {stop_reason::offset_with_move, "G92.1 G1 X1"},
+        {stop_reason::dwell_with_axes, "G4 X1"},
+        {stop_reason::tool_length_z, "G43 H1 Z1"},
+        {stop_reason::polar_incremental, "@1"},
+        {stop_reason::e_word_incremental, "E1"},
+        {stop_reason::mode_kept_under_g91, "G92 M70"},
+        {stop_reason::unknown_position, "A1", nullptr},
+        {stop_reason::cycle_may_run, "Y2",
+         [](machine_state& m) { forget_state(m, loss_at(1, "M98")); }},
+    };
+    return list;
+}
+
+// The reason a line stops for, read with the machine prepared for each of
+// `fragments`; the machine is in incremental mode with X, Y and Z known.
+std::optional<stop_reason> stop_of(const std::string& line,
+                                   const std::vector<const stop_fragment*>& parts) {
+    machine_state machine;
+    for (const stop_fragment* part : parts) {
+        if (part->prepare != nullptr) {
+            part->prepare(machine);
+        }
+    }
+    set_mode(machine, distance_mode::incremental);
+    set_plane(machine, 17);
+    set_axis(machine, 0, 0);
+    set_axis(machine, 1, 0);
+    set_axis(machine, 2, 0);
+    const padded_text text(line + "\n");
+    scanned_line scan;
+    scan_line(text.line(), scan);
+    const line_plan plan = plan_line(scan, machine, 2);
+    if (!plan.stop) {
+        return std::nullopt;
+    }
+    return plan.stop->reason;
+}
+
+TEST(StopOrder, EachFragmentStopsForItsReason) {
+    for (const stop_fragment& part : fragments()) {
+        EXPECT_EQ(stop_of(part.text, {&part}), part.reason) << part.text;
+    }
+}
+
+TEST(StopOrder, TheFirstReasonOfTheTableIsGiven) {
+    const auto& list = fragments();
+    for (std::size_t first = 0; first < list.size(); ++first) {
+        for (std::size_t second = first + 1; second < list.size(); ++second) {
+            const std::string line = list[first].text + " " + list[second].text;
+            EXPECT_EQ(stop_of(line, {&list[first], &list[second]}), list[first].reason) << line;
+            const std::string reversed = list[second].text + " " + list[first].text;
+            EXPECT_EQ(stop_of(reversed, {&list[first], &list[second]}), list[first].reason)
+                << reversed;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace g91to90
