@@ -136,12 +136,14 @@ struct generator {
                 text += " FINISHING STEP)\n";
                 break;
             case 1:
+                // Another coordinate system: real programs position every
+                // axis absolutely after the switch.
                 text += "G5";
                 text += std::to_string(4 + below(6));
-                text += below(2) ? " G91" : " G90";
+                text += " G90 G00";
                 increment('X');
                 increment('Y');
-                text += "\n";
+                text += " Z50.\nG91\n";
                 break;
             case 2:
                 // A return leaves Z where the program cannot tell: real

@@ -1,6 +1,9 @@
 #include "line_io.hpp"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <exception>
 #include <streambuf>
 
@@ -19,8 +22,40 @@ bool end_mark(char c) {
 
 }  // namespace
 
+growing_bytes::~growing_bytes() {
+    std::free(data_);
+}
+
+void growing_bytes::reserve(std::size_t size) {
+    if (size <= capacity_) {
+        return;
+    }
+    const std::size_t capacity = std::max(size, capacity_ * 2);
+    auto* const grown = static_cast<char*>(std::realloc(data_, capacity));
+    if (grown == nullptr) {
+        throw std::bad_alloc();
+    }
+    data_ = grown;
+    capacity_ = capacity;
+}
+
+void growing_bytes::append(const char* bytes, std::size_t count) {
+    reserve(size_ + count);
+    std::memcpy(data_ + size_, bytes, count);
+    size_ += count;
+}
+
+void growing_bytes::append_zeros(std::size_t count) {
+    reserve(size_ + count);
+    std::memset(data_ + size_, 0, count);
+    size_ += count;
+}
+
 line_reader::line_reader(std::streambuf& source, std::string name, std::size_t block_size)
-    : source_(&source), name_(std::move(name)), block_(block_size + LINE_PADDING) {}
+    : source_(&source),
+      name_(std::move(name)),
+      block_size_(block_size),
+      block_(1 + block_size + LINE_PADDING) {}
 
 // Reads up to `size` bytes at `at`; 0 at the end of the source.
 namespace {
@@ -48,7 +83,7 @@ bool line_reader::only_end_marks_follow(std::size_t from) {
             return false;
         }
     }
-    const std::size_t capacity = block_.size() - LINE_PADDING;
+    const std::size_t capacity = block_size_;
     std::vector<char> rest(capacity);
     for (;;) {
         const std::size_t got = read_some(*source_, rest.data(), capacity, name_);
@@ -94,24 +129,27 @@ void line_reader::end_lone_carriage_returns() {
 }
 
 bool line_reader::refill() {
-    next_ = 0;
-    filled_ = 0;
-    if (carried_cr_) {
-        block_[0] = '\r';
-        filled_ = 1;
-        carried_cr_ = false;
-    }
-    if (!source_done_) {
-        const std::size_t got = read_some(*source_, block_.data() + filled_,
-                                          block_.size() - LINE_PADDING - filled_, name_);
-        const void* ctrl_z = std::memchr(block_.data() + filled_, CTRL_Z, got);
-        filled_ += got;
-        source_done_ = got == 0;
-        if (ctrl_z != nullptr) {
-            end_at_ctrl_z(static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - block_.data()));
+    do {
+        next_ = 0;
+        filled_ = 0;
+        if (carried_cr_) {
+            block_[0] = '\r';
+            filled_ = 1;
+            carried_cr_ = false;
         }
-    }
-    end_lone_carriage_returns();
+        if (!source_done_) {
+            const std::size_t got =
+                read_some(*source_, block_.data() + filled_, block_size_, name_);
+            const void* ctrl_z = std::memchr(block_.data() + filled_, CTRL_Z, got);
+            filled_ += got;
+            source_done_ = got == 0;
+            if (ctrl_z != nullptr) {
+                end_at_ctrl_z(
+                    static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - block_.data()));
+            }
+        }
+        end_lone_carriage_returns();
+    } while (filled_ == 0 && carried_cr_);  // a block of one carriage return waits for the next
     // What follows the last line of the block, when it has no newline.
     std::memset(block_.data() + filled_, 0, LINE_PADDING);
     return filled_ > 0;
@@ -119,7 +157,7 @@ bool line_reader::refill() {
 
 padded_line line_reader::padded_spill() {
     const std::size_t size = spill_.size();
-    spill_.append(LINE_PADDING, '\0');
+    spill_.append_zeros(LINE_PADDING);
     return padded_line::assume_padded({spill_.data(), size});
 }
 
@@ -151,8 +189,8 @@ bool line_reader::next_across_blocks(padded_line& line) {
         next_ += length;
         ++line_number_;
         spill_.append(begin, length);
-        if (spill_.size() >= 2 && spill_[spill_.size() - 2] == '\r') {
-            spill_.erase(spill_.size() - 2, 1);
+        if (spill_.size() >= 2 && spill_.back(1) == '\r') {
+            spill_.drop_before_last();
         }
         line = padded_spill();
         return true;

@@ -62,6 +62,34 @@ class padded_line {
     std::string_view text_;
 };
 
+// Bytes that grow at the end, held where `std::realloc` can move them: a
+// large buffer then grows without a second copy of it in memory.
+class growing_bytes {
+  public:
+    growing_bytes() = default;
+    growing_bytes(const growing_bytes&) = delete;
+    growing_bytes& operator=(const growing_bytes&) = delete;
+    ~growing_bytes();
+
+    void append(const char* bytes, std::size_t count);
+    void append_zeros(std::size_t count);
+    void clear() { size_ = 0; }
+    void drop_before_last() {  // the byte before the last one
+        data_[size_ - 2] = data_[size_ - 1];
+        --size_;
+    }
+    const char* data() const { return data_; }
+    char back(std::size_t from_end) const { return data_[size_ - 1 - from_end]; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+  private:
+    void reserve(std::size_t size);
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // Splits its source into lines: block reads, a carriage return before a
 // newline dropped, a lone carriage return taken for a newline, a Ctrl-Z
 // followed only by Ctrl-Z, CR and LF taken as the end of the input, lines of
@@ -107,13 +135,14 @@ class line_reader {
 
     std::streambuf* source_;
     std::string name_;
-    std::vector<char> block_;   // the block, then LINE_PADDING bytes
+    std::size_t block_size_;    // the most read at once
+    std::vector<char> block_;   // a carried carriage return, the block, then LINE_PADDING bytes
     std::size_t next_ = 0;      // first unread byte of the block
     std::size_t filled_ = 0;    // bytes of the block that hold input
     bool source_done_ = false;  // the source has nothing more (its end, or Ctrl-Z)
     bool carried_cr_ = false;   // the last block ended in a carriage return, held back
     bool ctrl_z_inside_ = false;  // the input went on after a Ctrl-Z
-    std::string spill_;  // a line that runs across the end of the block, then its padding
+    growing_bytes spill_;  // a line that runs across the end of the block, then its padding
     std::uint64_t line_number_ = 0;
 };
 

@@ -163,16 +163,6 @@ std::size_t scaled_digits(const rounded_decimal& decimal, int decimals, char* ou
 
 constexpr std::array<std::uint64_t, 20> POWERS_OF_TEN = powers<20>(10);
 
-// "00" "01" ... "99": two digits at a time.
-constexpr std::array<char, 200> DIGIT_PAIRS = [] {
-    std::array<char, 200> pairs{};
-    for (std::size_t i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
 // The count of decimal digits of `value`, 1 for zero.
 [[gnu::always_inline]] inline std::size_t digit_count(std::uint64_t value) {
     // bit_width * log10(2), rounded down: the count, or one less.

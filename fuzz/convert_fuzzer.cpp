@@ -76,20 +76,60 @@ std::size_t count_of(std::string_view text, std::string_view part) {
     return count;
 }
 
-// The input's lines as the converter reads them: up to a Ctrl-Z, without
-// their newline and the carriage return before it.
-std::vector<std::string> input_lines(const std::string& program) {
+// The input's lines as the converter reads them, without their line ends: a
+// line ends at LF, CR LF or a lone CR; the input ends at a Ctrl-Z when
+// `to_ctrl_z` (what follows it then is no program).
+std::vector<std::string> input_lines(const std::string& program, bool to_ctrl_z = true) {
     std::vector<std::string> lines;
+    const std::string text = to_ctrl_z ? program.substr(0, program.find('\x1a')) : program;
     std::string line;
-    const std::string text = program.substr(0, program.find('\x1a'));
-    std::istringstream in(text);
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r' && !in.eof()) {
-            line.pop_back();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || text[i] == '\r') {
+            lines.push_back(line);
+            line.clear();
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            line.push_back(text[i]);
         }
+    }
+    if (!line.empty()) {
         lines.push_back(line);
     }
     return lines;
+}
+
+// Whether "#" or "[" stands in the line outside comments and quoted strings.
+bool holds_parameter(const std::string& line) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == ';') {
+            return false;
+        }
+        if (line[i] == '(' || line[i] == '"') {
+            const std::size_t close = line.find(line[i] == '(' ? ')' : '"', i + 1);
+            if (close == std::string::npos) {
+                return false;
+            }
+            i = close;
+        } else if (line[i] == '#' || line[i] == '[') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A line with a parameter or an expression is never changed: it comes out
+// whole, as a line of its own.
+void check_parameter_lines_kept(const std::string& program, const std::string& output) {
+    const std::string framed = "\r\n" + output;
+    for (const std::string& line : input_lines(program)) {
+        if (line.size() >= 2 && holds_parameter(line) && line.find('\0') == std::string::npos) {
+            const bool whole_line = framed.find("\r\n" + line + "\r\n") != std::string::npos ||
+                                    framed.ends_with("\r\n" + line);
+            require(whole_line, "a parameter line is copied unchanged");
+        }
+    }
 }
 
 // Every comment, in parentheses or after ";", comes out unchanged and in order.
@@ -126,7 +166,7 @@ void check_named_line_exists(const std::string& program, const std::string& cons
         return;
     }
     const unsigned long number = std::strtoul(console.c_str() + at + 12, nullptr, 10);
-    require(number >= 1 && number <= input_lines(program).size(),
+    require(number >= 1 && number <= input_lines(program, false).size(),
             "a stop names a line that exists");
 }
 
@@ -193,6 +233,7 @@ void check_any_input(const std::string& program, const std::string& answers,
     if (result.status == 0) {
         require(result.console.find("ERROR") == std::string::npos, "no error on success");
         check_comments_kept(program, result.output);
+        check_parameter_lines_kept(program, result.output);
     }
     check_named_line_exists(program, result.console);
 }

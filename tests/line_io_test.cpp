@@ -73,6 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       read_case{.name = "CR before CR LF", .input = "A\r\r\n", .lines = {"A\n", "\n"}},
                       read_case{.name = "CR last", .input = "A\r", .lines = {"A\n"}},
                       read_case{.name = "CR lines", .input = "A\rB\rC", .lines = {"A\n", "B\n", "C"}},
+                      read_case{.name = "CR alone in the last block", .input = "ABC\r", .lines = {"ABC\n"}},
                       read_case{.name = "Ctrl-Z mid line",
                                 .input = "A\nB\x1a"
                                          "C\n",
