@@ -40,7 +40,8 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::start_not_a_number:
             return {"\nERROR: start value " + stop.detail + " is not a number\n", STATUS_FAILURE};
         case stop_reason::ctrl_z_inside:
-            return line_error(stop, "Ctrl-Z (an end-of-file mark) with more of the program after it");
+            return line_error(stop,
+                              "Ctrl-Z (an end-of-file mark) with more of the program after it");
         case stop_reason::conflicting_codes:
             return line_error(stop, stop.detail + " on one line");
         case stop_reason::computed_code:
@@ -81,8 +82,9 @@ stop_report report_stop(const conversion_stop& stop) {
                                         " move from an unknown position (" + stop.detail +
                                         " unknown since " + since(stop) + ")");
         case stop_reason::cycle_may_run:
-            return line_error(stop, "canned cycle in incremental mode (a cycle may be active since " +
-                                        since(stop) + ")");
+            return line_error(stop,
+                              "canned cycle in incremental mode (a cycle may be active since " +
+                                  since(stop) + ")");
         case stop_reason::unknown_option:
             return {"ERROR: unknown option " + stop.detail + "\nTry: g91to90 --help\n",
                     STATUS_FAILURE};

@@ -6,7 +6,7 @@
 
 namespace g91to90 {
 
-void apply_before_words(const line_plan& plan, machine_state& machine) {
+void apply_other_before_words(const line_plan& plan, machine_state& machine) {
     if (plan.save) {
         save_state(machine);
     }
@@ -27,23 +27,30 @@ void apply_before_words(const line_plan& plan, machine_state& machine) {
 }
 
 void apply_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
-    for (line_word& word : scan.words) {
-        if (word.slot >= AXIS_COUNT) {
-            word.target = word.value;  // an arc word keeps its value
-        } else if (plan.words == axis_effect::move) {
-            word.target = move(machine, word.slot, word.value);
-        } else if (plan.words == axis_effect::set) {
-            set_axis(machine, word.slot, word.value);
-        } else if (plan.words == axis_effect::shift) {
-            shift(machine, word.slot, word.value);
+    bool finite = true;
+    if (plan.words == axis_effect::move) {
+        // The common case: each axis moves, an arc word keeps its value.
+        for (line_word& word : scan.words) {
+            word.target =
+                word.slot >= AXIS_COUNT ? word.value : move(machine, word.slot, word.value);
+            finite = finite && std::isfinite(word.target);
         }
-        if (plan.form == write_form::rewrite && !std::isfinite(word.target)) {
-            throw conversion_stop(stop_reason::number_out_of_range);
+    } else {
+        for (line_word& word : scan.words) {
+            if (word.slot < AXIS_COUNT && plan.words == axis_effect::set) {
+                set_axis(machine, word.slot, word.value);
+            } else if (word.slot < AXIS_COUNT && plan.words == axis_effect::shift) {
+                shift(machine, word.slot, word.value);
+            }
+            finite = finite && std::isfinite(word.target);
         }
+    }
+    if (!finite && plan.form == write_form::rewrite) {
+        throw conversion_stop(stop_reason::number_out_of_range);
     }
 }
 
-void apply_after_words(const line_plan& plan, machine_state& machine) {
+void apply_other_after_words(const line_plan& plan, machine_state& machine) {
     forget(machine, plan.forget_after, plan.why);
     if (plan.incremental_move) {
         note_incremental_move(machine);
@@ -56,13 +63,14 @@ void apply_after_words(const line_plan& plan, machine_state& machine) {
     if (plan.modal_call != state_change::keep) {
         set_modal_call(machine, plan.modal_call == state_change::start);
     }
-    for (int slot = 0; slot < TRANSFORM_SLOTS; ++slot) {
+    for (int slot = 0; (plan.transforms_begin | plan.transforms_end) != 0 && slot < TRANSFORM_SLOTS;
+         ++slot) {
         if ((plan.transforms_end >> slot & 1U) != 0) {
             end_transform(machine, static_cast<transform_slot>(slot));
         }
         if ((plan.transforms_begin >> slot & 1U) != 0) {
-            begin_transform(machine, static_cast<transform_slot>(slot), plan.transform_code[slot],
-                            plan.why.line);
+            begin_transform(machine, static_cast<transform_slot>(slot),
+                            plan.transform_code[static_cast<std::size_t>(slot)], plan.why.line);
         }
     }
     if (plan.program_end) {

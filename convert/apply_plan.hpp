@@ -10,7 +10,14 @@ namespace g91to90 {
 
 // Before the words: the saved state restored (M72) or saved (M70, M73), the
 // plane, units and mode the line selects, another coordinate system.
-void apply_before_words(const line_plan& plan, machine_state& machine);
+void apply_other_before_words(const line_plan& plan, machine_state& machine);
+inline void apply_before_words(const line_plan& plan, machine_state& machine) {
+    if (plan.plain) [[likely]] {
+        set_mode(machine, plan.mode);
+        return;
+    }
+    apply_other_before_words(plan, machine);
+}
 
 // The batch of axis words in `scan`: each moves, sets or shifts its axis as
 // the plan says, and its word's `target` becomes what is written for it.
@@ -19,6 +26,15 @@ void apply_words(const line_plan& plan, scanned_line& scan, machine_state& machi
 
 // After the words: the axes the line leaves unknown, the cycle, modal call,
 // transforms, program end and jumps.
-void apply_after_words(const line_plan& plan, machine_state& machine);
+void apply_other_after_words(const line_plan& plan, machine_state& machine);
+inline void apply_after_words(const line_plan& plan, machine_state& machine) {
+    if (plan.plain) [[likely]] {
+        if (plan.incremental_move) {
+            note_incremental_move(machine);
+        }
+        return;
+    }
+    apply_other_after_words(plan, machine);
+}
 
 }  // namespace g91to90

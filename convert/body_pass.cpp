@@ -6,11 +6,11 @@
 
 namespace g91to90 {
 
-void convert_line(padded_line line, std::uint64_t line_number, scanned_line& scan,
-                  line_writer& out, machine_state& machine, const number_format& format) {
+void convert_line(padded_line line, std::uint64_t line_number, scanned_line& scan, line_writer& out,
+                  machine_state& machine, const number_format& format) {
     const line_plan plan = plan_line(scan, machine, line_number);
-    if (plan.stop) {
-        throw *plan.stop;
+    if (plan.stops) {
+        throw describe_stop(plan, scan, machine, line_number);
     }
     apply_before_words(plan, machine);
     if (plan.form == write_form::rewrite) {

@@ -109,16 +109,14 @@ constexpr code_entry G_CODES[] = {
 // Every M code with a rule of its own; any other is a machine function, or
 // firmware data on a line with axis words.
 constexpr code_entry M_CODES[] = {
-    {20, code_kind::program_end},     {300, code_kind::program_end},
-    {700, code_kind::save_state},     {730, code_kind::save_state},
-    {720, code_kind::restore_state},  {970, code_kind::jump},
-    {980, code_kind::call},           {990, code_kind::flow},
-    {1980, code_kind::call},
+    {20, code_kind::program_end}, {300, code_kind::program_end},   {700, code_kind::save_state},
+    {730, code_kind::save_state}, {720, code_kind::restore_state}, {970, code_kind::jump},
+    {980, code_kind::call},       {990, code_kind::flow},          {1980, code_kind::call},
 };
 // M codes that are machine functions whatever the line holds: M0-M9, M19,
 // M48-M53, M60, M71.
-constexpr int MACHINE_FUNCTIONS[] = {0,   10,  20,  30,  40,  50,  60,  70,  80,  90, 190,
-                                     480, 490, 500, 510, 520, 530, 600, 710};
+constexpr int MACHINE_FUNCTIONS[] = {0,   10,  20,  30,  40,  50,  60,  70,  80, 90,
+                                     190, 480, 490, 500, 510, 520, 530, 600, 710};
 
 template <std::size_t N>
 constexpr std::array<code_kind, CODE_LIMIT> lookup(const code_entry (&entries)[N],
@@ -131,6 +129,8 @@ constexpr std::array<code_kind, CODE_LIMIT> lookup(const code_entry (&entries)[N
     return table;
 }
 
+}  // namespace
+
 constexpr std::array<code_kind, CODE_LIMIT> G_KINDS = lookup(G_CODES, code_kind::other_g);
 constexpr std::array<code_kind, CODE_LIMIT> M_KINDS = [] {
     std::array<code_kind, CODE_LIMIT> table = lookup(M_CODES, code_kind::firmware);
@@ -141,6 +141,8 @@ constexpr std::array<code_kind, CODE_LIMIT> M_KINDS = [] {
     }
     return table;
 }();
+
+namespace {
 
 constexpr bool every_kind_has_its_row() {
     for (std::size_t i = 0; i < CODE_ROWS.size(); ++i) {
@@ -155,16 +157,6 @@ constexpr bool every_kind_has_its_row() {
 static_assert(every_kind_has_its_row(), "one row a kind");
 
 }  // namespace
-
-code_kind g_code_kind(int tenths) {
-    return tenths >= 0 && tenths < CODE_LIMIT ? G_KINDS[static_cast<std::size_t>(tenths)]
-                                              : code_kind::other_g;
-}
-
-code_kind m_code_kind(int tenths) {
-    return tenths >= 0 && tenths < CODE_LIMIT ? M_KINDS[static_cast<std::size_t>(tenths)]
-                                              : code_kind::firmware;
-}
 
 const code_row& governing_row(kind_set held) {
     for (const code_row& row : CODE_ROWS) {

@@ -14,38 +14,38 @@ namespace g91to90 {
 // Kinds of code, and of a few constructs read like codes (O-word lines,
 // Fanuc macro flow, a move with an H word).
 enum class code_kind : std::uint8_t {
-    motion,                // G0, G1, G2, G3, G9 (and a line with axis words but no code)
-    absolute,              // G90
-    incremental,           // G91
-    plane,                 // G17, G18, G19
-    units,                 // G20, G21
-    mode,                  // modes without axis words: G90.1, G91.1, G40-G42, G41.1, G42.1,
-                           // G61, G61.1, G64, G93-G95, G96, G97, G98, G99
-    cycle_cancel,          // G80
-    transform_end,         // G15, G69, G50
-    cycle,                 // G73, G74, G76, G81-G89
-    return_home,           // G28, G30
-    machine_coordinates,   // G53
-    set_position,          // G92
-    offset_named,          // G52, G10: the axes named change
-    offset_all,            // G92.1, G92.2, G92.3: every axis changes
-    coordinate_system,     // G54-G59, G59.1-G59.3, G54.1
-    dwell,                 // G4
-    tool_length,           // G43, G44, G49
-    tool_length_axes,      // G43.1, G43.2: their axis words are offsets
-    transform,             // G16, G68, G68.x, G51, G51.1, G50.1, G7, G8, G10 L2/L20 with R
-    probe,                 // G31, G38.2-G38.5, a G0/G1 move with an H word and no G43/G44
-    call,                  // G65, G66, G66.1, G67, M98, M97, M198, O-word call
-    modal_call,            // G66, G66.1 (a call too)
-    modal_call_end,        // G67 (a call too)
-    flow,                  // O-word sub, if, while...; Fanuc WHILE, IF, GOTO, END, DO; M99
-    jump,                  // a jump to a line number: GOTO, M97, M99 to the start or to P
-    machine_function,      // M0-M9, M19, M48-M53, M60, M71, and M codes without axis words
-    program_end,           // M2, M30
-    save_state,            // M70, M73
-    restore_state,         // M72
-    other_g,               // any other G code
-    firmware,              // any other M code, on a line with axis words
+    motion,               // G0, G1, G2, G3, G9 (and a line with axis words but no code)
+    absolute,             // G90
+    incremental,          // G91
+    plane,                // G17, G18, G19
+    units,                // G20, G21
+    mode,                 // modes without axis words: G90.1, G91.1, G40-G42, G41.1, G42.1,
+                          // G61, G61.1, G64, G93-G95, G96, G97, G98, G99
+    cycle_cancel,         // G80
+    transform_end,        // G15, G69, G50
+    cycle,                // G73, G74, G76, G81-G89
+    return_home,          // G28, G30
+    machine_coordinates,  // G53
+    set_position,         // G92
+    offset_named,         // G52, G10: the axes named change
+    offset_all,           // G92.1, G92.2, G92.3: every axis changes
+    coordinate_system,    // G54-G59, G59.1-G59.3, G54.1
+    dwell,                // G4
+    tool_length,          // G43, G44, G49
+    tool_length_axes,     // G43.1, G43.2: their axis words are offsets
+    transform,            // G16, G68, G68.x, G51, G51.1, G50.1, G7, G8, G10 L2/L20 with R
+    probe,                // G31, G38.2-G38.5, a G0/G1 move with an H word and no G43/G44
+    call,                 // G65, G66, G66.1, G67, M98, M97, M198, O-word call
+    modal_call,           // G66, G66.1 (a call too)
+    modal_call_end,       // G67 (a call too)
+    flow,                 // O-word sub, if, while...; Fanuc WHILE, IF, GOTO, END, DO; M99
+    jump,                 // a jump to a line number: GOTO, M97, M99 to the start or to P
+    machine_function,     // M0-M9, M19, M48-M53, M60, M71, and M codes without axis words
+    program_end,          // M2, M30
+    save_state,           // M70, M73
+    restore_state,        // M72
+    other_g,              // any other G code
+    firmware,             // any other M code, on a line with axis words
     count
 };
 
@@ -66,29 +66,39 @@ inline constexpr int OTHER_CODE = -2;
 // G and M codes up to this value (in tenths) are looked up; above, other.
 inline constexpr int CODE_LIMIT = 2000;
 
-code_kind g_code_kind(int tenths);
-code_kind m_code_kind(int tenths);
+// The kind of each G and M code below CODE_LIMIT, by its value in tenths.
+extern const std::array<code_kind, CODE_LIMIT> G_KINDS;
+extern const std::array<code_kind, CODE_LIMIT> M_KINDS;
+
+inline code_kind g_code_kind(int tenths) {
+    return static_cast<unsigned>(tenths) < CODE_LIMIT ? G_KINDS[static_cast<std::size_t>(tenths)]
+                                                      : code_kind::other_g;
+}
+inline code_kind m_code_kind(int tenths) {
+    return static_cast<unsigned>(tenths) < CODE_LIMIT ? M_KINDS[static_cast<std::size_t>(tenths)]
+                                                      : code_kind::firmware;
+}
 
 // How a line is written.
 enum class write_form : std::uint8_t {
-    rewrite,    // every G91 written G90, axis words as absolute coordinates, arc
-                // words in the number format, all else copied
-    copy,       // unchanged; a line holding G91 is followed by a line G90
-    under_g91,  // a line G91 before it (unless it holds its own), the line
-                // unchanged, a line G90 after it
+    rewrite,              // every G91 written G90, axis words as absolute coordinates, arc
+                          // words in the number format, all else copied
+    copy,                 // unchanged; a line holding G91 is followed by a line G90
+    under_g91,            // a line G91 before it (unless it holds its own), the line
+                          // unchanged, a line G90 after it
     under_g91_with_axes,  // under_g91 when it names an axis, copy otherwise
-    stop,       // cannot be converted
+    stop,                 // cannot be converted
 };
 
 // What a line's axis words do to the tracked axes.
 enum class axis_effect : std::uint8_t {
-    move,             // each moves its axis in the line's mode
-    set,              // each sets its axis: the line's values are positions
-    shift,            // each moves its axis by its value; an unknown axis stays unknown
-    none,             // nothing: the words are parameters
-    forget_named,     // the axes named become unknown
+    move,                 // each moves its axis in the line's mode
+    set,                  // each sets its axis: the line's values are positions
+    shift,                // each moves its axis by its value; an unknown axis stays unknown
+    none,                 // nothing: the words are parameters
+    forget_named,         // the axes named become unknown
     forget_named_or_all,  // the axes named, every axis when none is named
-    forget_all,       // every axis becomes unknown
+    forget_all,           // every axis becomes unknown
 };
 
 // What else a row does.
@@ -117,12 +127,12 @@ struct code_row {
 // what its axis words do; every row's flags apply.
 inline constexpr std::array<code_row, static_cast<std::size_t>(code_kind::count)> CODE_ROWS{{
     // kind                        incremental: form, axes          absolute: form, axes
-    {code_kind::flow, write_form::stop, axis_effect::none, write_form::copy, axis_effect::forget_all,
-     FORGETS_STATE},
-    {code_kind::jump, write_form::stop, axis_effect::none, write_form::copy, axis_effect::forget_all,
-     FORGETS_STATE},
-    {code_kind::call, write_form::stop, axis_effect::none, write_form::copy, axis_effect::forget_all,
-     FORGETS_STATE},
+    {code_kind::flow, write_form::stop, axis_effect::none, write_form::copy,
+     axis_effect::forget_all, FORGETS_STATE},
+    {code_kind::jump, write_form::stop, axis_effect::none, write_form::copy,
+     axis_effect::forget_all, FORGETS_STATE},
+    {code_kind::call, write_form::stop, axis_effect::none, write_form::copy,
+     axis_effect::forget_all, FORGETS_STATE},
     {code_kind::transform, write_form::stop, axis_effect::none, write_form::copy,
      axis_effect::forget_all, 0},
     {code_kind::other_g, write_form::stop, axis_effect::none, write_form::copy,

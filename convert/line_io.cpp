@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <exception>
+#include <new>
 #include <streambuf>
 
 #include "stop.hpp"

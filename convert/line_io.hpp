@@ -135,14 +135,14 @@ class line_reader {
 
     std::streambuf* source_;
     std::string name_;
-    std::size_t block_size_;    // the most read at once
-    std::vector<char> block_;   // a carried carriage return, the block, then LINE_PADDING bytes
-    std::size_t next_ = 0;      // first unread byte of the block
-    std::size_t filled_ = 0;    // bytes of the block that hold input
-    bool source_done_ = false;  // the source has nothing more (its end, or Ctrl-Z)
-    bool carried_cr_ = false;   // the last block ended in a carriage return, held back
+    std::size_t block_size_;      // the most read at once
+    std::vector<char> block_;     // a carried carriage return, the block, then LINE_PADDING bytes
+    std::size_t next_ = 0;        // first unread byte of the block
+    std::size_t filled_ = 0;      // bytes of the block that hold input
+    bool source_done_ = false;    // the source has nothing more (its end, or Ctrl-Z)
+    bool carried_cr_ = false;     // the last block ended in a carriage return, held back
     bool ctrl_z_inside_ = false;  // the input went on after a Ctrl-Z
-    growing_bytes spill_;  // a line that runs across the end of the block, then its padding
+    growing_bytes spill_;         // a line that runs across the end of the block, then its padding
     std::uint64_t line_number_ = 0;
 };
 

@@ -8,13 +8,13 @@ namespace g91to90 {
 
 namespace {
 
-constexpr kind_set CALLS =
-    kinds(code_kind::call, code_kind::modal_call, code_kind::modal_call_end);
-constexpr kind_set MOTION_ONLY = kinds(code_kind::motion, code_kind::absolute, code_kind::incremental);
+constexpr kind_set CALLS = kinds(code_kind::call, code_kind::modal_call, code_kind::modal_call_end);
+constexpr kind_set MOTION_ONLY =
+    kinds(code_kind::motion, code_kind::absolute, code_kind::incremental);
 // What an optional block (/) may hold besides axis words and F, S, T.
 constexpr kind_set OPTIONAL_KINDS = kinds(code_kind::machine_function, code_kind::program_end);
-constexpr std::uint32_t FEED_SPEED_TOOL = 1U << ('F' - 'A') | 1U << ('S' - 'A') |
-                                          1U << ('T' - 'A') | 1U << ('N' - 'A');
+constexpr std::uint32_t FEED_SPEED_TOOL =
+    1U << ('F' - 'A') | 1U << ('S' - 'A') | 1U << ('T' - 'A') | 1U << ('N' - 'A');
 constexpr std::uint8_t R_WORD = 1U << (R_SLOT - FIRST_ARC_SLOT);
 
 }  // namespace
@@ -30,8 +30,8 @@ struct line_facts {
     write_form form;
     axis_effect words;
     std::uint8_t flags;
-    bool adds_g91;         // written under a G91 the converter adds
-    std::uint16_t known;   // the axes known when the words apply
+    bool adds_g91;        // written under a G91 the converter adds
+    std::uint16_t known;  // the axes known when the words apply
 
     bool holds(kind_set wanted) const { return (held & wanted) != 0; }
 };
@@ -49,20 +49,21 @@ bool has_code(const scanned_line& scan, char letter, int tenths) {
 
 bool has_motion_code(const scanned_line& scan) {
     for (const code_word& code : scan.codes) {
-        if (code.letter == 'G' && (code.tenths == 0 || code.tenths == 10 || code.tenths == 20 ||
-                                   code.tenths == 30)) {
+        if (code.letter == 'G' &&
+            (code.tenths == 0 || code.tenths == 10 || code.tenths == 20 || code.tenths == 30)) {
             return true;
         }
     }
     return false;
 }
 
-// The name of the line's first code of a kind, such as "G28".
-std::string first_code_name(const scanned_line& scan, kind_set wanted) {
+// The name of the line's first code of a kind, such as "G28", written in
+// `text`; empty when it holds none.
+std::string_view first_code_name(const scanned_line& scan, kind_set wanted,
+                                 std::array<char, 12>& text) {
     for (const code_word& code : scan.codes) {
         if ((kind_bit(code.kind) & wanted) != 0) {
-            std::array<char, 12> text{};
-            return std::string(code_name(code.letter, code.tenths, text));
+            return code_name(code.letter, code.tenths, text);
         }
     }
     if (scan.o_word != o_word_line::none) {
@@ -72,6 +73,12 @@ std::string first_code_name(const scanned_line& scan, kind_set wanted) {
         return scan.jump_keyword ? "GOTO" : "macro flow";
     }
     return {};
+}
+
+// The same as a string, for a message.
+std::string code_name_of(const scanned_line& scan, kind_set wanted) {
+    std::array<char, 12> text{};
+    return std::string(first_code_name(scan, wanted, text));
 }
 
 // The kinds of code a line holds, with the constructs read like codes.
@@ -98,7 +105,8 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
     if ((held & kind_bit(code_kind::firmware)) != 0 && scan.axes == 0) {
         held = (held & ~kind_bit(code_kind::firmware)) | kind_bit(code_kind::machine_function);
     }
-    if (scan.holds_letter('H') && scan.axes != 0 && (held & kind_bit(code_kind::tool_length)) == 0) {
+    if (scan.holds_letter('H') && scan.axes != 0 &&
+        (held & kind_bit(code_kind::tool_length)) == 0) {
         held |= kind_bit(code_kind::probe);  // an endstop move, such as G1 H1 Z-300
     }
     if (has_code(scan, 'G', 100) && (scan.l_value == 2 || scan.l_value == 20) &&
@@ -150,15 +158,15 @@ bool under_transform(const line_facts& f) {
     return f.incremental && f.machine.transform() != nullptr && f.scan.axes != 0;
 }
 bool cycle_incremental(const line_facts& f) {
-    return f.incremental &&
-           (f.holds(kind_bit(code_kind::cycle)) || (f.runs_cycle && f.machine.cycle == cycle_state::on));
+    return f.incremental && (f.holds(kind_bit(code_kind::cycle)) ||
+                             (f.runs_cycle && f.machine.cycle == cycle_state::on));
 }
 bool cycle_may_run(const line_facts& f) {
     return f.incremental && f.runs_cycle;
 }
 bool parameter_incremental(const line_facts& f) {
     return f.incremental && (f.scan.computed_axes != 0 || (f.scan.parameters && f.scan.axes != 0 &&
-                                                          f.form == write_form::rewrite));
+                                                           f.form == write_form::rewrite));
 }
 bool offset_with_move(const line_facts& f) {
     return f.incremental && (f.flags & STOPS_WITH_MOVE) != 0 && f.motion_code && f.scan.axes != 0;
@@ -227,7 +235,13 @@ int first_axis(const scanned_line& scan, std::uint16_t axes) {
 }
 
 // The stop of `reason` for the line, with what its message names.
-conversion_stop make_stop(stop_reason reason, const line_facts& f, std::uint64_t line_number) {
+struct stop_facts {
+    const scanned_line& scan;
+    const machine_state& machine;
+    std::uint16_t known;
+};
+
+conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t line_number) {
     conversion_stop stop(reason, {}, line_number);
     std::array<char, 12> text{};
     switch (reason) {
@@ -236,27 +250,26 @@ conversion_stop make_stop(stop_reason reason, const line_facts& f, std::uint64_t
                           std::string(code_name('G', f.scan.conflict_second, text));
             break;
         case stop_reason::code_incremental:
-            stop.detail =
-                first_code_name(f.scan, kinds(code_kind::transform, code_kind::other_g));
+            stop.detail = code_name_of(f.scan, kinds(code_kind::transform, code_kind::other_g));
             if (stop.detail.empty()) {
                 stop.detail = "G10";  // G10 L2 or L20 with R
             }
             break;
         case stop_reason::firmware_incremental:
-            stop.detail = first_code_name(f.scan, kind_bit(code_kind::firmware));
+            stop.detail = code_name_of(f.scan, kind_bit(code_kind::firmware));
             break;
         case stop_reason::offset_with_move:
             stop.detail =
-                first_code_name(f.scan, kinds(code_kind::offset_named, code_kind::offset_all));
+                code_name_of(f.scan, kinds(code_kind::offset_named, code_kind::offset_all));
             break;
         case stop_reason::tool_length_z:
-            stop.detail = first_code_name(
-                f.scan, kinds(code_kind::tool_length, code_kind::tool_length_axes));
+            stop.detail =
+                code_name_of(f.scan, kinds(code_kind::tool_length, code_kind::tool_length_axes));
             break;
         case stop_reason::under_transform: {
             const standing_transform& standing = *f.machine.transform();
-            stop.detail = std::string(1, AXIS_LETTERS[static_cast<std::size_t>(
-                                             first_axis(f.scan, f.scan.axes))]);
+            stop.detail = std::string(
+                1, AXIS_LETTERS[static_cast<std::size_t>(first_axis(f.scan, f.scan.axes))]);
             stop.since = std::string(code_name('G', standing.tenths, text));
             stop.since_line = standing.line;
             break;
@@ -328,40 +341,37 @@ std::uint16_t forgotten_by(axis_effect effect, std::uint16_t named) {
     }
 }
 
-// The common line: motion codes, G90 or G91 at most, words, and a machine in
-// a plain state. Its plan is decided from a few bits.
-bool plain_line(const scanned_line& scan, const machine_state& machine) {
-    return (scan.held & ~MOTION_ONLY) == 0 && scan.o_word == o_word_line::none &&
-           !(scan.e_word | scan.polar_word | scan.parameters | scan.computed_code |
-             scan.block_delete | scan.flow_keyword) &&
-           scan.conflict_second == 0 && !scan.holds_letter('H') && machine.cycle == cycle_state::off &&
-           !machine.modal_call && machine.mode != distance_mode::unknown &&
-           machine.jumped.line == 0 && machine.transform() == nullptr;
+// The axes still known when the line's words apply: a switch from or to
+// unknown units makes every axis not at 0 unknown.
+std::uint16_t known_after_units(const scanned_line& scan, kind_set held,
+                                const machine_state& machine) {
+    std::uint16_t known = machine.known;
+    const int unit = scan.unit != 0 ? scan.unit
+                     : (held & kind_bit(code_kind::restore_state)) != 0 && machine.saved
+                         ? machine.saved->unit
+                         : machine.unit;
+    if (unit != machine.unit && (machine.unit == 0 || unit == 0)) {
+        for (int axis = 0; axis < AXIS_COUNT; ++axis) {
+            if (machine.position[static_cast<std::size_t>(axis)] != 0 &&
+                (LINEAR_AXES & axis_bit(axis)) != 0) {
+                known &= static_cast<std::uint16_t>(~axis_bit(axis));
+            }
+        }
+    }
+    return known;
 }
 
 }  // namespace
 
-line_plan plan_line(const scanned_line& scan, const machine_state& machine,
-                    std::uint64_t line_number) {
-    line_plan plan;
-    if (plain_line(scan, machine)) [[likely]] {
-        plan.held = scan.held;
-        plan.mode = scan.holds(kind_bit(code_kind::incremental))
-                        ? distance_mode::incremental
-                        : scan.holds(kind_bit(code_kind::absolute)) ? distance_mode::absolute
-                                                                     : machine.mode;
-        plan.incremental_move = plan.mode == distance_mode::incremental && scan.axes != 0;
-        if (plan.incremental_move && (scan.axes & ~machine.known) != 0) {
-            const line_facts facts{scan,  machine, plan.held, plan.mode, true,       false,
-                                   false, plan.form, plan.words, 0,      false,      machine.known};
-            plan.stop = make_stop(stop_reason::unknown_position, facts, line_number);
-        }
-        if (scan.words.empty() && scan.g91_digits.empty()) {
-            plan.form = write_form::copy;  // nothing to rewrite
-        }
-        return plan;
-    }
+conversion_stop describe_stop(const line_plan& plan, const scanned_line& scan,
+                              const machine_state& machine, std::uint64_t line_number) {
+    const stop_facts facts{scan, machine, known_after_units(scan, plan.held, machine)};
+    return make_stop(plan.stop, facts, line_number);
+}
 
+line_plan plan_other_line(const scanned_line& scan, const machine_state& machine,
+                          std::uint64_t line_number) {
+    line_plan plan;
     const kind_set held = line_kinds(scan, machine);
     plan.held = held;
     distance_mode mode = machine.mode;
@@ -390,8 +400,8 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
         cycle = cycle_state::off;
         plan.cycle = state_change::end;
     }
-    const bool runs_cycle = cycle != cycle_state::off &&
-                            ((held & kind_bit(code_kind::cycle)) != 0 || scan.axes != 0);
+    const bool runs_cycle =
+        cycle != cycle_state::off && ((held & kind_bit(code_kind::cycle)) != 0 || scan.axes != 0);
 
     // How the line is written: its governing row, in its mode.
     const code_row& row = governing_row(held);
@@ -421,26 +431,15 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
     const bool adds_g91 =
         plan.form == write_form::under_g91 && (held & kind_bit(code_kind::incremental)) == 0;
 
-    // What the line's unit switch leaves known.
-    std::uint16_t known = machine.known;
-    const int unit = scan.unit != 0                                    ? scan.unit
-                     : (held & kind_bit(code_kind::restore_state)) != 0 && machine.saved
-                         ? machine.saved->unit
-                         : machine.unit;
-    if (unit != machine.unit && (machine.unit == 0 || unit == 0)) {
-        for (int axis = 0; axis < AXIS_COUNT; ++axis) {
-            if (machine.position[static_cast<std::size_t>(axis)] != 0 &&
-                (LINEAR_AXES & axis_bit(axis)) != 0) {
-                known &= static_cast<std::uint16_t>(~axis_bit(axis));
-            }
-        }
-    }
-
-    const line_facts facts{scan,       machine,   held,  mode, mode == distance_mode::incremental,
-                           motion_code, runs_cycle, plan.form, plan.words, flags, adds_g91, known};
+    const std::uint16_t known = known_after_units(scan, held, machine);
+    const line_facts facts{
+        scan,        machine,    held,      mode,       mode == distance_mode::incremental,
+        motion_code, runs_cycle, plan.form, plan.words, flags,
+        adds_g91,    known};
     for (const stop_rule& rule : STOP_RULES) {
         if (rule.applies(facts)) {
-            plan.stop = make_stop(rule.reason, facts, line_number);
+            plan.stops = true;
+            plan.stop = rule.reason;
             return plan;
         }
     }
@@ -456,7 +455,6 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
     }
 
     // The state the line's codes set.
-    std::array<char, 12> text{};
     plan.plane = scan.plane;
     plan.unit = scan.unit;
     plan.save = (held & kind_bit(code_kind::save_state)) != 0;
@@ -477,9 +475,11 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
         const int stands = code.kind == code_kind::transform || code.tenths == 100
                                ? standing_slot(code.tenths)
                                : NO_SLOT;
-        if (stands != NO_SLOT && (code.tenths != 100 || (held & kind_bit(code_kind::transform)) != 0)) {
+        if (stands != NO_SLOT &&
+            (code.tenths != 100 || (held & kind_bit(code_kind::transform)) != 0)) {
             plan.transforms_begin |= static_cast<std::uint8_t>(1U << stands);
-            plan.transform_code[stands] = code.tenths;
+            plan.transform_code[static_cast<std::size_t>(stands)] =
+                static_cast<std::uint16_t>(code.tenths);
         }
         if (code.kind == code_kind::coordinate_system) {
             // G54.1 selects one of many systems by its P word: never the same.
@@ -491,16 +491,17 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
     plan.forget_state = (flags & FORGETS_STATE) != 0;
 
     // The axes that become unknown, and why: the most telling reason last.
-    std::string why = first_code_name(scan, kind_bit(row.kind));
+    std::array<char, 12> why_text{};
+    std::string_view why = first_code_name(scan, kind_bit(row.kind), why_text);
     if (mode == distance_mode::unknown) {
         why = "unknown mode";
     } else if (transformed) {
-        why = std::string(code_name('G', machine.transform()->tenths, text));
+        why = code_name('G', machine.transform()->tenths, why_text);
     }
     std::uint16_t after = forgotten_by(plan.words, scan.axes);
     if (plan.select_system != 0 && plan.select_system != machine.coordinate_system) {
         // Another coordinate system: every position changes.
-        why = first_code_name(scan, kind_bit(code_kind::coordinate_system));
+        why = first_code_name(scan, kind_bit(code_kind::coordinate_system), why_text);
         if (mode == distance_mode::absolute && plan.words == axis_effect::set) {
             plan.forget_before = ALL_AXES;
         } else {
@@ -513,13 +514,14 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
           (scan.axes & Z_AXIS) != 0)) {
         after |= Z_AXIS;
         if (row.kind != code_kind::machine_coordinates && row.kind != code_kind::return_home) {
-            why = first_code_name(scan, kinds(code_kind::tool_length, code_kind::tool_length_axes));
+            why = first_code_name(scan, kinds(code_kind::tool_length, code_kind::tool_length_axes),
+                                  why_text);
         }
     }
     if (runs_cycle) {
         after |= plane_normal_axes(scan.plane != 0 ? scan.plane : machine.plane);
         const int cycle_code = plan.cycle_code != 0 ? plan.cycle_code : machine.cycle_code;
-        why = cycle_code != 0 ? std::string(code_name('G', cycle_code, text)) : "cycle";
+        why = cycle_code != 0 ? code_name('G', cycle_code, why_text) : "cycle";
     }
     if (scan.polar_word) {
         after |= XYZ_AXES & ~Z_AXIS;
@@ -537,16 +539,18 @@ line_plan plan_line(const scanned_line& scan, const machine_state& machine,
     }
     plan.forget_after = after;
     if (plan.forget_state) {
-        why = first_code_name(scan, kinds(code_kind::flow, code_kind::jump, code_kind::call,
-                                          code_kind::modal_call, code_kind::modal_call_end,
-                                          code_kind::program_end));
+        why = first_code_name(
+            scan,
+            kinds(code_kind::flow, code_kind::jump, code_kind::call, code_kind::modal_call,
+                  code_kind::modal_call_end, code_kind::program_end),
+            why_text);
         if (why.empty()) {
             why = "G66";  // an axis line under a modal call
         }
     }
     plan.why = loss_at(line_number, why);
-    plan.incremental_move = mode == distance_mode::incremental &&
-                            plan.form == write_form::rewrite && scan.axes != 0;
+    plan.incremental_move =
+        mode == distance_mode::incremental && plan.form == write_form::rewrite && scan.axes != 0;
     if (plan.form == write_form::rewrite && scan.words.empty() && scan.g91_digits.empty()) {
         plan.form = write_form::copy;  // nothing to rewrite
     }

@@ -4,8 +4,8 @@
 // the stops are tried in one order, that of the README's table of messages.
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <optional>
 
 #include "code_table.hpp"
 #include "line_scan.hpp"
@@ -17,11 +17,13 @@ namespace g91to90 {
 enum class state_change : std::uint8_t { keep, start, end };
 
 struct line_plan {
-    std::optional<conversion_stop> stop;  // the line cannot be converted
+    bool stops = false;  // the line cannot be converted, for `stop`
+    stop_reason stop{};
+    bool plain = false;                     // a move or mode line with a machine in a plain state
     write_form form = write_form::rewrite;  // never `stop`
     axis_effect words = axis_effect::move;  // what the axis words do
     distance_mode mode = distance_mode::absolute;  // the mode the words are read in
-    kind_set held = 0;  // the kinds of code the line holds, constructs included
+    kind_set held = 0;                // the kinds of code the line holds, constructs included
     std::uint16_t forget_before = 0;  // unknown before the words set their axes
     std::uint16_t forget_after = 0;   // unknown after the line
     loss why;                         // what made them unknown
@@ -33,18 +35,61 @@ struct line_plan {
     state_change cycle = state_change::keep;
     int cycle_code = 0;
     state_change modal_call = state_change::keep;
-    int select_system = 0;             // the coordinate system selected, or 0
+    int select_system = 0;              // the coordinate system selected, or 0
     std::uint8_t transforms_begin = 0;  // transform slots, one bit each
     std::uint8_t transforms_end = 0;
-    int transform_code[TRANSFORM_SLOTS]{};
+    std::array<std::uint16_t, TRANSFORM_SLOTS> transform_code{};
     bool program_end = false;
     bool jump = false;
     bool incremental_move = false;  // incremental axis words are converted
 };
 
+// The common line: motion codes, G90 or G91 at most, plain words, and a
+// machine in a plain state (no cycle, call, transform or jump, a known mode).
+inline bool plain_line(const scanned_line& scan, const machine_state& machine) {
+    constexpr kind_set MOTION_ONLY =
+        kinds(code_kind::motion, code_kind::absolute, code_kind::incremental);
+    return (scan.held & ~MOTION_ONLY) == 0 && !scan.unusual() &&
+           machine.cycle == cycle_state::off && !machine.modal_call &&
+           machine.mode != distance_mode::unknown && machine.jumped.line == 0 &&
+           machine.standing == 0;
+}
+
+// The plan of any other line, from the table of codes and the stop rules.
+line_plan plan_other_line(const scanned_line& scan, const machine_state& machine,
+                          std::uint64_t line_number);
+
+// The plan of the common line.
+inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& machine) {
+    line_plan plan;
+    plan.plain = true;
+    plan.held = scan.held;
+    plan.mode = scan.holds(kind_bit(code_kind::incremental)) ? distance_mode::incremental
+                : scan.holds(kind_bit(code_kind::absolute))  ? distance_mode::absolute
+                                                             : machine.mode;
+    plan.incremental_move = plan.mode == distance_mode::incremental && scan.axes != 0;
+    if (plan.incremental_move && (scan.axes & ~machine.known) != 0) {
+        plan.stops = true;
+        plan.stop = stop_reason::unknown_position;
+    }
+    if (scan.words.empty() && scan.g91_digits.empty()) {
+        plan.form = write_form::copy;  // nothing to rewrite
+    }
+    return plan;
+}
+
 // The plan of a scanned line read at `line_number` with the machine as it
-// stands before it.
-line_plan plan_line(const scanned_line& scan, const machine_state& machine,
-                    std::uint64_t line_number);
+// stands before it. The common line's plan is decided from a few bits.
+inline line_plan plan_line(const scanned_line& scan, const machine_state& machine,
+                           std::uint64_t line_number) {
+    if (!plain_line(scan, machine)) [[unlikely]] {
+        return plan_other_line(scan, machine, line_number);
+    }
+    return plan_plain_line(scan, machine);
+}
+
+// The stop of a plan that stops, with what its message names.
+conversion_stop describe_stop(const line_plan& plan, const scanned_line& scan,
+                              const machine_state& machine, std::uint64_t line_number);
 
 }  // namespace g91to90

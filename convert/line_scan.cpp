@@ -221,10 +221,15 @@ bool starts_with_keyword(std::string_view text, std::string_view keyword) {
     return true;
 }
 
+constexpr std::array<std::string_view, 5> FLOW_KEYWORDS{"while", "if", "goto", "end", "do"};
+constexpr std::array<std::string_view, 14> O_WORD_KEYWORDS{
+    "sub",   "endsub",   "return", "if",     "elseif",    "else",  "endif",
+    "while", "endwhile", "do",     "repeat", "endrepeat", "break", "continue"};
+
 // A run of letters: Fanuc macro flow (WHILE, IF, GOTO, END, DO), or a name
 // or a word of a message, which is no word to the converter.
 void read_letter_run(std::string_view run, scanned_line& scan) {
-    for (const std::string_view keyword : {"while", "if", "goto", "end", "do"}) {
+    for (const std::string_view keyword : FLOW_KEYWORDS) {
         if (run.size() == keyword.size() && starts_with_keyword(run, keyword)) {
             scan.flow_keyword = true;
             scan.jump_keyword = scan.jump_keyword || keyword == "goto";
@@ -266,9 +271,7 @@ o_word_line read_o_word(padded_line line, std::size_t letter, std::string& scrat
     if (starts_with_keyword(rest, "call")) {
         return o_word_line::call;
     }
-    for (const std::string_view keyword :
-         {"sub", "endsub", "return", "if", "elseif", "else", "endif", "while", "endwhile", "do",
-          "repeat", "endrepeat", "break", "continue"}) {
+    for (const std::string_view keyword : O_WORD_KEYWORDS) {
         if (starts_with_keyword(rest, keyword)) {
             return o_word_line::control;
         }
@@ -281,7 +284,10 @@ void add_code(scanned_line& scan, char letter, const code_value& code,
     const code_kind kind = letter == 'G' ? g_code_kind(code.tenths) : m_code_kind(code.tenths);
     scan.codes.push_back({letter, code.tenths, kind});
     scan.held |= kind_bit(kind);
-    if (letter != 'G') {
+    // Only motion, plane, unit and distance codes have a group.
+    constexpr kind_set GROUPED = kinds(code_kind::motion, code_kind::plane, code_kind::units,
+                                       code_kind::absolute, code_kind::incremental);
+    if (letter != 'G' || (kind_bit(kind) & GROUPED) == 0) {
         return;
     }
     if (code.tenths == 910) {
@@ -305,6 +311,11 @@ void add_code(scanned_line& scan, char letter, const code_value& code,
     }
 }
 
+// Whether a word read now is kept in the first batch.
+bool first_words_fit(const scanned_line& scan) {
+    return scan.words.size() < WORD_BATCH;
+}
+
 // Reads the line from `from`. The first pass (`first`) reads everything and
 // keeps the first WORD_BATCH words; a later pass keeps the next batch of
 // words and nothing else.
@@ -318,6 +329,37 @@ void read_line_part(padded_line line, std::size_t from, scanned_line& scan, bool
         if (kind == PLAIN) {
             ++i;
             continue;
+        }
+        if (kind >= FIRST_SLOT_KIND && first_words_fit(scan)) {
+            // The common word: an axis or arc letter and a plain number.
+            plain_number plain;
+            if (read_plain_number(line, i + 1, plain)) [[likely]] {
+                const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
+                const double value = plain_number_value(plain);
+                scan.words.push_back({i, plain.end, value, value, slot});
+                scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+                scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
+                first_word = false;
+                i = plain.end;
+                continue;
+            }
+        } else if ((kind == G_LETTER || kind == M_LETTER || kind == OTHER_LETTER) && first) {
+            // The common code or other word: a plain number.
+            plain_number plain;
+            if (read_plain_number(line, i + 1, plain) && plain.decimals <= 8) [[likely]] {
+                const char letter = upper(c);
+                if (kind == OTHER_LETTER) {
+                    scan.letters |= 1U << (letter - 'A');
+                    if (letter == 'L') {
+                        scan.l_value = plain_number_value(plain);
+                    }
+                } else {
+                    add_code(scan, letter, plain_code(plain), group_first);
+                }
+                first_word = false;
+                i = plain.end;
+                continue;
+            }
         }
         if (kind >= G_LETTER) {
             if (i + 1 < line.size() && is_letter(line[i + 1])) {
@@ -345,7 +387,8 @@ void read_line_part(padded_line line, std::size_t from, scanned_line& scan, bool
                     if (first) {
                         if (kind >= FIRST_SLOT_KIND) {
                             const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
-                            scan.computed_axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+                            scan.computed_axes |=
+                                static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
                         } else if (kind == G_LETTER || kind == M_LETTER) {
                             scan.computed_code = true;
                         } else if (kind == E_LETTER) {
@@ -365,7 +408,8 @@ void read_line_part(padded_line line, std::size_t from, scanned_line& scan, bool
             if (kind >= FIRST_SLOT_KIND) {
                 const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
                 if (scan.words.size() < WORD_BATCH) {
-                    scan.words.push_back({i, number.end, number.value, number.value, slot});
+                    const double value = value_of(number);
+                    scan.words.push_back({i, number.end, value, value, slot});
                 } else if (scan.more_words == 0) {
                     scan.more_words = i;
                     if (!first) {
@@ -380,14 +424,14 @@ void read_line_part(padded_line line, std::size_t from, scanned_line& scan, bool
                 if (kind == G_LETTER || kind == M_LETTER) {
                     add_code(scan, letter,
                              number.plain && number.parts.decimals <= 8 ? plain_code(number.parts)
-                                                                          : read_code(line, number),
+                                                                        : read_code(line, number),
                              group_first);
                 } else if (kind == E_LETTER) {
                     scan.e_word = true;
                 } else if (kind == OTHER_LETTER) {
                     scan.letters |= 1U << (letter - 'A');
                     if (letter == 'L') {
-                        scan.l_value = number.value;
+                        scan.l_value = value_of(number);
                     }
                 }
             }

@@ -63,11 +63,11 @@ struct code_word {
 enum class o_word_line : std::uint8_t { none, control, call };
 
 struct scanned_line {
-    std::vector<line_word> words;  // the first WORD_BATCH words, in the order they stand
-    std::size_t more_words = 0;    // where the next batch of words begins; 0 when none
-    std::vector<code_word> codes;  // in the order they stand
-    kind_set held = 0;             // the kinds of its codes
-    std::uint16_t axes = 0;        // axes named, by a number or a parameter
+    std::vector<line_word> words;     // the first WORD_BATCH words, in the order they stand
+    std::size_t more_words = 0;       // where the next batch of words begins; 0 when none
+    std::vector<code_word> codes;     // in the order they stand
+    kind_set held = 0;                // the kinds of its codes
+    std::uint16_t axes = 0;           // axes named, by a number or a parameter
     std::uint16_t computed_axes = 0;  // axes whose number is a parameter or expression
     std::uint8_t arcs = 0;            // arc words named: I, J, K, R from bit 0
     // Where the "1" of each G91 stands, written "0" when the line is rewritten.
@@ -81,17 +81,25 @@ struct scanned_line {
     std::uint32_t letters = 0;  // other letters with a number: bit 0 for A
     double l_value = 0;         // the L word's value, when there is one
     bool e_word = false;
-    bool polar_word = false;      // "@" or "^", then a number with a digit
-    bool parameters = false;      // "#" or "[" in the code part
-    bool computed_code = false;   // a G, M or O word whose number is computed
-    bool block_delete = false;    // "/" in the code part
-    bool flow_keyword = false;    // WHILE, IF, GOTO, END, DO
-    bool jump_keyword = false;    // GOTO
+    bool polar_word = false;     // "@" or "^", then a number with a digit
+    bool parameters = false;     // "#" or "[" in the code part
+    bool computed_code = false;  // a G, M or O word whose number is computed
+    bool block_delete = false;   // "/" in the code part
+    bool flow_keyword = false;   // WHILE, IF, GOTO, END, DO
+    bool jump_keyword = false;   // GOTO
     // A line whose code part begins with an O word and a keyword such as
     // "sub", "if" or "call": nothing else on it is read.
     o_word_line o_word = o_word_line::none;
     std::string scratch;  // a number text with its inner blanks left out
 
+    // Whether the line holds anything beyond codes and plain words: an E,
+    // polar, H or computed word, a parameter, a "/", flow, an O-word line,
+    // or two codes of one group.
+    bool unusual() const {
+        return e_word || polar_word || parameters || computed_code || block_delete ||
+               flow_keyword || o_word != o_word_line::none || conflict_second != 0 ||
+               holds_letter('H');
+    }
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
     bool holds_letter(char letter) const { return (letters >> (letter - 'A') & 1U) != 0; }
 };

@@ -5,8 +5,8 @@
 namespace g91to90 {
 
 std::string_view loss::text() const {
-    return {why.data(), static_cast<std::size_t>(std::find(why.begin(), why.end(), '\0') -
-                                                 why.begin())};
+    return {why.data(),
+            static_cast<std::size_t>(std::find(why.begin(), why.end(), '\0') - why.begin())};
 }
 
 loss loss_at(std::uint64_t line, std::string_view why) {
@@ -14,15 +14,6 @@ loss loss_at(std::uint64_t line, std::string_view why) {
     result.line = line;
     std::copy_n(why.begin(), std::min(why.size(), result.why.size() - 1), result.why.begin());
     return result;
-}
-
-const standing_transform* machine_state::transform() const {
-    for (const standing_transform& standing : transforms) {
-        if (standing.line != 0) {
-            return &standing;
-        }
-    }
-    return nullptr;
 }
 
 std::uint16_t plane_normal_axes(int plane) {
@@ -36,10 +27,6 @@ std::uint16_t plane_normal_axes(int plane) {
         default:
             return XYZ_AXES;
     }
-}
-
-void set_mode(machine_state& machine, distance_mode mode) {
-    machine.mode = mode;
 }
 
 void set_plane(machine_state& machine, int plane) {
@@ -80,7 +67,7 @@ void shift(machine_state& machine, int axis, double value) {
     machine.position[static_cast<std::size_t>(axis)] += value;
 }
 
-void forget(machine_state& machine, std::uint16_t axes, const loss& why) {
+void forget_some(machine_state& machine, std::uint16_t axes, const loss& why) {
     for (int axis = 0; axis < AXIS_COUNT; ++axis) {
         if ((axes & machine.known & axis_bit(axis)) != 0) {
             machine.lost[static_cast<std::size_t>(axis)] = why;
@@ -131,13 +118,14 @@ void select_system(machine_state& machine, int tenths) {
     machine.coordinate_system = tenths;
 }
 
-void begin_transform(machine_state& machine, transform_slot slot, int tenths,
-                     std::uint64_t line) {
+void begin_transform(machine_state& machine, transform_slot slot, int tenths, std::uint64_t line) {
     machine.transforms[slot] = {line, tenths};
+    machine.standing = static_cast<std::uint8_t>(machine.standing | 1U << slot);
 }
 
 void end_transform(machine_state& machine, transform_slot slot) {
     machine.transforms[slot] = {};
+    machine.standing = static_cast<std::uint8_t>(machine.standing & ~(1U << slot));
 }
 
 void set_cycle(machine_state& machine, cycle_state state, int tenths) {
@@ -159,10 +147,6 @@ void note_jump(machine_state& machine, const loss& where) {
     if (machine.jumped.line == 0) {
         machine.jumped = where;
     }
-}
-
-void note_incremental_move(machine_state& machine) {
-    machine.moved_incrementally = true;
 }
 
 }  // namespace g91to90

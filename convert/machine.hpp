@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -29,11 +30,11 @@ loss loss_at(std::uint64_t line, std::string_view why);
 // Transforms that change what later coordinates mean, one slot each, and the
 // line that began each one standing (0 when it does not stand).
 enum transform_slot : std::uint8_t {
-    POLAR_SLOT,     // G16 until G15
-    ROTATION_SLOT,  // G68 and the like until G69
-    SCALING_SLOT,   // G51 until G50
-    MIRROR_SLOT,    // G51.1 until G50.1
-    DIAMETER_SLOT,  // G7 until G8
+    POLAR_SLOT,            // G16 until G15
+    ROTATION_SLOT,         // G68 and the like until G69
+    SCALING_SLOT,          // G51 until G50
+    MIRROR_SLOT,           // G51.1 until G50.1
+    DIAMETER_SLOT,         // G7 until G8
     OFFSET_ROTATION_SLOT,  // G10 L2/L20 with R: stands to the end
     TRANSFORM_SLOTS
 };
@@ -61,19 +62,23 @@ struct machine_state {
     int plane = 17;  // G17, G18 or G19; 0 when unknown
     int unit = 0;    // G20 or G21; 0 when unknown
     cycle_state cycle = cycle_state::off;
-    int cycle_code = 0;  // the cycle's code in tenths
-    loss cycle_unsure;   // where the cycle became `maybe`
-    bool modal_call = false;  // G66 until G67
+    int cycle_code = 0;           // the cycle's code in tenths
+    loss cycle_unsure;            // where the cycle became `maybe`
+    bool modal_call = false;      // G66 until G67
     int coordinate_system = 540;  // in tenths; 0 when unknown
     std::array<standing_transform, TRANSFORM_SLOTS> transforms{};
+    std::uint8_t standing = 0;  // the slots of the transforms that stand, one bit each
     std::optional<saved_state> saved;
-    bool program_ended = false;       // M2 or M30 read: M99 then returns from a subprogram
+    bool program_ended = false;        // M2 or M30 read: M99 then returns from a subprogram
     bool moved_incrementally = false;  // an incremental move was converted
     loss jumped;                       // the first jump (line 0 when there is none)
 
     bool incremental() const { return mode == distance_mode::incremental; }
     // The first transform that stands, or nullptr.
-    const standing_transform* transform() const;
+    const standing_transform* transform() const {
+        return standing == 0 ? nullptr
+                             : &transforms[static_cast<std::size_t>(std::countr_zero(standing))];
+    }
 };
 
 // X, Y, Z, U, V and W: A, B and C are angles, which a change of unit leaves.
@@ -85,7 +90,9 @@ std::uint16_t plane_normal_axes(int plane);
 
 // --- Transitions ---
 
-void set_mode(machine_state& machine, distance_mode mode);
+inline void set_mode(machine_state& machine, distance_mode mode) {
+    machine.mode = mode;
+}
 void set_plane(machine_state& machine, int plane);
 // Switching between known units converts the tracked linear axes (X, Y, Z,
 // U, V, W; A, B and C are angles); switching from unknown units makes every
@@ -105,7 +112,12 @@ void set_axis(machine_state& machine, int axis, double value);
 // Moves a known axis by `value`; an unknown one stays unknown.
 void shift(machine_state& machine, int axis, double value);
 // The axes in `axes` become unknown; one already unknown keeps its first loss.
-void forget(machine_state& machine, std::uint16_t axes, const loss& why);
+void forget_some(machine_state& machine, std::uint16_t axes, const loss& why);
+inline void forget(machine_state& machine, std::uint16_t axes, const loss& why) {
+    if (axes != 0) {
+        forget_some(machine, axes, why);
+    }
+}
 // After a call, a jump or a program end: every axis, the mode, plane, units,
 // coordinate system and cycle become unknown.
 void forget_state(machine_state& machine, const loss& why);
@@ -116,13 +128,14 @@ void save_state(machine_state& machine);
 // Restores the saved mode, plane and units, when there are any.
 void restore_state(machine_state& machine, const loss& why);
 void select_system(machine_state& machine, int tenths);
-void begin_transform(machine_state& machine, transform_slot slot, int tenths,
-                     std::uint64_t line);
+void begin_transform(machine_state& machine, transform_slot slot, int tenths, std::uint64_t line);
 void end_transform(machine_state& machine, transform_slot slot);
 void set_cycle(machine_state& machine, cycle_state state, int tenths);
 void set_modal_call(machine_state& machine, bool active);
 void end_program(machine_state& machine);
 void note_jump(machine_state& machine, const loss& where);
-void note_incremental_move(machine_state& machine);
+inline void note_incremental_move(machine_state& machine) {
+    machine.moved_incrementally = true;
+}
 
 }  // namespace g91to90

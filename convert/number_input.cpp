@@ -142,17 +142,8 @@ std::size_t skip_number_chars(padded_line line, std::size_t at) {
 
 }  // namespace
 
-word_number read_word_number(padded_line line, std::size_t at, std::string& scratch) {
+word_number read_general_number(padded_line line, std::size_t at, std::string& scratch) {
     word_number number;
-    if (read_plain_number(line, at, number.parts)) {
-        number.begin = at;
-        number.end = number.parts.end;
-        number.value = plain_number_value(number.parts);
-        number.digit = true;
-        number.point = number.parts.point;
-        number.plain = true;
-        return number;
-    }
     number.begin = skip_blanks(line, at);
     std::size_t i = skip_number_chars(line, number.begin);
     if (i == number.begin) {

@@ -173,17 +173,38 @@ inline double plain_number_value(const plain_number& number) {
 struct word_number {
     std::size_t begin = 0;  // its first character, blanks after the letter skipped
     std::size_t end = 0;    // just after its last number character; 0 when there is none
-    double value = 0;
-    bool digit = false;  // it holds a digit
-    bool point = false;  // it holds a decimal point
-    bool plain = false;  // read as a plain number: `parts` holds it
+    double value = 0;       // set by the general reading; see `value_of`
+    bool digit = false;     // it holds a digit
+    bool point = false;     // it holds a decimal point
+    bool plain = false;     // read as a plain number: `parts` holds it
     plain_number parts;
 };
 
+// The value of a word's number: taken only where it is needed, as the
+// division it may take is not free.
+inline double value_of(const word_number& number) {
+    return number.plain ? plain_number_value(number.parts) : number.value;
+}
+
+// Any number text that is not plain (inner blanks, long or odd texts), read
+// character by character, its inner blanks left out in `scratch` to take its
+// value.
+word_number read_general_number(padded_line line, std::size_t at, std::string& scratch);
+
 // The one reader of a word's number: the plain form eight characters at a
-// time, any other (inner blanks, long or odd texts) character by character,
-// its inner blanks left out in `scratch` to take its value.
-word_number read_word_number(padded_line line, std::size_t at, std::string& scratch);
+// time, any other by `read_general_number`.
+inline word_number read_word_number(padded_line line, std::size_t at, std::string& scratch) {
+    word_number number;
+    if (read_plain_number(line, at, number.parts)) [[likely]] {
+        number.begin = at;
+        number.end = number.parts.end;
+        number.digit = true;
+        number.point = number.parts.point;
+        number.plain = true;
+        return number;
+    }
+    return read_general_number(line, at, scratch);
+}
 
 // True when the whole text is a number: an optional sign, digits with at most
 // one point (at least one digit in all), then optionally E, e, D or d with an

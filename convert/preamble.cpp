@@ -9,8 +9,8 @@ namespace {
 // An X, Y or Z word where the mode line was expected suggests the mode line
 // is misplaced. A return or a coordinate-system line is spared.
 bool holds_misplaced_axis_word(const scanned_line& scan) {
-    constexpr kind_set SPARING = kinds(code_kind::return_home, code_kind::machine_coordinates,
-                                       code_kind::coordinate_system);
+    constexpr kind_set SPARING =
+        kinds(code_kind::return_home, code_kind::machine_coordinates, code_kind::coordinate_system);
     return (scan.axes & XYZ_AXES) != 0 && !scan.holds(SPARING);
 }
 

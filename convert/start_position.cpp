@@ -19,8 +19,8 @@ void take_start_from_g92_line(padded_line line, std::uint64_t line_number, scann
     take_preamble_state(scan, machine);
     set_mode(machine, distance_mode::absolute);
     line_plan plan = plan_line(scan, machine, line_number);
-    if (plan.stop) {
-        throw *plan.stop;
+    if (plan.stops) {
+        throw describe_stop(plan, scan, machine, line_number);
     }
     plan.form = plan.form == write_form::rewrite ? write_form::copy : plan.form;
     plan.forget_after = 0;  // the words the line names are the start
@@ -52,9 +52,8 @@ double ask_start_value(const ask_function& ask, std::string_view prompt) {
 
 }  // namespace
 
-bool establish_start_position(padded_line mode_line, std::uint64_t line_number,
-                              scanned_line& scan, line_writer& out, const ask_function& ask,
-                              machine_state& machine) {
+bool establish_start_position(padded_line mode_line, std::uint64_t line_number, scanned_line& scan,
+                              line_writer& out, const ask_function& ask, machine_state& machine) {
     if (scan.holds(kind_bit(code_kind::set_position))) {
         take_start_from_g92_line(mode_line, line_number, scan, out, machine);
         return false;

@@ -429,24 +429,25 @@ TEST_P(EarlyStops, KeepWhatWasWritten) {
 
 INSTANTIATE_TEST_SUITE_P(
     Preamble, EarlyStops,
-    ::testing::Values(stop_case{.name = "empty input", .input = "", .output = "", .console = NO_MODE_LINE},
-                      stop_case{.name = "ends before the mode line",
-                                .input = "%\n\nO0001\n(G91 LATER)\n",
-                                .output = "%\r\nO0001\r\n(G91 LATER)\r\n",
-                                .console = NO_MODE_LINE},
-                      stop_case{.name = "axis word before the mode line",
-                                .input = "%\nM06 T1\nG00 X10\nG91\n",
-                                .output = "%\r\nM06 T1\r\n",
-                                .console = WARNING},
-                      stop_case{.name = "a last line without newline",
-                                .input = "%\n(G54 G90)",
-                                .output = "%\r\n(G54 G90)",
-                                .console = NO_MODE_LINE},
-                      stop_case{.name = "Ctrl-Z before the rest of the program",
-                                .input = "%\nO1\x1aG92 X0 Y0 Z0\n",
-                                .output = "%\r\n",
-                                .console = "\nERROR: line 2: Ctrl-Z (an end-of-file mark) with more "
-                                           "of the program after it\n"}),
+    ::testing::Values(
+        stop_case{.name = "empty input", .input = "", .output = "", .console = NO_MODE_LINE},
+        stop_case{.name = "ends before the mode line",
+                  .input = "%\n\nO0001\n(G91 LATER)\n",
+                  .output = "%\r\nO0001\r\n(G91 LATER)\r\n",
+                  .console = NO_MODE_LINE},
+        stop_case{.name = "axis word before the mode line",
+                  .input = "%\nM06 T1\nG00 X10\nG91\n",
+                  .output = "%\r\nM06 T1\r\n",
+                  .console = WARNING},
+        stop_case{.name = "a last line without newline",
+                  .input = "%\n(G54 G90)",
+                  .output = "%\r\n(G54 G90)",
+                  .console = NO_MODE_LINE},
+        stop_case{.name = "Ctrl-Z before the rest of the program",
+                  .input = "%\nO1\x1aG92 X0 Y0 Z0\n",
+                  .output = "%\r\n",
+                  .console = "\nERROR: line 2: Ctrl-Z (an end-of-file mark) with more "
+                             "of the program after it\n"}),
     row_name());
 
 TEST(Preamble, NulBytesAreTextAndALoneCarriageReturnEndsALine) {

@@ -70,10 +70,10 @@ std::optional<stop_reason> stop_of(const std::string& line,
     scanned_line scan;
     scan_line(text.line(), scan);
     const line_plan plan = plan_line(scan, machine, 2);
-    if (!plan.stop) {
+    if (!plan.stops) {
         return std::nullopt;
     }
-    return plan.stop->reason;
+    return plan.stop;
 }
 
 TEST(StopOrder, EachFragmentStopsForItsReason) {

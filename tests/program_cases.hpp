@@ -171,7 +171,8 @@ inline std::vector<program_case> whole_program_cases() {
         {.name = "Ctrl-Z inside the program",
          .input = "G92 X0 Y0 Z0\nG91 X1\n\x1aX1\n",
          .output = "G92 X0 Y0 Z0\r\nG90 X1\r\n",
-         .console = "\nERROR: line 3: Ctrl-Z (an end-of-file mark) with more of the program after it\n",
+         .console =
+             "\nERROR: line 3: Ctrl-Z (an end-of-file mark) with more of the program after it\n",
          .status = 1},
     };
 }

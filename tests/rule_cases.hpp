@@ -81,7 +81,8 @@ inline std::vector<program_case> axis_cases() {
     return {
         converted("rotary axis from G92", "G92 X0 Y0 Z0 A0|G91 A90|a-45.5",
                   "G92 X0 Y0 Z0 A0|G90 A90|a44.500"),
-        stopped("axis never started", "G92 X0 Y0 Z0|G91 A90", "G92 X0 Y0 Z0", 2, unknown('A', "line 1: G92")),
+        stopped("axis never started", "G92 X0 Y0 Z0|G91 A90", "G92 X0 Y0 Z0", 2,
+                unknown('A', "line 1: G92")),
         converted("absolute word starts an axis", "G92 X0 Y0 Z0|W10|G91 W5",
                   "G92 X0 Y0 Z0|W10|G90 W15"),
         stopped("E word in incremental mode", "G92 X0 Y0 Z0|G91 G1 X1 E2", "G92 X0 Y0 Z0", 2,
@@ -135,7 +136,8 @@ inline std::vector<program_case> copied_cases() {
         converted("G92 start line is not tracked", "G55 G91 G92 X1 Y2 Z3|X1",
                   "G55 G91 G92 X1 Y2 Z3|G90|X2"),
         converted("first G92 word of an axis counts", "G92 X1 X5 Y0|G91 X1", "G92 X1 X5 Y0|G90 X2"),
-        converted("coordinate system move from an unknown axis", "G92 X0 Y0 Z0|G91|G28 X0|G54 X1|Y1",
+        converted("coordinate system move from an unknown axis",
+                  "G92 X0 Y0 Z0|G91|G28 X0|G54 X1|Y1",
                   "G92 X0 Y0 Z0|G90|G91|G28 X0|G90|G91|G54 X1|G90|Y1"),
         converted("absolute coordinate system line makes known",
                   "G92 X0 Y0 Z0|G91|G28 X0|G90 G54 X5|G91 X1",
@@ -156,8 +158,7 @@ inline std::vector<program_case> cycle_and_call_cases() {
         stopped("cycle leaves Z unknown", "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|G80|G91 Z1",
                 "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|G80", 4, unknown('Z', "line 2: G81")),
         stopped("cycle under G18 leaves Y unknown", "G92 X0 Y0 Z10|G18 G81 X5 Z-3 R2|G80 G91 Z1|Y1",
-                "G92 X0 Y0 Z10|G18 G81 X5 Z-3 R2|G80 G90 Z-2", 4,
-                unknown('Y', "line 2: G81")),
+                "G92 X0 Y0 Z10|G18 G81 X5 Z-3 R2|G80 G90 Z-2", 4, unknown('Y', "line 2: G81")),
         stopped("cycle in incremental mode", "G92 X0 Y0 Z0|G91|G81 X5 Y5 Z-3 R2 E1",
                 "G92 X0 Y0 Z0|G90", 3, cycle),
         stopped("axis word in an active cycle", "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|G91 X5",
@@ -209,8 +210,8 @@ inline std::vector<program_case> unit_and_start_cases() {
         converted("switching units converts the position",
                   "G21|G92 X25.4 Y0 Z0|G91|G20 X1|G21 X25.4",
                   "G21|G92 X25.4 Y0 Z0|G90|G20 X2|G21 X76.200"),
-        stopped("two units on a line", "G20|G92 X1 Y0 Z0|G91|G20 G21 X0", "G20|G92 X1 Y0 Z0|G90",
-                4, "G20 and G21 on one line"),
+        stopped("two units on a line", "G20|G92 X1 Y0 Z0|G91|G20 G21 X0", "G20|G92 X1 Y0 Z0|G90", 4,
+                "G20 and G21 on one line"),
         {.name = "typed start in the unit before the mode line",
          .input = lf("G21|G20 G91 X1"),
          .answers = "25.4 0 0",
@@ -235,7 +236,6 @@ inline std::vector<program_case> unit_and_start_cases() {
          .console = START_PROMPTS},
     };
 }
-
 
 // A row of the table of codes each: what the converter reads, and how.
 inline std::vector<program_case> code_table_cases() {
@@ -295,8 +295,8 @@ inline std::vector<program_case> code_table_cases() {
                   written + "G91|G38.2 Z-5 F10|G90|X1"),
         stopped("probe move leaves its axes unknown", start + "G31 Z-5 F10|Z1",
                 written + "G91|G31 Z-5 F10|G90", 4, unknown('Z', "line 3: G31")),
-        stopped("endstop move with H", start + "G1 H1 Z-300|Z1", written + "G91|G1 H1 Z-300|G90",
-                4, unknown('Z', "line 3: H")),
+        stopped("endstop move with H", start + "G1 H1 Z-300|Z1", written + "G91|G1 H1 Z-300|G90", 4,
+                unknown('Z', "line 3: H")),
         stopped("M97 in incremental mode", start + "M97 P100", head, 3, call),
         stopped("M198 in incremental mode", start + "M198 P1", head, 3, call),
         stopped("G66.1 in incremental mode", start + "G66.1 P9000", head, 3, call),
@@ -348,8 +348,8 @@ inline std::vector<program_case> reading_cases() {
                   "G92 X0 Y0 Z0|G1 X10.25 F#2|G90 X11.250"),
         stopped("parameter axis in absolute mode", "G92 X0 Y0 Z0|G1 X#1 Y2|G91 Y1 X1",
                 "G92 X0 Y0 Z0|G1 X#1 Y2", 3, unknown('X', "line 2: #")),
-        stopped("G code from a parameter", "G92 X0 Y0 Z0|G#1 X5",
-                "G92 X0 Y0 Z0", 2, "G, M or O code from a parameter or expression"),
+        stopped("G code from a parameter", "G92 X0 Y0 Z0|G#1 X5", "G92 X0 Y0 Z0", 2,
+                "G, M or O code from a parameter or expression"),
         stopped("optional move in incremental mode", start + "/X5", head, 3, optional),
         stopped("optional move in absolute mode", "G92 X0 Y0 Z0|/X5 F100|G91 X1",
                 "G92 X0 Y0 Z0|/X5 F100", 3, unknown('X', "line 2: /")),
@@ -365,7 +365,8 @@ inline std::vector<program_case> reading_cases() {
                   "G21|G92 X0 Y0 Z0|M70|G20|G90 X1|M72|G90 X26.400"),
         converted("quoted strings are not read", start + "M118 \"G90 X5\"|X1",
                   written + "M118 \"G90 X5\"|X1"),
-        converted("corner words are no axes", start + "G1 X10 ,C1.|Y5 ,R2", written + "G1 X10 ,C1.|Y5 ,R2"),
+        converted("corner words are no axes", start + "G1 X10 ,C1.|Y5 ,R2",
+                  written + "G1 X10 ,C1.|Y5 ,R2"),
         stopped("units switched from unknown units", "G92 X25.4 Y0 Z0|G20|G91 G1 Y1 X1",
                 "G92 X25.4 Y0 Z0|G20", 3, unknown('X', "line 2: G20")),
     };
