@@ -6,8 +6,8 @@
 
 namespace g91to90 {
 
-void convert_line(padded_line line, std::uint64_t line_number, scanned_line& scan, line_writer& out,
-                  machine_state& machine, const number_format& format) {
+void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
+                  line_writer& out, machine_state& machine, const number_format& format) {
     const line_plan plan = plan_line(scan, machine, line_number);
     if (plan.stops) {
         throw describe_stop(plan, scan, machine, line_number);

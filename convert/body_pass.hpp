@@ -13,8 +13,8 @@ namespace g91to90 {
 // One line of the body, already scanned: its plan, applied to the machine,
 // then written. Throws the plan's stop, naming `line_number`, when the line
 // cannot be converted.
-void convert_line(padded_line line, std::uint64_t line_number, scanned_line& scan, line_writer& out,
-                  machine_state& machine, const number_format& format);
+void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
+                  line_writer& out, machine_state& machine, const number_format& format);
 
 // Converts or copies every remaining line of the input.
 void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine,

@@ -9,8 +9,6 @@ namespace g91to90 {
 namespace {
 
 constexpr kind_set CALLS = kinds(code_kind::call, code_kind::modal_call, code_kind::modal_call_end);
-constexpr kind_set MOTION_ONLY =
-    kinds(code_kind::motion, code_kind::absolute, code_kind::incremental);
 // What an optional block (/) may hold besides axis words and F, S, T.
 constexpr kind_set OPTIONAL_KINDS = kinds(code_kind::machine_function, code_kind::program_end);
 constexpr std::uint32_t FEED_SPEED_TOOL =

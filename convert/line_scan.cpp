@@ -75,7 +75,7 @@ char upper(char c) {
     return static_cast<char>(c & ~0x20);
 }
 
-std::size_t skip_blanks(padded_line line, std::size_t at) {
+std::size_t skip_blanks(const padded_line& line, std::size_t at) {
     while (at < line.size() && is_blank(line[at])) {
         ++at;
     }
@@ -92,7 +92,7 @@ struct code_value {
     std::size_t units_digit = 0;  // where the units digit stands
 };
 
-code_value read_code(padded_line line, const word_number& number) {
+code_value read_code(const padded_line& line, const word_number& number) {
     code_value code;
     std::size_t i = number.begin;
     bool negative = false;
@@ -178,7 +178,7 @@ int code_group(int tenths) {
 
 // The index after a comment that opens at `open`: past its first `close`,
 // or the line's end.
-std::size_t after_closing(padded_line line, std::size_t open, char close) {
+std::size_t after_closing(const padded_line& line, std::size_t open, char close) {
     const void* found = std::memchr(line.data() + open + 1, close, line.size() - open - 1);
     return found == nullptr
                ? line.size()
@@ -187,7 +187,7 @@ std::size_t after_closing(padded_line line, std::size_t open, char close) {
 
 // The index after an expression that opens at `open`: past its matching
 // "]", or the line's end.
-std::size_t after_expression(padded_line line, std::size_t open) {
+std::size_t after_expression(const padded_line& line, std::size_t open) {
     int depth = 0;
     for (std::size_t i = open; i < line.size(); ++i) {
         if (line[i] == '[') {
@@ -202,7 +202,7 @@ std::size_t after_expression(padded_line line, std::size_t open) {
 }
 
 // The index after a run of letters from `at`.
-std::size_t after_letters(padded_line line, std::size_t at) {
+std::size_t after_letters(const padded_line& line, std::size_t at) {
     while (at < line.size() && is_letter(line[at])) {
         ++at;
     }
@@ -239,7 +239,7 @@ void read_letter_run(std::string_view run, scanned_line& scan) {
 
 // Where a word's number is computed: after the letter, blanks and a sign,
 // a "#" or "[" stands. Returns its index, or 0.
-std::size_t computed_number_at(padded_line line, std::size_t after_letter) {
+std::size_t computed_number_at(const padded_line& line, std::size_t after_letter) {
     std::size_t i = skip_blanks(line, after_letter);
     if (i < line.size() && (line[i] == '-' || line[i] == '+')) {
         i = skip_blanks(line, i + 1);
@@ -249,7 +249,7 @@ std::size_t computed_number_at(padded_line line, std::size_t after_letter) {
 
 // An O-word line: the O word (a number, a <name> or an [expression]), then,
 // after blanks and comments, one of the keywords of subroutines and flow.
-o_word_line read_o_word(padded_line line, std::size_t letter, std::string& scratch,
+o_word_line read_o_word(const padded_line& line, std::size_t letter, std::string& scratch,
                         bool& computed) {
     std::size_t after = skip_blanks(line, letter + 1);
     if (after < line.size() && line[after] == '<') {
@@ -319,7 +319,7 @@ bool first_words_fit(const scanned_line& scan) {
 // Reads the line from `from`. The first pass (`first`) reads everything and
 // keeps the first WORD_BATCH words; a later pass keeps the next batch of
 // words and nothing else.
-void read_line_part(padded_line line, std::size_t from, scanned_line& scan, bool first) {
+void read_line_part(const padded_line& line, std::size_t from, scanned_line& scan, bool first) {
     std::array<int, 4> group_first{-1, -1, -1, -1};
     bool first_word = first;  // nothing but an N word stood before
     std::size_t i = from;
@@ -480,7 +480,7 @@ void read_line_part(padded_line line, std::size_t from, scanned_line& scan, bool
 
 }  // namespace
 
-void scan_line(padded_line line, scanned_line& scan) {
+void scan_line(const padded_line& line, scanned_line& scan) {
     scan.words.clear();
     scan.more_words = 0;
     scan.codes.clear();
@@ -507,7 +507,7 @@ void scan_line(padded_line line, scanned_line& scan) {
     scan.axes |= scan.computed_axes;
 }
 
-void scan_more_words(padded_line line, scanned_line& scan) {
+void scan_more_words(const padded_line& line, scanned_line& scan) {
     const std::size_t from = scan.more_words;
     scan.words.clear();
     scan.more_words = 0;

@@ -106,11 +106,11 @@ struct scanned_line {
 
 // Reads `line` (its newline, if any, included) into `scan`, which is reused
 // from line to line.
-void scan_line(padded_line line, scanned_line& scan);
+void scan_line(const padded_line& line, scanned_line& scan);
 
 // Reads the next batch of words of a line whose words did not fit in one,
 // from `scan.more_words`; codes and the rest are left as the first scan read
 // them.
-void scan_more_words(padded_line line, scanned_line& scan);
+void scan_more_words(const padded_line& line, scanned_line& scan);
 
 }  // namespace g91to90

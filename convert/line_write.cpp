@@ -14,7 +14,7 @@ constexpr std::size_t SHORT_RUN = LINE_PADDING;
 static_assert(SHORT_RUN <= LINE_PADDING, "a short run's piece stays in the line's padding");
 
 // Writes line[from, to) with every G91's "1" written "0", piece by piece.
-void write_run_through(line_writer& out, padded_line line, std::size_t from, std::size_t to,
+void write_run_through(line_writer& out, const padded_line& line, std::size_t from, std::size_t to,
                        const std::vector<std::size_t>& g91_digits) {
     for (const std::size_t digit : g91_digits) {
         if (digit >= from && digit < to) {
@@ -28,7 +28,7 @@ void write_run_through(line_writer& out, padded_line line, std::size_t from, std
 
 // Copies line[from, to) to `at` (room for the run and SHORT_RUN more), its
 // G91 codes written G90; returns the end of the run.
-char* copy_run(char* at, padded_line line, std::size_t from, std::size_t to,
+char* copy_run(char* at, const padded_line& line, std::size_t from, std::size_t to,
                const std::vector<std::size_t>& g91_digits) {
     if (to - from <= SHORT_RUN) {
         std::memcpy(at, line.data() + from, SHORT_RUN);
@@ -61,7 +61,7 @@ char* write_word(char* at, const line_word& word, char letter, const number_form
 
 }  // namespace
 
-void line_rewriter::write_batch(padded_line line, const scanned_line& scan, line_writer& out,
+void line_rewriter::write_batch(const padded_line& line, const scanned_line& scan, line_writer& out,
                                 const number_format& format) {
     for (const line_word& word : scan.words) {
         const std::size_t room = word.begin - from_ + SHORT_RUN + WORD_CAPACITY;
@@ -81,7 +81,7 @@ void line_rewriter::write_batch(padded_line line, const scanned_line& scan, line
     }
 }
 
-void line_rewriter::finish(padded_line line, const scanned_line& scan, line_writer& out) {
+void line_rewriter::finish(const padded_line& line, const scanned_line& scan, line_writer& out) {
     const bool newline = line.newline();
     const std::size_t to = line.size() - (newline ? 1 : 0);
     const std::size_t room = to - from_ + SHORT_RUN + 2;
@@ -102,7 +102,7 @@ void line_rewriter::finish(padded_line line, const scanned_line& scan, line_writ
     }
 }
 
-void write_unchanged_line(padded_line line, const scanned_line& scan, const line_plan& plan,
+void write_unchanged_line(const padded_line& line, const scanned_line& scan, const line_plan& plan,
                           line_writer& out) {
     out.copy_line(line.text());
     if (plan.form == write_form::under_g91 || !scan.g91_digits.empty()) {

@@ -20,10 +20,10 @@ void write_line_start(const scanned_line& scan, const line_plan& plan, line_writ
 // target in the number format.
 class line_rewriter {
   public:
-    void write_batch(padded_line line, const scanned_line& scan, line_writer& out,
+    void write_batch(const padded_line& line, const scanned_line& scan, line_writer& out,
                      const number_format& format);
     // The text after the last word, then the line end.
-    void finish(padded_line line, const scanned_line& scan, line_writer& out);
+    void finish(const padded_line& line, const scanned_line& scan, line_writer& out);
 
   private:
     std::size_t from_ = 0;  // the first character not yet written
@@ -31,7 +31,7 @@ class line_rewriter {
 
 // Writes a line that is not rewritten, and what follows it: the line G90
 // after a line holding G91 or written under an added one.
-void write_unchanged_line(padded_line line, const scanned_line& scan, const line_plan& plan,
+void write_unchanged_line(const padded_line& line, const scanned_line& scan, const line_plan& plan,
                           line_writer& out);
 
 }  // namespace g91to90

@@ -126,14 +126,14 @@ long long leading_digit_exponent(std::string_view mantissa, std::string_view exp
 
 namespace {
 
-std::size_t skip_blanks(padded_line line, std::size_t at) {
+std::size_t skip_blanks(const padded_line& line, std::size_t at) {
     while (at < line.size() && is_blank(line[at])) {
         ++at;
     }
     return at;
 }
 
-std::size_t skip_number_chars(padded_line line, std::size_t at) {
+std::size_t skip_number_chars(const padded_line& line, std::size_t at) {
     while (at < line.size() && number_char(line[at])) {
         ++at;
     }
@@ -142,7 +142,7 @@ std::size_t skip_number_chars(padded_line line, std::size_t at) {
 
 }  // namespace
 
-word_number read_general_number(padded_line line, std::size_t at, std::string& scratch) {
+word_number read_general_number(const padded_line& line, std::size_t at, std::string& scratch) {
     word_number number;
     number.begin = skip_blanks(line, at);
     std::size_t i = skip_number_chars(line, number.begin);

@@ -14,8 +14,8 @@ namespace {
 // The G92 mode line states the start: it is planned as a line of the body
 // in absolute mode (its stops apply), written unchanged, and its words are
 // the start position.
-void take_start_from_g92_line(padded_line line, std::uint64_t line_number, scanned_line& scan,
-                              line_writer& out, machine_state& machine) {
+void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number,
+                              scanned_line& scan, line_writer& out, machine_state& machine) {
     take_preamble_state(scan, machine);
     set_mode(machine, distance_mode::absolute);
     line_plan plan = plan_line(scan, machine, line_number);
@@ -52,8 +52,9 @@ double ask_start_value(const ask_function& ask, std::string_view prompt) {
 
 }  // namespace
 
-bool establish_start_position(padded_line mode_line, std::uint64_t line_number, scanned_line& scan,
-                              line_writer& out, const ask_function& ask, machine_state& machine) {
+bool establish_start_position(const padded_line& mode_line, std::uint64_t line_number,
+                              scanned_line& scan, line_writer& out, const ask_function& ask,
+                              machine_state& machine) {
     if (scan.holds(kind_bit(code_kind::set_position))) {
         take_start_from_g92_line(mode_line, line_number, scan, out, machine);
         return false;

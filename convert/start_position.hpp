@@ -22,7 +22,8 @@ using ask_function = std::function<std::string(std::string_view prompt)>;
 // after a G91 an added line G90. Otherwise X, Y and Z are asked for and the
 // mode line waits, unwritten, for the body pass, which converts it first, in
 // incremental mode; returns true in that case.
-bool establish_start_position(padded_line mode_line, std::uint64_t line_number, scanned_line& scan,
-                              line_writer& out, const ask_function& ask, machine_state& machine);
+bool establish_start_position(const padded_line& mode_line, std::uint64_t line_number,
+                              scanned_line& scan, line_writer& out, const ask_function& ask,
+                              machine_state& machine);
 
 }  // namespace g91to90
