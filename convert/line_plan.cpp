@@ -248,7 +248,8 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
                           std::string(code_name('G', f.scan.conflict_second, text));
             break;
         case stop_reason::code_incremental:
-            stop.detail = code_name_of(f.scan, kinds(code_kind::transform, code_kind::other_g));
+            stop.detail = code_name_of(
+                f.scan, kinds(code_kind::transform, code_kind::other_g, code_kind::transform_end));
             if (stop.detail.empty()) {
                 stop.detail = "G10";  // G10 L2 or L20 with R
             }
@@ -532,8 +533,11 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     if (scan.block_delete && scan.axes != 0) {
         why = "/";
     }
+    if (why.empty()) {  // G69 with axis words, an H word, or G10 L2 with R
+        why = first_code_name(scan, kind_bit(code_kind::transform_end), why_text);
+    }
     if (why.empty()) {
-        why = row.kind == code_kind::probe ? "H" : "G10";  // an H word, or G10 L2 with R
+        why = row.kind == code_kind::probe ? "H" : "G10";
     }
     plan.forget_after = after;
     if (plan.forget_state) {

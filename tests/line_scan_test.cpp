@@ -146,7 +146,17 @@ INSTANTIATE_TEST_SUITE_P(
         scan_case{.name = "O-word with a comment", .line = "o100 (note) call", .scan = "O-call"},
         scan_case{.name = "O-word computed", .line = "o[100] call", .scan = "computed O-call"},
         scan_case{.name = "program number", .line = "O1000 (PART) G91", .scan = "G91 G91@15"},
-        scan_case{.name = "O-word without name end", .line = "o<probe call", .scan = ""}),
+        scan_case{.name = "O-word without name end", .line = "o<probe call", .scan = ""},
+        scan_case{.name = "O word without a digit", .line = "o. sub", .scan = ""},
+        scan_case{.name = "codes read character by character",
+                  .line = "G -1 G9-1 G 91.05 G 92 .1 M 3",
+                  .scan = "G? G9 G? G92.1 M3"},
+        scan_case{.name = "other words read character by character",
+                  .line = "F 100 L 2 E 1",
+                  .scan = "E F L"},
+        scan_case{.name = "computed E word", .line = "E#1", .scan = "E param"},
+        scan_case{.name = "unclosed expression", .line = "G1 X[1+2\n", .scan = "G1 param X#"},
+        scan_case{.name = "unclosed expression at the end", .line = "#1=[2", .scan = "param"}),
     test_support::row_name());
 
 }  // namespace

@@ -22,7 +22,21 @@ inline const std::string OUT_OF_RANGE = "ERROR: number out of range\n";
 inline std::vector<program_case> whole_program_cases() {
     const std::string long_comment = "(" + std::string(100000, 'C') + " X1)";
     const std::string long_motion = "G01 X1" + std::string(5000, ' ') + "Y+2 (END)";
+    const std::string longer_comment = "(" + std::string(70000, 'C') + ")";
+    std::string many_words;
+    std::string many_written;
+    for (int word = 1; word <= 70; ++word) {
+        many_words += " X1";
+        many_written += " X" + std::to_string(word);
+    }
     return {
+        {.name = "runs longer than the output block",
+         .input = "G92 X0 Y0 Z0\nG91 " + longer_comment + " X1 " + longer_comment + "\n",
+         .output = "G92 X0 Y0 Z0\r\nG90 " + longer_comment + " X1 " + longer_comment + "\r\n"},
+        {.name = "a line of more words than one batch",
+         .input = "G92 X0 Y0 Z0\nG91 G1" + many_words + "\nG53" + many_words + "\n",
+         .output = "G92 X0 Y0 Z0\r\nG90 G1" + many_written + "\r\nG91\r\nG53" + many_words +
+                   "\r\nG90\r\n"},
         {.name = "lines of any length are handled whole",
          .input =
              "G92 X0 Y0 Z0\n" + long_comment + "\nG91 " + long_motion + "\r\n" + long_motion + "\n",
