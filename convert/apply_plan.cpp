@@ -11,13 +11,13 @@ void apply_other_before_words(const line_plan& plan, machine_state& machine) {
         save_state(machine);
     }
     if (plan.restore) {
-        restore_state(machine, plan.why);
+        restore_state(machine, loss_at(plan.why.line, "M72"));
     }
     if (plan.plane != 0) {
         set_plane(machine, plan.plane);
     }
     if (plan.unit != 0) {
-        set_units(machine, plan.unit, plan.why);
+        set_units(machine, plan.unit, loss_at(plan.why.line, plan.unit == 20 ? "G20" : "G21"));
     }
     set_mode(machine, plan.mode);
     if (plan.select_system != 0) {

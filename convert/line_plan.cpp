@@ -45,16 +45,6 @@ bool has_code(const scanned_line& scan, char letter, int tenths) {
     return false;
 }
 
-bool has_motion_code(const scanned_line& scan) {
-    for (const code_word& code : scan.codes) {
-        if (code.letter == 'G' &&
-            (code.tenths == 0 || code.tenths == 10 || code.tenths == 20 || code.tenths == 30)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The name of the line's first code of a kind, such as "G28", written in
 // `text`; empty when it holds none.
 std::string_view first_code_name(const scanned_line& scan, kind_set wanted,
@@ -383,7 +373,7 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
         mode = distance_mode::absolute;
     }
     plan.mode = mode;
-    const bool motion_code = has_motion_code(scan);
+    const bool motion_code = scan.motion_code;
 
     // Canned cycles: started by their code, ended by G80 or a motion code.
     cycle_state cycle = machine.cycle;

@@ -279,15 +279,16 @@ o_word_line read_o_word(const padded_line& line, std::size_t letter, std::string
     return o_word_line::none;
 }
 
+// Adds a code to the line. Motion, plane, unit and distance codes are told
+// by their kind and group alone; every other code is kept in `codes`.
 void add_code(scanned_line& scan, char letter, const code_value& code,
               std::array<int, 4>& group_first) {
     const code_kind kind = letter == 'G' ? g_code_kind(code.tenths) : m_code_kind(code.tenths);
-    scan.codes.push_back({letter, code.tenths, kind});
     scan.held |= kind_bit(kind);
-    // Only motion, plane, unit and distance codes have a group.
     constexpr kind_set GROUPED = kinds(code_kind::motion, code_kind::plane, code_kind::units,
                                        code_kind::absolute, code_kind::incremental);
     if (letter != 'G' || (kind_bit(kind) & GROUPED) == 0) {
+        scan.codes.push_back({letter, code.tenths, kind});
         return;
     }
     if (code.tenths == 910) {
@@ -295,8 +296,9 @@ void add_code(scanned_line& scan, char letter, const code_value& code,
     }
     const int group = code_group(code.tenths);
     if (group < 0) {
-        return;
+        return;  // G9
     }
+    scan.motion_code = scan.motion_code || group == 0;
     int& first = group_first[static_cast<std::size_t>(group)];
     if (first < 0) {
         first = code.tenths;
@@ -488,6 +490,7 @@ void scan_line(const padded_line& line, scanned_line& scan) {
     scan.axes = 0;
     scan.computed_axes = 0;
     scan.arcs = 0;
+    scan.motion_code = false;
     scan.g91_digits.clear();
     scan.plane = 0;
     scan.unit = 0;

@@ -132,7 +132,8 @@ void check_parameter_lines_kept(const std::string& program, const std::string& o
     }
 }
 
-// Every comment, in parentheses or after ";", comes out unchanged and in order.
+// Every comment, in parentheses, after ";" or in quotes, comes out unchanged
+// and in order.
 void check_comments_kept(const std::string& program, const std::string& output) {
     std::size_t from = 0;
     for (const std::string& line : input_lines(program)) {
@@ -142,8 +143,10 @@ void check_comments_kept(const std::string& program, const std::string& output) 
         std::size_t at = 0;
         while (at < line.size()) {
             std::size_t end = at;
-            if (line[at] == '(') {
-                end = std::min(line.find(')', at), line.size() - 1) + 1;
+            if (line[at] == '(' || line[at] == '"') {
+                // A quoted string is read as a comment, and kept as one.
+                const char close = line[at] == '(' ? ')' : '"';
+                end = std::min(line.find(close, at + 1), line.size() - 1) + 1;
             } else if (line[at] == ';') {
                 end = line.size();
             } else {
