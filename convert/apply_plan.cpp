@@ -26,24 +26,15 @@ void apply_other_before_words(const line_plan& plan, machine_state& machine) {
     forget(machine, plan.forget_before, plan.why);
 }
 
-void apply_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
+void apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
     bool finite = true;
-    if (plan.words == axis_effect::move) {
-        // The common case: each axis moves, an arc word keeps its value.
-        for (line_word& word : scan.words) {
-            word.target =
-                word.slot >= AXIS_COUNT ? word.value : move(machine, word.slot, word.value);
-            finite = finite && std::isfinite(word.target);
+    for (line_word& word : scan.words) {
+        if (word.slot < AXIS_COUNT && plan.words == axis_effect::set) {
+            set_axis(machine, word.slot, word.value);
+        } else if (word.slot < AXIS_COUNT && plan.words == axis_effect::shift) {
+            shift(machine, word.slot, word.value);
         }
-    } else {
-        for (line_word& word : scan.words) {
-            if (word.slot < AXIS_COUNT && plan.words == axis_effect::set) {
-                set_axis(machine, word.slot, word.value);
-            } else if (word.slot < AXIS_COUNT && plan.words == axis_effect::shift) {
-                shift(machine, word.slot, word.value);
-            }
-            finite = finite && std::isfinite(word.target);
-        }
+        finite = finite && std::isfinite(word.target);
     }
     if (!finite && plan.form == write_form::rewrite) {
         throw conversion_stop(stop_reason::number_out_of_range);

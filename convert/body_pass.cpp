@@ -14,16 +14,19 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
     }
     apply_before_words(plan, machine);
     if (plan.form == write_form::rewrite) {
+        apply_words(plan, scan, machine);
         line_rewriter rewriter;
-        for (;;) {
-            apply_words(plan, scan, machine);
-            rewriter.write_batch(line, scan, out, format);
-            if (scan.more_words == 0) {
-                break;
+        if (!rewriter.write_whole(line, scan, out, format)) {
+            for (;;) {
+                rewriter.write_batch(line, scan, out, format);
+                if (scan.more_words == 0) {
+                    break;
+                }
+                scan_more_words(line, scan);
+                apply_words(plan, scan, machine);
             }
-            scan_more_words(line, scan);
+            rewriter.finish(line, scan, out);
         }
-        rewriter.finish(line, scan, out);
     } else {
         write_line_start(scan, plan, out);
         for (;;) {

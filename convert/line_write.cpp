@@ -81,6 +81,30 @@ void line_rewriter::write_batch(const padded_line& line, const scanned_line& sca
     }
 }
 
+bool line_rewriter::write_whole(const padded_line& line, const scanned_line& scan, line_writer& out,
+                                const number_format& format) {
+    const std::size_t room = line.size() + scan.words.size() * WORD_CAPACITY + SHORT_RUN + 2;
+    if (scan.more_words != 0 || room > out.block_size()) {
+        return false;
+    }
+    char* const start = out.room(room);
+    char* at = start;
+    for (const line_word& word : scan.words) {
+        at = copy_run(at, line, from_, word.begin, scan.g91_digits);
+        at = write_word(at, word, line[word.begin], format);
+        from_ = word.end;
+    }
+    const bool newline = line.newline();
+    at = copy_run(at, line, from_, line.size() - (newline ? 1 : 0), scan.g91_digits);
+    if (newline) {
+        at[0] = '\r';
+        at[1] = '\n';
+        at += 2;
+    }
+    out.claim(static_cast<std::size_t>(at - start));
+    return true;
+}
+
 void line_rewriter::finish(const padded_line& line, const scanned_line& scan, line_writer& out) {
     const bool newline = line.newline();
     const std::size_t to = line.size() - (newline ? 1 : 0);
