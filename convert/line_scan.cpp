@@ -41,6 +41,7 @@ constexpr std::array<std::uint8_t, 256> make_kind_table() {
     table['@'] = POLAR;
     table['^'] = POLAR;
     table['#'] = PARAMETER;
+    table['='] = PARAMETER;  // an assignment, as in X=10 or R1=5
     table['['] = EXPRESSION;
     table[','] = COMMA;
     table['/'] = SLASH;
@@ -238,13 +239,13 @@ void read_letter_run(std::string_view run, scanned_line& scan) {
 }
 
 // Where a word's number is computed: after the letter, blanks and a sign,
-// a "#" or "[" stands. Returns its index, or 0.
+// a "#", "[" or "=" (X=10, an assignment) stands. Returns its index, or 0.
 std::size_t computed_number_at(const padded_line& line, std::size_t after_letter) {
     std::size_t i = skip_blanks(line, after_letter);
     if (i < line.size() && (line[i] == '-' || line[i] == '+')) {
         i = skip_blanks(line, i + 1);
     }
-    return i < line.size() && (line[i] == '#' || line[i] == '[') ? i : 0;
+    return i < line.size() && (line[i] == '#' || line[i] == '[' || line[i] == '=') ? i : 0;
 }
 
 // An O-word line: the O word (a number, a <name> or an [expression]), then,

@@ -10,8 +10,9 @@
 //   run of letters (a keyword such as WHILE or GOTO, or a name);
 // - codes are G and M words compared by their exact decimal value, so G091
 //   and G91.0 are G91 while G91.1 is another code;
-// - "#" (a parameter) and "[...]" (an expression) make the line a parameter
-//   line; a word whose number is one of them is computed, not read;
+// - "#" (a parameter), "[...]" (an expression) and "=" (an assignment, as in
+//   X=10 or R1=5) make the line a parameter line; a word whose number is one
+//   of them is computed, not read;
 // - ",C" and ",R" (corner words) and a letter after any comma are parameters.
 #pragma once
 

@@ -100,7 +100,7 @@ std::vector<std::string> input_lines(const std::string& program, bool to_ctrl_z 
     return lines;
 }
 
-// Whether "#" or "[" stands in the line outside comments and quoted strings.
+// Whether "#", "[" or "=" stands in the line outside comments and quoted strings.
 bool holds_parameter(const std::string& line) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (line[i] == ';') {
@@ -112,7 +112,7 @@ bool holds_parameter(const std::string& line) {
                 return false;
             }
             i = close;
-        } else if (line[i] == '#' || line[i] == '[') {
+        } else if (line[i] == '#' || line[i] == '[' || line[i] == '=') {
             return true;
         }
     }

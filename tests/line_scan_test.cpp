@@ -170,6 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                   .line = "F 100 L 2 E 1",
                   .scan = "E F L"},
         scan_case{.name = "computed E word", .line = "E#1", .scan = "E param"},
+        scan_case{.name = "assignment", .line = "R1=5 X = 10", .scan = "param X# R1"},
         scan_case{.name = "unclosed expression", .line = "G1 X[1+2\n", .scan = "motion param X#"},
         scan_case{.name = "unclosed expression at the end", .line = "#1=[2", .scan = "param"}),
     test_support::row_name());

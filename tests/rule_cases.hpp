@@ -359,6 +359,7 @@ inline std::vector<program_case> reading_cases() {
         stopped("parameter as an axis word", start + "G1 X#1", head, 3, parameter),
         stopped("negative parameter", start + "G1 X-#1", head, 3, parameter),
         stopped("expression as an axis word", start + "G1 Z[2+3]", head, 3, parameter),
+        stopped("assignment as an axis word", start + "G1 X=10", head, 3, parameter),
         stopped("parameter line with an axis word", start + "G1 X5 F#2", head, 3, parameter),
         converted("parameter setting is copied", start + "#1=5|X1", written + "#1=5|X1"),
         converted("parameter line with G91 is copied", "G92 X0 Y0 Z0|G91 F#2|X1",
