@@ -34,6 +34,9 @@ stop_report report_stop(const conversion_stop& stop) {
             return {"Warning:in input file the location of G92/G90/G91 maybe wrong!\n",
                     STATUS_FAILURE};
         case stop_reason::number_out_of_range:
+            if (stop.line_number != 0) {
+                return line_error(stop, "number out of range");
+            }
             return {"ERROR: number out of range\n", STATUS_FAILURE};
         case stop_reason::output_failed:
             return {"", STATUS_OUTPUT_FAILED};
@@ -89,7 +92,7 @@ stop_report report_stop(const conversion_stop& stop) {
             return {"ERROR: unknown option " + stop.detail + "\nTry: g91to90 --help\n",
                     STATUS_FAILURE};
         case stop_reason::bad_decimals:
-            return {"ERROR: --decimals takes 3 or 4\n", STATUS_FAILURE};
+            return {"ERROR: --decimals takes 3 to 6\n", STATUS_FAILURE};
         case stop_reason::too_many_file_names:
             return {"ERROR: too many arguments (an input and an output file at most)\n",
                     STATUS_FAILURE};

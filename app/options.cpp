@@ -9,7 +9,7 @@ namespace g91to90 {
 namespace {
 
 int decimals_value(std::string_view text) {
-    if (text == "3" || text == "4") {
+    if (text.size() == 1 && text[0] >= '3' && text[0] <= '6') {
         return text[0] - '0';
     }
     throw conversion_stop(stop_reason::bad_decimals);
@@ -26,7 +26,8 @@ std::string usage_text() {
            "\n"
            "Options:\n"
            "  --decimal-point  write whole numbers with a point (X10. for X10)\n"
-           "  --decimals N     places of numbers written with decimals: 3 (default) or 4\n"
+           "  --decimals N     fewest places of numbers written with decimals, 3 to 6\n"
+           "                   (default: 3, or 4 under G20; more where the input has them)\n"
            "  --               end of options: every word after it is a file name\n"
            "  -h, --help       show this text and exit\n"
            "  -V, --version    show the version and exit\n"

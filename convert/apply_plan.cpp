@@ -1,7 +1,5 @@
 #include "apply_plan.hpp"
 
-#include <cmath>
-
 #include "stop.hpp"
 
 namespace g91to90 {
@@ -26,19 +24,17 @@ void apply_other_before_words(const line_plan& plan, machine_state& machine) {
     forget(machine, plan.forget_before, plan.why);
 }
 
-void apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
-    bool finite = true;
+bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
+    bool in_range = true;
     for (line_word& word : scan.words) {
         if (word.slot < AXIS_COUNT && plan.words == axis_effect::set) {
             set_axis(machine, word.slot, word.value);
         } else if (word.slot < AXIS_COUNT && plan.words == axis_effect::shift) {
             shift(machine, word.slot, word.value);
         }
-        finite = finite && std::isfinite(word.target);
+        in_range = in_range && word.target.in_range();
     }
-    if (!finite && plan.form == write_form::rewrite) {
-        throw conversion_stop(stop_reason::number_out_of_range);
-    }
+    return in_range;
 }
 
 void apply_other_after_words(const line_plan& plan, machine_state& machine) {

@@ -2,8 +2,6 @@
 // named transitions of machine.hpp, in the order a control makes them.
 #pragma once
 
-#include <cmath>
-
 #include "line_plan.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
@@ -23,22 +21,20 @@ inline void apply_before_words(const line_plan& plan, machine_state& machine) {
 
 // The batch of axis words in `scan`: each moves, sets or shifts its axis as
 // the plan says, and its word's `target` becomes what is written for it.
-// Throws `number_out_of_range` when a value to be written is not finite.
-void apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine);
-inline void apply_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
+// Returns whether every target is in range.
+bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine);
+[[nodiscard]] inline bool apply_words(const line_plan& plan, scanned_line& scan,
+                                      machine_state& machine) {
     if (plan.words != axis_effect::move) [[unlikely]] {
-        apply_other_words(plan, scan, machine);
-        return;
+        return apply_other_words(plan, scan, machine);
     }
     // The common case: each axis moves, an arc word keeps its value.
-    bool finite = true;
+    bool in_range = true;
     for (line_word& word : scan.words) {
         word.target = word.slot >= AXIS_COUNT ? word.value : move(machine, word.slot, word.value);
-        finite = finite && std::isfinite(word.target);
+        in_range = in_range && word.target.in_range();
     }
-    if (!finite && plan.form == write_form::rewrite) {
-        throw conversion_stop(stop_reason::number_out_of_range);
-    }
+    return in_range;
 }
 
 // After the words: the axes the line leaves unknown, the cycle, modal call,

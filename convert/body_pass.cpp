@@ -3,6 +3,7 @@
 #include "apply_plan.hpp"
 #include "line_plan.hpp"
 #include "line_write.hpp"
+#include "stop.hpp"
 
 namespace g91to90 {
 
@@ -14,23 +15,30 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
     }
     apply_before_words(plan, machine);
     if (plan.form == write_form::rewrite) {
-        apply_words(plan, scan, machine);
+        // A value out of range stops the run before its line is written.
+        const auto apply_batch = [&] {
+            if (!apply_words(plan, scan, machine)) {
+                throw conversion_stop(stop_reason::number_out_of_range, {}, line_number);
+            }
+        };
+        apply_batch();
+        const number_format line_format = format.under(machine.unit);
         line_rewriter rewriter;
-        if (!rewriter.write_whole(line, scan, out, format)) {
+        if (!rewriter.write_whole(line, scan, out, line_format)) {
             for (;;) {
-                rewriter.write_batch(line, scan, out, format);
+                rewriter.write_batch(line, scan, out, line_format);
                 if (scan.more_words == 0) {
                     break;
                 }
                 scan_more_words(line, scan);
-                apply_words(plan, scan, machine);
+                apply_batch();
             }
             rewriter.finish(line, scan, out);
         }
     } else {
         write_line_start(scan, plan, out);
         for (;;) {
-            apply_words(plan, scan, machine);
+            (void)apply_words(plan, scan, machine);  // the line is copied: any value will do
             if (scan.more_words == 0) {
                 break;
             }

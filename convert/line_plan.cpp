@@ -341,7 +341,7 @@ std::uint16_t known_after_units(const scanned_line& scan, kind_set held,
                          : machine.unit;
     if (unit != machine.unit && (machine.unit == 0 || unit == 0)) {
         for (int axis = 0; axis < AXIS_COUNT; ++axis) {
-            if (machine.position[static_cast<std::size_t>(axis)] != 0 &&
+            if (machine.position[static_cast<std::size_t>(axis)].billionths != 0 &&
                 (LINEAR_AXES & axis_bit(axis)) != 0) {
                 known &= static_cast<std::uint16_t>(~axis_bit(axis));
             }

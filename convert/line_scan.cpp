@@ -338,8 +338,8 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             plain_number plain;
             if (read_plain_number(line, i + 1, plain)) [[likely]] {
                 const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
-                const double value = plain_number_value(plain);
-                scan.words.push_back({i, plain.end, value, value, slot});
+                const exact_number value = exact_of(plain);
+                scan.words.push_back({i, plain.end, value, value, slot, plain.point});
                 scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
                 scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
                 first_word = false;
@@ -411,8 +411,8 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             if (kind >= FIRST_SLOT_KIND) {
                 const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
                 if (scan.words.size() < WORD_BATCH) {
-                    const double value = value_of(number);
-                    scan.words.push_back({i, number.end, value, value, slot});
+                    const exact_number value = exact_of(number);
+                    scan.words.push_back({i, number.end, value, value, slot, number.point});
                 } else if (scan.more_words == 0) {
                     scan.more_words = i;
                     if (!first) {

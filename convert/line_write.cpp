@@ -55,8 +55,8 @@ void write_line_start(const scanned_line& scan, const line_plan& plan, line_writ
 namespace {
 
 char* write_word(char* at, const line_word& word, char letter, const number_format& format) {
-    return word.slot >= FIRST_ARC_SLOT ? write_arc_word(at, letter, word.target, format)
-                                       : write_axis_word(at, letter, word.target, format);
+    return write_number_word(at, letter, word.target, format.decimals,
+                             word.point || format.decimal_point);
 }
 
 }  // namespace

@@ -38,18 +38,17 @@ void set_units(machine_state& machine, int unit, const loss& why) {
         return;
     }
     if (machine.unit != 0 && unit != 0) {
-        constexpr double MM_PER_INCH = 25.4;
         for (int axis = 0; axis < AXIS_COUNT; ++axis) {
             if ((LINEAR_AXES & axis_bit(axis)) != 0) {
-                double& value = machine.position[static_cast<std::size_t>(axis)];
-                value = unit == 20 ? value / MM_PER_INCH : value * MM_PER_INCH;
+                exact_number& value = machine.position[static_cast<std::size_t>(axis)];
+                value = unit == 20 ? millimetres_to_inches(value) : inches_to_millimetres(value);
             }
         }
     } else {
         std::uint16_t not_at_zero = 0;
         for (int axis = 0; axis < AXIS_COUNT; ++axis) {
             if ((LINEAR_AXES & axis_bit(axis)) != 0 &&
-                machine.position[static_cast<std::size_t>(axis)] != 0) {
+                machine.position[static_cast<std::size_t>(axis)].billionths != 0) {
                 not_at_zero |= axis_bit(axis);
             }
         }
@@ -58,13 +57,14 @@ void set_units(machine_state& machine, int unit, const loss& why) {
     machine.unit = unit;
 }
 
-void set_axis(machine_state& machine, int axis, double value) {
+void set_axis(machine_state& machine, int axis, exact_number value) {
     machine.position[static_cast<std::size_t>(axis)] = value;
     machine.known |= axis_bit(axis);
 }
 
-void shift(machine_state& machine, int axis, double value) {
-    machine.position[static_cast<std::size_t>(axis)] += value;
+void shift(machine_state& machine, int axis, exact_number value) {
+    exact_number& position = machine.position[static_cast<std::size_t>(axis)];
+    position = position + value;
 }
 
 void forget_some(machine_state& machine, std::uint16_t axes, const loss& why) {
@@ -91,7 +91,7 @@ void forget_state(machine_state& machine, const loss& why) {
     machine.cycle = cycle_state::maybe;
 }
 
-void start_at(machine_state& machine, const std::array<double, AXIS_COUNT>& position,
+void start_at(machine_state& machine, const std::array<exact_number, AXIS_COUNT>& position,
               std::uint16_t known, const loss& why) {
     machine.position = position;
     machine.known = ALL_AXES;

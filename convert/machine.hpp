@@ -54,7 +54,7 @@ struct machine_state {
     // The tracked position of each axis (X, Y, Z, A, B, C, U, V, W). An axis
     // whose bit in `known` is clear stands where the converter cannot tell;
     // `lost` tells why.
-    std::array<double, AXIS_COUNT> position{};
+    std::array<exact_number, AXIS_COUNT> position{};
     std::uint16_t known = XYZ_AXES;
     std::array<loss, AXIS_COUNT> lost{};
     distance_mode mode = distance_mode::absolute;
@@ -101,16 +101,16 @@ void set_units(machine_state& machine, int unit, const loss& why);
 // Moves an axis by a word's value in the current mode: to it in absolute
 // mode, by it in incremental mode. The axis is known afterwards. Returns its
 // new coordinate.
-inline double move(machine_state& machine, int axis, double value) {
-    double& position = machine.position[static_cast<std::size_t>(axis)];
+inline exact_number move(machine_state& machine, int axis, exact_number value) {
+    exact_number& position = machine.position[static_cast<std::size_t>(axis)];
     position = machine.incremental() ? position + value : value;
     machine.known |= axis_bit(axis);
     return position;
 }
 // Sets an axis to a known position.
-void set_axis(machine_state& machine, int axis, double value);
+void set_axis(machine_state& machine, int axis, exact_number value);
 // Moves a known axis by `value`; an unknown one stays unknown.
-void shift(machine_state& machine, int axis, double value);
+void shift(machine_state& machine, int axis, exact_number value);
 // The axes in `axes` become unknown; one already unknown keeps its first loss.
 void forget_some(machine_state& machine, std::uint16_t axes, const loss& why);
 inline void forget(machine_state& machine, std::uint16_t axes, const loss& why) {
@@ -122,7 +122,7 @@ inline void forget(machine_state& machine, std::uint16_t axes, const loss& why) 
 // coordinate system and cycle become unknown.
 void forget_state(machine_state& machine, const loss& why);
 // The start position: the axes in `known` at `position`, the others unknown.
-void start_at(machine_state& machine, const std::array<double, AXIS_COUNT>& position,
+void start_at(machine_state& machine, const std::array<exact_number, AXIS_COUNT>& position,
               std::uint16_t known, const loss& why);
 void save_state(machine_state& machine);
 // Restores the saved mode, plane and units, when there are any.

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "exact_number.hpp"
 #include "line_io.hpp"
 
 namespace g91to90 {
@@ -174,6 +175,7 @@ struct word_number {
     std::size_t begin = 0;  // its first character, blanks after the letter skipped
     std::size_t end = 0;    // just after its last number character; 0 when there is none
     double value = 0;       // set by the general reading; see `value_of`
+    exact_number exact;     // set by the general reading; see `exact_of`
     bool digit = false;     // it holds a digit
     bool point = false;     // it holds a decimal point
     bool plain = false;     // read as a plain number: `parts` holds it
@@ -184,6 +186,16 @@ struct word_number {
 // division it may take is not free.
 inline double value_of(const word_number& number) {
     return number.plain ? plain_number_value(number.parts) : number.value;
+}
+
+// The exact value of a plain number.
+inline exact_number exact_of(const plain_number& number) {
+    return exact_of_digits(number.digits, number.decimals, number.negative);
+}
+
+// The exact value of a word's number.
+inline exact_number exact_of(const word_number& number) {
+    return number.plain ? exact_of(number.parts) : number.exact;
 }
 
 // Any number text that is not plain (inner blanks, long or odd texts), read

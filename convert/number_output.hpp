@@ -3,46 +3,47 @@
 
 #include <cstddef>
 
-#include "line_io.hpp"
+#include "exact_number.hpp"
 
 namespace g91to90 {
 
+// The most places a word is written with.
+inline constexpr int MOST_WRITTEN_PLACES = 6;
+
 // How rewritten words are written.
 struct number_format {
-    // The places of a word written with decimals: 3, or 4 for inch programs.
-    int decimals = 3;
-    // A point after a word written without decimals ("X10." for "X10"), for
-    // controls that read a number without one in their smallest increments.
+    // The fewest places of a word written with decimals (--decimals, 3 to
+    // 6); 0 for the default: 3, or 4 under G20 (inch).
+    int decimals = 0;
+    // A point after every word written without decimals ("X10." for "X10"),
+    // for controls that read a number without one in their smallest
+    // increments.
     bool decimal_point = false;
+
+    // The format under `unit` (20, 21, or 0 when unknown): its decimals set.
+    number_format under(int unit) const {
+        return {decimals != 0 ? decimals : unit == 20 ? 4 : 3, decimal_point};
+    }
 };
 
-// Decimals (`places` of them, 3 or 4) for a fraction of at least half a unit
-// of the last place (0.0005 or 0.00005) in magnitude, none otherwise.
-bool choose_decimals(double fraction, int places);
+// Room for a rewritten word: its letter, a sign, nine whole digits, a point,
+// six places, and eight bytes that the writer may fill past the word.
+inline constexpr std::size_t WORD_CAPACITY = 32;
 
-// Room for any finite double written with up to four decimals: a sign, the
-// 309 digits of the largest double, a point and the decimals, with spare room.
-inline constexpr std::size_t FIXED_TEXT_CAPACITY = 336;
-// Room for a rewritten word: its letter, its number and a trailing point.
-inline constexpr std::size_t WORD_CAPACITY = FIXED_TEXT_CAPACITY + 1;
+// The places `value` is written with, at least `fewest`: more where the exact
+// value needs them, up to the places of the input words that made it, at
+// most MOST_WRITTEN_PLACES.
+int written_places(exact_number value, int fewest);
 
-// All four throw `number_out_of_range` for a value that is not finite.
-// An axis word: a fraction within 0.00001 of a whole unit counts as whole.
-void format_axis_word(line_writer& out, char letter, double value, const number_format& format);
-// An I, J, K or R word: the fraction alone decides the format.
-void format_arc_word(line_writer& out, char letter, double value, const number_format& format);
-// The same words written at `at`, which holds WORD_CAPACITY bytes (those past
-// the word may change); return the word's end.
-char* write_axis_word(char* at, char letter, double value, const number_format& format);
-char* write_arc_word(char* at, char letter, double value, const number_format& format);
+// Writes a word at `at` (WORD_CAPACITY bytes; those past the word may
+// change): its letter, then `value` (in range) rounded at the written places,
+// halves away from zero. A value that is whole there is written without
+// places, with a point when `point`; a zero has no sign. Returns the word's
+// end.
+char* write_number_word(char* at, char letter, exact_number value, int fewest, bool point);
 
-// Writes `value` (finite) with `decimals` places (0, 3 or 4): first rounded to 17
-// significant digits, halves up in magnitude, then rounded at the last written
-// place, halves away from zero. Returns the length written to `out`, which
-// holds FIXED_TEXT_CAPACITY bytes (those past the length may change).
-std::size_t format_fixed(double value, int decimals, char* out);
-// The same digits by the exact path alone, without the fast path for common
-// values; kept so that tests can check that the two always agree.
-std::size_t format_fixed_exact(double value, int decimals, char* out);
+// The same number by plain arithmetic alone, without the fast path for
+// common values; kept so that tests can check that the two always agree.
+char* write_number_word_plainly(char* at, char letter, exact_number value, int fewest, bool point);
 
 }  // namespace g91to90

@@ -27,7 +27,7 @@ void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number
     plan.forget_before = 0;
     apply_before_words(plan, machine);
     // The first word of an axis counts.
-    std::array<double, AXIS_COUNT> position{};
+    std::array<exact_number, AXIS_COUNT> position{};
     std::uint16_t named = 0;
     for (const line_word& word : scan.words) {
         if (word.slot < AXIS_COUNT && (named & axis_bit(word.slot)) == 0) {
@@ -42,12 +42,16 @@ void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number
     apply_after_words(plan, machine);
 }
 
-double ask_start_value(const ask_function& ask, std::string_view prompt) {
+exact_number ask_start_value(const ask_function& ask, std::string_view prompt) {
     const std::string token = ask(prompt);
     if (!is_number_token(token)) {
         throw conversion_stop(stop_reason::start_not_a_number, token);
     }
-    return number_value(token);
+    const exact_number value = exact_value(token);
+    if (!value.in_range()) {
+        throw conversion_stop(stop_reason::number_out_of_range);
+    }
+    return value;
 }
 
 }  // namespace
@@ -59,7 +63,7 @@ bool establish_start_position(const padded_line& mode_line, std::uint64_t line_n
         take_start_from_g92_line(mode_line, line_number, scan, out, machine);
         return false;
     }
-    std::array<double, AXIS_COUNT> position{};
+    std::array<exact_number, AXIS_COUNT> position{};
     position[0] = ask_start_value(ask, "\nINPUT START-X:");
     position[1] = ask_start_value(ask, "\nINPUT START-Y:");
     position[2] = ask_start_value(ask, "\nINPUT START-Z:");

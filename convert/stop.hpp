@@ -18,7 +18,7 @@ enum class stop_reason {
     console_ended,        // standard input ended while an answer was awaited
     no_mode_line,         // the input is empty or ends before the mode line
     misplaced_mode_line,  // an axis word stands before the mode line
-    number_out_of_range,  // a coordinate to be written is not finite
+    number_out_of_range,  // a value to be written or a start value is a billion or more
     output_failed,        // the output could not be written
     start_not_a_number,   // detail: the token typed as a start value
     ctrl_z_inside,        // a Ctrl-Z that more of the program follows
@@ -45,7 +45,7 @@ enum class stop_reason {
     cycle_may_run,             // since: where the converter lost track of the cycle
     // The command line, read before anything is opened or asked.
     unknown_option,       // detail: the word as given
-    bad_decimals,         // --decimals without 3 or 4
+    bad_decimals,         // --decimals without 3 to 6
     too_many_file_names,  // more than an input and an output name
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 
 #include "memory_run.hpp"
@@ -25,6 +26,14 @@ constexpr distance_mode INC = distance_mode::incremental;
 using xyz = std::array<double, 3>;
 constexpr xyz ORIGIN{0, 0, 0};
 
+// Test positions are whole thousandths: exact in doubles and in billionths.
+exact_number exact(double value) {
+    return {std::llround(value * 1e9), 3};
+}
+double units(exact_number value) {
+    return static_cast<double>(value.billionths) / 1e9;
+}
+
 // One line converted from a known position (every axis known), in a mode.
 struct line_case {
     std::string name;
@@ -44,15 +53,17 @@ TEST_P(ConvertLine, RewritesOneLine) {
     machine_state machine;
     machine.mode = c.mode_before;
     machine.known = ALL_AXES;
-    std::copy(c.position_before.begin(), c.position_before.end(), machine.position.begin());
+    std::transform(c.position_before.begin(), c.position_before.end(), machine.position.begin(),
+                   exact);
     scanned_line scan;
     const padded_text line(c.line);
     scan_line(line.line(), scan);
     convert_line(line.line(), 1, scan, run.writer, machine, number_format{});
     EXPECT_EQ(run.written(), c.written);
     EXPECT_EQ(machine.mode, c.mode_after);
-    EXPECT_EQ((xyz{machine.position[0], machine.position[1], machine.position[2]}),
-              c.position_after);
+    EXPECT_EQ(
+        (xyz{units(machine.position[0]), units(machine.position[1]), units(machine.position[2])}),
+        c.position_after);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 .mode_before = INC,
                                 .position_before = xyz{10.5, -3, 0},
                                 .line = "X-0.5\n",
-                                .written = "X10\r\n",
+                                .written = "X10.\r\n",
                                 .mode_after = INC,
                                 .position_after = xyz{10, -3, 0}},
                       line_case{.name = "comment copied",
@@ -166,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 .mode_before = INC,
                                 .position_before = xyz{4, 0, 0},
                                 .line = "X Y.\n",
-                                .written = "X Y0\r\n",
+                                .written = "X Y0.\r\n",
                                 .mode_after = INC,
                                 .position_after = xyz{4, 0, 0}},
                       line_case{.name = "other address letters",
@@ -194,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 .mode_before = INC,
                                 .position_before = ORIGIN,
                                 .line = "G03 X1 I-2.5 J.25 K0 R7.999999\n",
-                                .written = "G03 X1 I-2.500 J0.250 K0 R8.000\r\n",
+                                .written = "G03 X1 I-2.500 J0.250 K0 R7.999999\r\n",
                                 .mode_after = INC,
                                 .position_after = xyz{1, 0, 0}},
                       line_case{.name = "words without blanks",
@@ -224,15 +235,16 @@ TEST(ConvertLine, OverflowingSumStopsBeforeTheLineIsWritten) {
     memory_run run("");
     machine_state machine;
     machine.mode = INC;
-    machine.position[0] = 1.7e308;
-    const padded_text line("G01 Y1 X17" + std::string(307, '0') + "\n");  // 1.7e308 again
+    machine.position[0] = exact(999'999'999);
+    const padded_text line("G01 Y1 X1\n");  // a billion
     scanned_line scan;
     scan_line(line.line(), scan);
     try {
         convert_line(line.line(), 1, scan, run.writer, machine, number_format{});
-        FAIL() << "an infinite coordinate was written";
+        FAIL() << "a coordinate out of range was written";
     } catch (const conversion_stop& stop) {
         EXPECT_EQ(stop.reason, stop_reason::number_out_of_range);
+        EXPECT_EQ(stop.line_number, 1U);
     }
     EXPECT_EQ(run.written(), "");
 }

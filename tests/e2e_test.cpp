@@ -204,18 +204,21 @@ std::string options_converted(const std::string& line_3, const std::string& line
     return "%\r\nG92 X0 Y0 Z0\r\n" + line_3 + "\r\n" + line_4 + "\r\n" + line_5 + "\r\nM30\r\n";
 }
 
-const std::string DEFAULT_FORMAT =
-    options_converted("G90 G01 X10 Y0.063", "G02 X11 Y-0.938 I0.500 J-0.500", "G01 X11 Z2.500");
-const std::string POINT_FORMAT =
-    options_converted("G90 G01 X10. Y0.063", "G02 X11. Y-0.938 I0.500 J-0.500", "G01 X11. Z2.500");
+// Places follow the input (Y0.0625, X-0.000005), and at least the format's.
+const std::string DEFAULT_FORMAT = options_converted(
+    "G90 G01 X10 Y0.0625", "G02 X11 Y-0.9375 I0.500 J-0.500", "G01 X10.999995 Z2.500");
+const std::string POINT_FORMAT = options_converted(
+    "G90 G01 X10. Y0.0625", "G02 X11. Y-0.9375 I0.500 J-0.500", "G01 X10.999995 Z2.500");
 const std::string FOUR_FORMAT = options_converted(
-    "G90 G01 X10 Y0.0625", "G02 X11 Y-0.9375 I0.5000 J-0.5000", "G01 X11 Z2.5000");
+    "G90 G01 X10 Y0.0625", "G02 X11 Y-0.9375 I0.5000 J-0.5000", "G01 X10.999995 Z2.5000");
 const std::string FOUR_POINT_FORMAT = options_converted(
-    "G90 G01 X10. Y0.0625", "G02 X11. Y-0.9375 I0.5000 J-0.5000", "G01 X11. Z2.5000");
+    "G90 G01 X10. Y0.0625", "G02 X11. Y-0.9375 I0.5000 J-0.5000", "G01 X10.999995 Z2.5000");
+const std::string SIX_FORMAT = options_converted(
+    "G90 G01 X10 Y0.062500", "G02 X11 Y-0.937500 I0.500000 J-0.500000", "G01 X10.999995 Z2.500000");
 
 const std::string USAGE_START = "Usage: g91to90 [OPTIONS] [INPUT [OUTPUT]]\n";
 const std::string UNKNOWN_O = "ERROR: unknown option -o\nTry: g91to90 --help\n";
-const std::string BAD_DECIMALS = "ERROR: --decimals takes 3 or 4\n";
+const std::string BAD_DECIMALS = "ERROR: --decimals takes 3 to 6\n";
 const std::string TOO_MANY = "ERROR: too many arguments (an input and an output file at most)\n";
 
 struct option_case {
@@ -329,10 +332,14 @@ INSTANTIATE_TEST_SUITE_P(
                     .arguments = {"in.nc", "out.nc", "--decimals"},
                     .console = BAD_DECIMALS,
                     .status = 1},
-        option_case{.name = "decimals five",
-                    .arguments = {"--decimals", "5", "in.nc", "out.nc"},
+        option_case{.name = "decimals seven",
+                    .arguments = {"--decimals", "7", "in.nc", "out.nc"},
                     .console = BAD_DECIMALS,
                     .status = 1},
+        option_case{.name = "decimals six",
+                    .arguments = {"--decimals=6", "in.nc", "out.nc"},
+                    .output_file = "out.nc",
+                    .output = SIX_FORMAT},
         option_case{.name = "decimals two attached",
                     .arguments = {"--decimals=2", "in.nc", "out.nc"},
                     .console = BAD_DECIMALS,

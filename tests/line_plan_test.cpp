@@ -63,9 +63,9 @@ std::optional<stop_reason> stop_of(const std::string& line,
     }
     set_mode(machine, distance_mode::incremental);
     set_plane(machine, 17);
-    set_axis(machine, 0, 0);
-    set_axis(machine, 1, 0);
-    set_axis(machine, 2, 0);
+    set_axis(machine, 0, {});
+    set_axis(machine, 1, {});
+    set_axis(machine, 2, {});
     const padded_text text(line + "\n");
     scanned_line scan;
     scan_line(text.line(), scan);

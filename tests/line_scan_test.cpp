@@ -77,7 +77,7 @@ std::string describe(const scanned_line& scan) {
         const char letter =
             word.slot < AXIS_COUNT ? AXIS_LETTERS[word.slot] : "IJKR"[word.slot - FIRST_ARC_SLOT];
         std::ostringstream value;
-        value << word.value;
+        value << static_cast<double>(word.value.billionths) / 1e9;
         add(letter + value.str());
     }
     return text;

@@ -237,6 +237,30 @@ inline std::vector<program_case> unit_and_start_cases() {
     };
 }
 
+// How numbers are written: the input's places and points kept, exactly.
+inline std::vector<program_case> number_cases() {
+    const std::string start = "G92 X0 Y0 Z0|G91 ";
+    const std::string head = "G92 X0 Y0 Z0|G90 ";
+    return {
+        converted("inch places", "G20|" + start + "G1 X1.0625 Y.5|X.0001 Y-.5",
+                  "G20|" + head + "G1 X1.0625 Y0.5000|X1.0626 Y0."),
+        converted("points kept", start + "G0 X10. Y5.|G1 Z-2.5 F100.|X-10.",
+                  head + "G0 X10. Y5.|G1 Z-2.500 F100.|X0."),
+        converted("five place arc", start + "G2 X2 Y0 I0.38272 J-0.0004",
+                  head + "G2 X2 Y0 I0.38272 J-0.0004"),
+        converted("places of a sum", start + "Y.03125|Y.0001|Y-.03135",
+                  head + "Y0.03125|Y0.03135|Y0."),
+        converted("seventh place rounded", start + "X0.1234567|X-0.1234567",
+                  head + "X0.123457|X0."),
+        converted("no negative zero", start + "G2 X1 I0.0000004 J-0.0000004",
+                  head + "G2 X1 I0. J0."),
+        converted("sum of many places exact", start + "X0.1|X0.2|X0.000001|X-0.300001",
+                  head + "X0.100|X0.300|X0.300001|X0."),
+        stopped("a billion", start + "X999999999.5|X0.5", head + "X999999999.500", 3,
+                "number out of range"),
+    };
+}
+
 // A row of the table of codes each: what the converter reads, and how.
 inline std::vector<program_case> code_table_cases() {
     const std::string start = "G92 X0 Y0 Z10|G91|";
@@ -276,7 +300,7 @@ inline std::vector<program_case> code_table_cases() {
         stopped("tool length with Z in incremental mode", start + "G43 H1 Z5", head, 3,
                 "G43 with a Z word in incremental mode"),
         converted("tool length with Z in absolute mode", "G92 X0 Y0 Z0|G43 H1 Z50.|G91 Z-1",
-                  "G92 X0 Y0 Z0|G43 H1 Z50|G90 Z49"),
+                  "G92 X0 Y0 Z0|G43 H1 Z50.|G90 Z49"),
         stopped("G43.1 words are offsets", "G92 X0 Y0 Z0|G43.1 X0.5|G91 X1",
                 "G92 X0 Y0 Z0|G43.1 X0.5", 3, unknown('X', "line 2: G43.1")),
         stopped("polar coordinates in incremental mode", start + "G16 X10 Y45", head, 3,
@@ -413,6 +437,8 @@ inline std::vector<program_case> reading_cases() {
                              test_support::row_name());                                           \
     INSTANTIATE_TEST_SUITE_P(UnitsAndStart, suite,                                                \
                              ::testing::ValuesIn(test_support::unit_and_start_cases()),           \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(Numbers, suite, ::testing::ValuesIn(test_support::number_cases()),   \
                              test_support::row_name());                                           \
     INSTANTIATE_TEST_SUITE_P(CodeTable, suite,                                                    \
                              ::testing::ValuesIn(test_support::code_table_cases()),               \

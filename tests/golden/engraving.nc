@@ -11,7 +11,7 @@ x25 f600
 y15
 x5
 y5
-g0 z5
+g0 z5.
 g04 p1.5 ; dwell before leaving
 G91
 g28 z0 ; home z

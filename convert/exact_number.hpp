@@ -1,0 +1,81 @@
+// Exact numbers: a word's value kept as a whole count of billionths, so that
+// the sum of any incremental words is exact and is written digit for digit.
+// Magnitudes of a billion units and more are out of range: the run stops
+// where such a value would be written or reached.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+namespace g91to90 {
+
+// The places an exact number keeps: a word with more is rounded at the
+// ninth, halves away from zero.
+inline constexpr int EXACT_PLACES = 9;
+inline constexpr std::int64_t BILLION = 1'000'000'000;
+// The first magnitude out of range, in billionths: 10^9 units.
+inline constexpr std::int64_t EXACT_LIMIT = BILLION * BILLION;
+// Out of range: below every value in range, so no sum of two values in range
+// can reach it (their magnitudes stay below 2 * 10^18).
+inline constexpr std::int64_t OUT_OF_RANGE = std::numeric_limits<std::int64_t>::min();
+static_assert(2 * EXACT_LIMIT < std::numeric_limits<std::int64_t>::max(),
+              "a sum of two values in range does not overflow");
+
+struct exact_number {
+    std::int64_t billionths = 0;
+    // The most places of the input words that made the value (at most
+    // EXACT_PLACES): those of the word that set it, and of every word added
+    // to it since.
+    std::uint8_t places = 0;
+
+    bool in_range() const { return billionths != OUT_OF_RANGE; }
+    bool operator==(const exact_number&) const = default;
+};
+
+inline constexpr exact_number OUT_OF_RANGE_NUMBER{OUT_OF_RANGE, 0};
+
+// A value in range, or OUT_OF_RANGE_NUMBER for a magnitude from the limit on.
+inline exact_number checked(std::int64_t billionths, int places) {
+    if (billionths <= -EXACT_LIMIT || billionths >= EXACT_LIMIT) {
+        return OUT_OF_RANGE_NUMBER;
+    }
+    return {billionths, static_cast<std::uint8_t>(places)};
+}
+
+inline exact_number operator+(exact_number a, exact_number b) {
+    if (!a.in_range() || !b.in_range()) {
+        return OUT_OF_RANGE_NUMBER;
+    }
+    return checked(a.billionths + b.billionths, std::max(a.places, b.places));
+}
+
+// A whole count of units (a test's or a start's value).
+inline exact_number whole_units(std::int64_t units) {
+    return units <= -BILLION || units >= BILLION ? OUT_OF_RANGE_NUMBER
+                                                 : exact_number{units * BILLION, 0};
+}
+
+// A length in inches in millimetres (times 25.4, exact to one more place) and
+// back (rounded at the ninth place, halves away from zero).
+exact_number inches_to_millimetres(exact_number inches);
+exact_number millimetres_to_inches(exact_number millimetres);
+
+// The value of a number text as a start value is typed: an optional sign,
+// digits with at most one point, then optionally an exponent written with E,
+// e, D or d. The text must be such a number (`is_number_token`).
+exact_number exact_value(std::string_view text);
+
+// The value of a plain number: `digits` (below 10^15) with `decimals` (at
+// most 7) of them after the point.
+inline exact_number exact_of_digits(std::uint64_t digits, std::size_t decimals, bool negative) {
+    constexpr std::array<std::int64_t, 8> SCALES{BILLION, 100'000'000, 10'000'000, 1'000'000,
+                                                 100'000, 10'000,      1'000,      100};
+    const auto magnitude = static_cast<std::int64_t>(digits) * SCALES[decimals];
+    return checked(negative ? -magnitude : magnitude, static_cast<int>(decimals));
+}
+
+}  // namespace g91to90
