@@ -7,13 +7,13 @@ namespace g91to90 {
 
 namespace {
 
-// `value` times `multiplier` over `divisor`, rounded halves away from zero;
-// the product must not overflow.
+// `value` times `multiplier` over `divisor`, rounded to odd: an inexact
+// quotient gets an odd last digit, so that a later rounding at six places
+// at most is that of the exact quotient. The product must not overflow.
 std::int64_t scaled_rounded(std::int64_t value, std::int64_t multiplier, std::int64_t divisor) {
     const std::int64_t product = value * multiplier;
-    const std::int64_t quotient = product / divisor;
-    const std::int64_t rest = product % divisor;
-    if (2 * std::llabs(rest) >= divisor) {
+    const std::int64_t quotient = product / divisor;  // toward zero
+    if (product % divisor != 0 && quotient % 2 == 0) {
         return quotient + (product < 0 ? -1 : 1);
     }
     return quotient;
@@ -91,19 +91,24 @@ exact_number exact_value(std::string_view text) {
     if (power >= 18) {  // 10^18 billionths and more
         return OUT_OF_RANGE_NUMBER;
     }
+    // Digits past the ninth place are rounded to odd: a nonzero digit dropped
+    // makes the last kept digit odd, so that the value is never taken for a
+    // half or a whole at a written place (at most the sixth) that it is not.
     std::int64_t magnitude = 0;
-    bool round_up = false;
+    bool dropped = false;
     for (std::size_t k = first; k < digits.size(); ++k, --power) {
-        if (power < 0) {
-            round_up = power == -1 && digits[k] >= '5';
-            break;
+        if (power >= 0) {
+            magnitude = magnitude * 10 + (digits[k] - '0');
+        } else {
+            dropped = dropped || digits[k] != '0';
         }
-        magnitude = magnitude * 10 + (digits[k] - '0');
     }
     for (; power >= 0; --power) {  // the digits ended above the billionths
         magnitude *= 10;
     }
-    magnitude += round_up ? 1 : 0;
+    if (dropped && magnitude % 2 == 0) {
+        ++magnitude;
+    }
     return checked(negative ? -magnitude : magnitude, places);
 }
 

@@ -13,8 +13,9 @@
 
 namespace g91to90 {
 
-// The places an exact number keeps: a word with more is rounded at the
-// ninth, halves away from zero.
+// The places an exact number keeps: a word with more is rounded to odd at the
+// ninth (see `exact_value`), which the writing at six places at most cannot
+// tell from the word itself.
 inline constexpr int EXACT_PLACES = 9;
 inline constexpr std::int64_t BILLION = 1'000'000'000;
 // The first magnitude out of range, in billionths: 10^9 units.
@@ -60,7 +61,7 @@ inline exact_number whole_units(std::int64_t units) {
 }
 
 // A length in inches in millimetres (times 25.4, exact to one more place) and
-// back (rounded at the ninth place, halves away from zero).
+// back (rounded to odd at the ninth place).
 exact_number inches_to_millimetres(exact_number inches);
 exact_number millimetres_to_inches(exact_number millimetres);
 
