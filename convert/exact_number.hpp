@@ -20,11 +20,12 @@ inline constexpr int EXACT_PLACES = 9;
 inline constexpr std::int64_t BILLION = 1'000'000'000;
 // The first magnitude out of range, in billionths: 10^9 units.
 inline constexpr std::int64_t EXACT_LIMIT = BILLION * BILLION;
-// Out of range: below every value in range, so no sum of two values in range
-// can reach it (their magnitudes stay below 2 * 10^18).
-inline constexpr std::int64_t OUT_OF_RANGE = std::numeric_limits<std::int64_t>::min();
-static_assert(2 * EXACT_LIMIT < std::numeric_limits<std::int64_t>::max(),
-              "a sum of two values in range does not overflow");
+// Out of range: far beyond every value in range, so that a sum of two values,
+// each in range or out of range, never overflows and is out of range exactly
+// when its magnitude reaches the limit.
+inline constexpr std::int64_t OUT_OF_RANGE = 4 * EXACT_LIMIT;
+static_assert(2 * OUT_OF_RANGE < std::numeric_limits<std::int64_t>::max(),
+              "no sum of two values overflows");
 
 struct exact_number {
     std::int64_t billionths = 0;
@@ -41,16 +42,14 @@ inline constexpr exact_number OUT_OF_RANGE_NUMBER{OUT_OF_RANGE, 0};
 
 // A value in range, or OUT_OF_RANGE_NUMBER for a magnitude from the limit on.
 inline exact_number checked(std::int64_t billionths, int places) {
-    if (billionths <= -EXACT_LIMIT || billionths >= EXACT_LIMIT) {
+    // One comparison: the magnitude below the limit.
+    if (static_cast<std::uint64_t>(billionths + (EXACT_LIMIT - 1)) >= 2 * EXACT_LIMIT - 1) {
         return OUT_OF_RANGE_NUMBER;
     }
     return {billionths, static_cast<std::uint8_t>(places)};
 }
 
 inline exact_number operator+(exact_number a, exact_number b) {
-    if (!a.in_range() || !b.in_range()) {
-        return OUT_OF_RANGE_NUMBER;
-    }
     return checked(a.billionths + b.billionths, std::max(a.places, b.places));
 }
 
@@ -70,13 +69,14 @@ exact_number millimetres_to_inches(exact_number millimetres);
 // e, D or d. The text must be such a number (`is_number_token`).
 exact_number exact_value(std::string_view text);
 
-// The value of a plain number: `digits` (below 10^15) with `decimals` (at
-// most 7) of them after the point.
+// The value of a plain number: `digits` (below 10^14) with `decimals` (at
+// most 7) of them after the point, and so fewer than eight whole digits:
+// always in range.
 inline exact_number exact_of_digits(std::uint64_t digits, std::size_t decimals, bool negative) {
     constexpr std::array<std::int64_t, 8> SCALES{BILLION, 100'000'000, 10'000'000, 1'000'000,
                                                  100'000, 10'000,      1'000,      100};
     const auto magnitude = static_cast<std::int64_t>(digits) * SCALES[decimals];
-    return checked(negative ? -magnitude : magnitude, static_cast<int>(decimals));
+    return {negative ? -magnitude : magnitude, static_cast<std::uint8_t>(decimals)};
 }
 
 }  // namespace g91to90

@@ -154,6 +154,31 @@ code_value plain_code(const plain_number& number) {
     return code;
 }
 
+// The common code: one or two digits after the letter ("G1", "G91", "M3")
+// and nothing that goes on with the number after them. Its end, with its
+// value in `code`; 0 for any other text, which the plain reading handles.
+// The two characters after the digits lie in the line or its padding.
+std::size_t short_code_end(const padded_line& line, std::size_t at, code_value& code) {
+    static_assert(4 <= LINE_PADDING, "the letter, two digits and two followers");
+    if (!is_digit(line[at])) {
+        return 0;
+    }
+    int value = line[at] - '0';
+    std::size_t end = at + 1;
+    if (is_digit(line[end])) {
+        value = value * 10 + (line[end] - '0');
+        ++end;
+    }
+    const auto next = static_cast<unsigned char>(line[end]);
+    const auto after = static_cast<unsigned char>(line[end + 1]);
+    if ((NUMBER_FOLLOWER[next] & (NUMBER_GOES_ON | (NUMBER_FOLLOWER[after] >> 1))) != 0) {
+        return 0;
+    }
+    code.tenths = value * 10;
+    code.units_digit = end - 1;
+    return end;
+}
+
 // The groups in which two different codes on one line stop the run.
 int code_group(int tenths) {
     switch (tenths) {
@@ -346,7 +371,17 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                 i = plain.end;
                 continue;
             }
-        } else if ((kind == G_LETTER || kind == M_LETTER || kind == OTHER_LETTER) && first) {
+        } else if ((kind == G_LETTER || kind == M_LETTER) && first) {
+            code_value code;
+            const std::size_t end = short_code_end(line, i + 1, code);
+            if (end != 0) [[likely]] {
+                add_code(scan, upper(c), code, group_first);
+                first_word = false;
+                i = end;
+                continue;
+            }
+        }
+        if ((kind == G_LETTER || kind == M_LETTER || kind == OTHER_LETTER) && first) {
             // The common code or other word: a plain number.
             plain_number plain;
             if (read_plain_number(line, i + 1, plain) && plain.decimals <= 8) [[likely]] {

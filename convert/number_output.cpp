@@ -18,6 +18,9 @@ constexpr std::array<std::uint64_t, 10> POWERS_OF_TEN{
 // `magnitude` (billionths) counted in units of the last of `places` places,
 // rounded halves up: one division by a constant for each place count.
 std::uint64_t rounded_at(std::uint64_t magnitude, int places) {
+    if (places == 3) [[likely]] {  // the default format, and most words
+        return (magnitude + 500'000) / 1'000'000;
+    }
     switch (places) {
         case 0:
             return (magnitude + 500'000'000) / 1'000'000'000;
@@ -69,30 +72,34 @@ char* write_digits(char* at, std::uint64_t lanes, std::size_t first, std::size_t
     return at + count;
 }
 
-// The places the number needs: the fewest after which its digits are all zero.
-int needed_places(std::uint64_t magnitude) {
-    int places = EXACT_PLACES;
-    while (places > 0 && magnitude % 10 == 0) {
-        magnitude /= 10;
-        --places;
-    }
-    return places;
-}
-
 struct rounded_number {
     bool negative;
     std::uint64_t scaled;  // the magnitude in units of the last place
     int places;
 };
 
+// The value rounded at its written places: at least `fewest`, more where the
+// value needs them, up to the places of the input words that made it, at most
+// MOST_WRITTEN_PLACES. Rounded at the most places first, then trailing zeros
+// dropped down to `fewest`: the same digits as rounding at the places kept.
 rounded_number round_for_writing(exact_number value, int fewest) {
     rounded_number number{};
     number.negative = value.billionths < 0;
     const std::uint64_t magnitude =
         number.negative ? std::uint64_t{0} - static_cast<std::uint64_t>(value.billionths)
                         : static_cast<std::uint64_t>(value.billionths);
-    number.places = written_places(value, fewest);
-    number.scaled = rounded_at(magnitude, number.places);
+    const int most = std::min<int>(value.places, MOST_WRITTEN_PLACES);
+    if (most <= fewest) [[likely]] {
+        number.places = fewest;
+        number.scaled = rounded_at(magnitude, fewest);
+        return number;
+    }
+    number.places = most;
+    number.scaled = rounded_at(magnitude, most);
+    while (number.places > fewest && number.scaled % 10 == 0) {
+        number.scaled /= 10;
+        --number.places;
+    }
     return number;
 }
 
@@ -126,17 +133,6 @@ char* write_rounded_plainly(char* at, char letter, const rounded_number& number,
 }
 
 }  // namespace
-
-int written_places(exact_number value, int fewest) {
-    const int most = std::min<int>(value.places, MOST_WRITTEN_PLACES);
-    if (most <= fewest) {
-        return fewest;
-    }
-    const std::uint64_t magnitude =
-        value.billionths < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value.billionths)
-                             : static_cast<std::uint64_t>(value.billionths);
-    return std::max(fewest, std::min(most, needed_places(magnitude % BILLION)));
-}
 
 char* write_number_word(char* at, char letter, exact_number value, int fewest, bool point) {
     const rounded_number number = round_for_writing(value, fewest);

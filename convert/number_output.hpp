@@ -30,16 +30,12 @@ struct number_format {
 // six places, and eight bytes that the writer may fill past the word.
 inline constexpr std::size_t WORD_CAPACITY = 32;
 
-// The places `value` is written with, at least `fewest`: more where the exact
-// value needs them, up to the places of the input words that made it, at
-// most MOST_WRITTEN_PLACES.
-int written_places(exact_number value, int fewest);
-
 // Writes a word at `at` (WORD_CAPACITY bytes; those past the word may
-// change): its letter, then `value` (in range) rounded at the written places,
-// halves away from zero. A value that is whole there is written without
-// places, with a point when `point`; a zero has no sign. Returns the word's
-// end.
+// change): its letter, then `value` (in range) rounded at its written places,
+// halves away from zero. The written places are at least `fewest`, more
+// where the value rounded at the most places needs them (up to the places of
+// the input words that made it, at most MOST_WRITTEN_PLACES). A value that is whole there is
+// written without places, with a point when `point`; a zero has no sign. Returns the word's end.
 char* write_number_word(char* at, char letter, exact_number value, int fewest, bool point);
 
 // The same number by plain arithmetic alone, without the fast path for

@@ -64,6 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
         word_case{"inch places", sum({".5"}), 4, false, "X0.5000"},
         word_case{"inch places forced to three", sum({"1.0625"}), 3, false, "X1.0625"},
         word_case{"six places at most", sum({"0.12345678"}), 3, false, "X0.123457"},
+        word_case{"zeros left by the rounding dropped", sum({"0.1000004"}), 3, false, "X0.100"},
+        word_case{"a sum that needs six places", sum({"1.5", "0.000015"}), 4, false, "X1.500015"},
         word_case{"a half rounds up", sum({"-0.0000005"}), 3, false, "X-0.000001"},
         word_case{"just below a half past the ninth place", sum({"27.999018499999"}), 3, false,
                   "X27.999018"},
