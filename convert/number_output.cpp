@@ -109,7 +109,8 @@ char* write_sign(char* at, const rounded_number& number) {
     return at + (number.negative && number.scaled != 0 ? 1 : 0);
 }
 
-char* write_rounded_plainly(char* at, char letter, const rounded_number& number, bool point) {
+[[gnu::noinline]] char* write_rounded_plainly(char* at, char letter, const rounded_number& number,
+                                              bool point) {
     *at++ = letter;
     at = write_sign(at, number);
     const std::uint64_t unit = POWERS_OF_TEN[static_cast<std::size_t>(number.places)];
