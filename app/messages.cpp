@@ -65,7 +65,8 @@ stop_report report_stop(const conversion_stop& stop) {
             return line_error(stop, "incremental " + stop.detail + " move under " + stop.since +
                                         " (line " + std::to_string(stop.since_line) + ")");
         case stop_reason::canned_cycle_incremental:
-            return line_error(stop, "canned cycle in incremental mode");
+            return line_error(stop, "canned cycle in incremental mode" +
+                                        (stop.detail.empty() ? "" : " (" + stop.detail + ")"));
         case stop_reason::parameter_incremental:
             return line_error(stop, "parameter or expression in incremental mode");
         case stop_reason::offset_with_move:

@@ -4,6 +4,55 @@
 
 namespace g91to90 {
 
+namespace {
+
+// A converted cycle line: each plane axis moves to the first hole, R and the
+// normal axis's word become the R level and the bottom, measured from the
+// series' initial level; the K word (a repeat count) keeps its value.
+bool apply_cycle_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
+    const int normal = plan.normal_axis;
+    if (plan.series_start) {
+        begin_series(machine, true, machine.position[static_cast<std::size_t>(normal)]);
+    }
+    std::optional<exact_number> r;
+    std::optional<exact_number> depth;
+    for (const line_word& word : scan.words) {
+        if (word.slot == R_SLOT) {
+            r = word.value;
+        } else if (word.slot == normal) {
+            depth = word.value;
+        }
+    }
+    keep_cycle_words(machine, r, depth);
+    const exact_number r_level = machine.series.initial + *machine.series.r;
+    const exact_number bottom = r_level + *machine.series.depth;
+    bool in_range = r_level.in_range() && bottom.in_range();
+    for (line_word& word : scan.words) {
+        if (word.slot == R_SLOT) {
+            word.target = r_level;
+        } else if (word.slot == normal) {
+            word.target = bottom;
+        } else if (word.slot < AXIS_COUNT) {
+            word.target = move(machine, word.slot, word.value);
+        }
+        in_range = in_range && word.target.in_range();
+    }
+    return in_range;
+}
+
+}  // namespace
+
+bool apply_next_hole(const line_plan& plan, scanned_line& scan, machine_state& machine) {
+    bool in_range = true;
+    for (line_word& word : scan.words) {
+        if (word.slot < AXIS_COUNT && word.slot != plan.normal_axis) {
+            word.target = move(machine, word.slot, word.value);
+            in_range = in_range && word.target.in_range();
+        }
+    }
+    return in_range;
+}
+
 void apply_other_before_words(const line_plan& plan, machine_state& machine) {
     if (plan.save) {
         save_state(machine);
@@ -22,9 +71,18 @@ void apply_other_before_words(const line_plan& plan, machine_state& machine) {
         select_system(machine, plan.select_system);
     }
     forget(machine, plan.forget_before, plan.why);
+    if (plan.retract != 0) {
+        set_retract(machine, plan.retract > 0 ? plan.retract : 0);
+    }
+    if (plan.series_start && plan.words != axis_effect::cycle_holes) {
+        begin_series(machine, false, {});  // an absolute series: no line of it is converted
+    }
 }
 
 bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
+    if (plan.words == axis_effect::cycle_holes) {
+        return apply_cycle_words(plan, scan, machine);
+    }
     bool in_range = true;
     for (line_word& word : scan.words) {
         if (word.slot < AXIS_COUNT && plan.words == axis_effect::set) {
@@ -39,6 +97,12 @@ bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state&
 
 void apply_other_after_words(const line_plan& plan, machine_state& machine) {
     forget(machine, plan.forget_after, plan.why);
+    if (plan.words == axis_effect::cycle_holes && machine.retract > 0) {
+        // After the last hole: back to the initial level (G98) or the R level (G99).
+        const cycle_series& series = machine.series;
+        set_axis(machine, plan.normal_axis,
+                 machine.retract == 980 ? series.initial : series.initial + *series.r);
+    }
     if (plan.incremental_move) {
         note_incremental_move(machine);
     }

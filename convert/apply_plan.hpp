@@ -37,6 +37,10 @@ bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state&
     return in_range;
 }
 
+// The next hole of a converted cycle line: each plane axis moves by its word
+// again. Returns whether every target is in range.
+bool apply_next_hole(const line_plan& plan, scanned_line& scan, machine_state& machine);
+
 // After the words: the axes the line leaves unknown, the cycle, modal call,
 // transforms, program end and jumps.
 void apply_other_after_words(const line_plan& plan, machine_state& machine);

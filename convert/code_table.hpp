@@ -99,6 +99,8 @@ enum class axis_effect : std::uint8_t {
     forget_named,         // the axes named become unknown
     forget_named_or_all,  // the axes named, every axis when none is named
     forget_all,           // every axis becomes unknown
+    cycle_holes,          // a canned cycle run in incremental mode: the plane axes move to
+                          // each hole, R and the normal axis's word become absolute levels
 };
 
 // What else a row does.
@@ -159,8 +161,8 @@ inline constexpr std::array<code_row, static_cast<std::size_t>(code_kind::count)
      axis_effect::forget_named, FORGETS_Z | STOPS_ON_Z},
     {code_kind::tool_length, write_form::rewrite, axis_effect::move, write_form::rewrite,
      axis_effect::move, FORGETS_Z | STOPS_ON_Z},
-    {code_kind::cycle, write_form::stop, axis_effect::none, write_form::rewrite, axis_effect::move,
-     0},
+    {code_kind::cycle, write_form::rewrite, axis_effect::cycle_holes, write_form::rewrite,
+     axis_effect::move, 0},
     {code_kind::program_end, write_form::rewrite, axis_effect::move, write_form::rewrite,
      axis_effect::move, FORGETS_STATE},
     {code_kind::save_state, write_form::rewrite, axis_effect::move, write_form::rewrite,

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <optional>
 #include <string>
 
 namespace g91to90 {
@@ -28,8 +29,10 @@ struct line_facts {
     write_form form;
     axis_effect words;
     std::uint8_t flags;
-    bool adds_g91;        // written under a G91 the converter adds
-    std::uint16_t known;  // the axes known when the words apply
+    bool adds_g91;              // written under a G91 the converter adds
+    std::uint16_t known;        // the axes known when the words apply
+    std::uint16_t needs_known;  // the axes the line's words need known
+    const char* cycle_problem;  // why a cycle run in incremental mode cannot be converted
 
     bool holds(kind_set wanted) const { return (held & wanted) != 0; }
 };
@@ -146,11 +149,10 @@ bool under_transform(const line_facts& f) {
     return f.incremental && f.machine.transform() != nullptr && f.scan.axes != 0;
 }
 bool cycle_incremental(const line_facts& f) {
-    return f.incremental && (f.holds(kind_bit(code_kind::cycle)) ||
-                             (f.runs_cycle && f.machine.cycle == cycle_state::on));
+    return f.incremental && f.cycle_problem != nullptr;
 }
 bool cycle_may_run(const line_facts& f) {
-    return f.incremental && f.runs_cycle;
+    return f.incremental && f.runs_cycle && f.words != axis_effect::cycle_holes;
 }
 bool parameter_incremental(const line_facts& f) {
     return f.incremental && (f.scan.computed_axes != 0 || (f.scan.parameters && f.scan.axes != 0 &&
@@ -176,8 +178,7 @@ bool mode_kept_under_g91(const line_facts& f) {
     return f.adds_g91 && f.holds(kinds(code_kind::save_state, code_kind::restore_state));
 }
 bool unknown_position(const line_facts& f) {
-    return f.incremental && f.form == write_form::rewrite && f.words == axis_effect::move &&
-           (f.scan.axes & ~f.known) != 0;
+    return f.incremental && f.form == write_form::rewrite && (f.needs_known & ~f.known) != 0;
 }
 
 }  // namespace
@@ -227,6 +228,8 @@ struct stop_facts {
     const scanned_line& scan;
     const machine_state& machine;
     std::uint16_t known;
+    std::uint16_t needs_known;
+    const char* cycle_problem;
 };
 
 conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t line_number) {
@@ -263,12 +266,16 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             stop.since_line = standing.line;
             break;
         }
+        case stop_reason::canned_cycle_incremental:
+            stop.detail = f.cycle_problem != nullptr ? f.cycle_problem : "";
+            break;
         case stop_reason::cycle_may_run:
             stop.since = std::string(f.machine.cycle_unsure.text());
             stop.since_line = f.machine.cycle_unsure.line;
             break;
         case stop_reason::unknown_position: {
-            const int axis = first_axis(f.scan, static_cast<std::uint16_t>(f.scan.axes & ~f.known));
+            const int axis =
+                first_axis(f.scan, static_cast<std::uint16_t>(f.needs_known & ~f.known));
             const loss& lost = f.machine.lost[static_cast<std::size_t>(axis)];
             stop.detail = std::string(1, AXIS_LETTERS[static_cast<std::size_t>(axis)]);
             stop.since = std::string(lost.text());
@@ -350,11 +357,122 @@ std::uint16_t known_after_units(const scanned_line& scan, kind_set held,
     return known;
 }
 
+// The cycles converted in incremental mode; G76, G87 and G88 shift or orient
+// the spindle differently from control to control.
+bool converted_cycle(int tenths) {
+    switch (tenths) {
+        case 730:
+        case 740:
+        case 810:
+        case 820:
+        case 830:
+        case 840:
+        case 850:
+        case 860:
+        case 890:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The value of the line's word in `slot`, if it has one.
+std::optional<exact_number> word_value(const scanned_line& scan, int slot) {
+    for (const line_word& word : scan.words) {
+        if (word.slot == slot) {
+            return word.value;
+        }
+    }
+    return std::nullopt;
+}
+
+// A repeat count: whole and at least 1, or 0 for any other.
+std::uint64_t repeat_count(double value) {
+    constexpr double MOST = 1e9;
+    if (!(value >= 1 && value < MOST) ||
+        value != static_cast<double>(static_cast<std::uint64_t>(value))) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(value);
+}
+
+// Whether a cycle line in incremental mode can be converted; nullptr when it
+// can, else why not ("" for a cycle that is never converted). Sets the holes
+// and where the repeat count stands.
+const char* plan_cycle_holes(const scanned_line& scan, const machine_state& machine, int code,
+                             int plane, line_plan& plan) {
+    if (!converted_cycle(code)) {
+        return "";
+    }
+    if (plane == 0) {
+        return "plane unknown";
+    }
+    if (machine.transform() != nullptr) {
+        return "under a transform";
+    }
+    if (!plan.series_start && !machine.series.incremental) {
+        return "series begun in absolute mode";
+    }
+    if (scan.parameters || scan.computed_axes != 0) {
+        return "parameter or expression";
+    }
+    if (scan.more_words != 0) {
+        return "more than 64 words";
+    }
+    const std::uint16_t normal = plane_normal_axes(plane);
+    plan.normal_axis = std::countr_zero(normal);
+    const std::uint16_t plane_axes = static_cast<std::uint16_t>(XYZ_AXES & ~normal);
+    if ((scan.axes & ~(plane_axes | normal)) != 0) {
+        return "axis word beyond the plane";
+    }
+    constexpr std::uint8_t I_OR_J = 0b11;
+    if ((scan.arcs & I_OR_J) != 0) {
+        return "I or J word";
+    }
+    const std::optional<exact_number> k = word_value(scan, K_SLOT);
+    if (k && scan.l_end != 0) {
+        return "two repeat counts";
+    }
+    plan.repeat_in_k = k.has_value();
+    if (k) {
+        plan.holes = k->billionths % BILLION == 0 && k->billionths > 0
+                         ? static_cast<std::uint64_t>(k->billionths / BILLION)
+                         : 0;
+    } else if (scan.l_end != 0) {
+        plan.holes = repeat_count(scan.l_value);
+    }
+    if (plan.holes == 0) {
+        return "repeat count of 0 or not whole";
+    }
+    if (plan.holes > 1 && (scan.axes & plane_axes) == 0) {
+        return "repeat count without a plane axis word";
+    }
+    const std::optional<exact_number> r = word_value(scan, R_SLOT);
+    const std::optional<exact_number> depth = word_value(scan, plan.normal_axis);
+    const bool later = !plan.series_start;
+    if (!r && !(later && machine.series.r)) {
+        return "no R word";
+    }
+    if (!depth && !(later && machine.series.depth)) {
+        return "no depth word";
+    }
+    if (r && r->billionths > 0) {
+        return "R above the initial level";
+    }
+    if (later && r && !depth && *r != *machine.series.r) {
+        return "a new R without a depth word";
+    }
+    plan.needs_known =
+        static_cast<std::uint16_t>((scan.axes & plane_axes) | (plan.series_start ? normal : 0));
+    return nullptr;
+}
+
 }  // namespace
 
 conversion_stop describe_stop(const line_plan& plan, const scanned_line& scan,
                               const machine_state& machine, std::uint64_t line_number) {
-    const stop_facts facts{scan, machine, known_after_units(scan, plan.held, machine)};
+    const stop_facts facts{scan, machine, known_after_units(scan, plan.held, machine),
+                           plan.needs_known, plan.cycle_problem};
     return make_stop(plan.stop, facts, line_number);
 }
 
@@ -420,15 +538,52 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     const bool adds_g91 =
         plan.form == write_form::under_g91 && (held & kind_bit(code_kind::incremental)) == 0;
 
+    // G98 and G99 stand for the rest of the program.
+    const bool initial_return = has_code(scan, 'G', 980);
+    const bool r_return = has_code(scan, 'G', 990);
+    plan.retract = initial_return && r_return ? -1 : initial_return ? 980 : r_return ? 990 : 0;
+
+    // A series of cycle lines begins after G80, a motion code or another cycle.
+    const char* cycle_problem = nullptr;
+    const int plane = scan.plane != 0 ? scan.plane : machine.plane;
+    if (runs_cycle) {
+        plan.series_start = machine.cycle != cycle_state::on ||
+                            (plan.cycle_code != 0 && plan.cycle_code != machine.cycle_code);
+        if (mode == distance_mode::incremental && cycle != cycle_state::maybe) {
+            plan.form = write_form::rewrite;
+            plan.words = axis_effect::cycle_holes;
+            const int code = plan.cycle_code != 0 ? plan.cycle_code : machine.cycle_code;
+            cycle_problem = plan_cycle_holes(scan, machine, code, plane, plan);
+        }
+    } else if (mode == distance_mode::incremental && cycle != cycle_state::off &&
+               (scan.arcs & R_WORD) != 0) {
+        // The control takes a new R level, relative, and drills nowhere.
+        cycle_problem = "R word without a hole";
+    }
+    if (plan.words == axis_effect::move) {
+        plan.needs_known = scan.axes;
+    }
+
     const std::uint16_t known = known_after_units(scan, held, machine);
-    const line_facts facts{
-        scan,        machine,    held,      mode,       mode == distance_mode::incremental,
-        motion_code, runs_cycle, plan.form, plan.words, flags,
-        adds_g91,    known};
+    const line_facts facts{scan,
+                           machine,
+                           held,
+                           mode,
+                           mode == distance_mode::incremental,
+                           motion_code,
+                           runs_cycle,
+                           plan.form,
+                           plan.words,
+                           flags,
+                           adds_g91,
+                           known,
+                           plan.needs_known,
+                           cycle_problem};
     for (const stop_rule& rule : STOP_RULES) {
         if (rule.applies(facts)) {
             plan.stops = true;
             plan.stop = rule.reason;
+            plan.cycle_problem = cycle_problem;
             return plan;
         }
     }
@@ -507,8 +662,11 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
                                   why_text);
         }
     }
-    if (runs_cycle) {
-        after |= plane_normal_axes(scan.plane != 0 ? scan.plane : machine.plane);
+    const int retract = plan.retract != 0 ? plan.retract : machine.retract;
+    if (runs_cycle && !(plan.words == axis_effect::cycle_holes && retract > 0)) {
+        // The normal axis returns to a level that a converted cycle line
+        // knows from G98 or G99 alone.
+        after |= plane_normal_axes(plane);
         const int cycle_code = plan.cycle_code != 0 ? plan.cycle_code : machine.cycle_code;
         why = cycle_code != 0 ? code_name('G', cycle_code, why_text) : "cycle";
     }

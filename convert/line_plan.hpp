@@ -42,6 +42,14 @@ struct line_plan {
     bool program_end = false;
     bool jump = false;
     bool incremental_move = false;  // incremental axis words are converted
+    int retract = 0;                // G98 or G99 on the line in tenths; -1 for both
+    // A canned cycle converted in incremental mode (`words` is cycle_holes).
+    bool series_start = false;            // the line begins a series (any mode)
+    int normal_axis = 2;                  // the axis normal to the plane
+    std::uint64_t holes = 1;              // the holes it drills: its L or K repeat count
+    bool repeat_in_k = false;             // the repeat count is its K word
+    std::uint16_t needs_known = 0;        // the axes that must be known
+    const char* cycle_problem = nullptr;  // why a cycle in incremental mode stops
 };
 
 // The common line: motion codes, G90 or G91 at most, plain words, and a
@@ -71,6 +79,7 @@ inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& 
     if (plan.incremental_move && (scan.axes & ~machine.known) != 0) {
         plan.stops = true;
         plan.stop = stop_reason::unknown_position;
+        plan.needs_known = scan.axes;
     }
     if (scan.words.empty() && scan.g91_digits.empty()) {
         plan.form = write_form::copy;  // nothing to rewrite

@@ -390,6 +390,8 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                     scan.letters |= 1U << (letter - 'A');
                     if (letter == 'L') {
                         scan.l_value = plain_number_value(plain);
+                        scan.l_begin = i;
+                        scan.l_end = plain.end;
                     }
                 } else {
                     add_code(scan, letter, plain_code(plain), group_first);
@@ -470,6 +472,8 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                     scan.letters |= 1U << (letter - 'A');
                     if (letter == 'L') {
                         scan.l_value = value_of(number);
+                        scan.l_begin = i;
+                        scan.l_end = number.end;
                     }
                 }
             }
@@ -534,6 +538,8 @@ void scan_line(const padded_line& line, scanned_line& scan) {
     scan.conflict_second = 0;
     scan.letters = 0;
     scan.l_value = 0;
+    scan.l_begin = 0;
+    scan.l_end = 0;
     scan.e_word = false;
     scan.polar_word = false;
     scan.parameters = false;

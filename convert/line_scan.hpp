@@ -39,6 +39,7 @@ inline constexpr std::uint16_t axis_bit(int axis) {
 }
 // Word slots after the axes: the arc words I, J, K and R.
 inline constexpr std::uint8_t FIRST_ARC_SLOT = AXIS_COUNT;
+inline constexpr std::uint8_t K_SLOT = FIRST_ARC_SLOT + 2;
 inline constexpr std::uint8_t R_SLOT = FIRST_ARC_SLOT + 3;
 
 // The words of a line are kept this many at a time; a longer line is read
@@ -84,6 +85,8 @@ struct scanned_line {
     int conflict_second = 0;
     std::uint32_t letters = 0;  // other letters with a number: bit 0 for A
     double l_value = 0;         // the L word's value, when there is one
+    std::size_t l_begin = 0;    // where the L word stands: its letter, and just after it;
+    std::size_t l_end = 0;      // 0 and 0 when there is none
     bool e_word = false;
     bool polar_word = false;     // "@" or "^", then a number with a digit
     bool parameters = false;     // "#" or "[" in the code part

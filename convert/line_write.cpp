@@ -1,6 +1,10 @@
 #include "line_write.hpp"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "number_input.hpp"
 
 namespace g91to90 {
 
@@ -122,6 +126,65 @@ void line_rewriter::finish(const padded_line& line, const scanned_line& scan, li
     }
     write_run_through(out, line, from_, to, scan.g91_digits);
     if (newline) {
+        out.newline();
+    }
+}
+
+void write_cycle_line(const padded_line& line, const scanned_line& scan, const line_plan& plan,
+                      line_writer& out, const number_format& format) {
+    // The edits in the order they stand: each word with its target, and the
+    // repeat count (L, or K) left out with the blanks before it.
+    struct edit {
+        std::size_t begin;
+        std::size_t end;
+        const line_word* word;  // nullptr: left out
+    };
+    std::vector<edit> edits;
+    for (const line_word& word : scan.words) {
+        edits.push_back(
+            {word.begin, word.end, plan.repeat_in_k && word.slot == K_SLOT ? nullptr : &word});
+    }
+    if (scan.l_end != 0) {
+        edits.push_back({scan.l_begin, scan.l_end, nullptr});
+    }
+    std::sort(edits.begin(), edits.end(),
+              [](const edit& a, const edit& b) { return a.begin < b.begin; });
+    std::size_t from = 0;
+    for (const edit& e : edits) {
+        std::size_t begin = e.begin;
+        while (e.word == nullptr && begin > from && is_blank(line[begin - 1])) {
+            --begin;
+        }
+        write_run_through(out, line, from, begin, scan.g91_digits);
+        if (e.word != nullptr) {
+            char* const start = out.room(WORD_CAPACITY);
+            out.claim(static_cast<std::size_t>(write_word(start, *e.word, line[e.begin], format) -
+                                               start));
+        }
+        from = e.end;
+    }
+    const bool newline = line.newline();
+    write_run_through(out, line, from, line.size() - (newline ? 1 : 0), scan.g91_digits);
+    if (newline || plan.holes > 1) {
+        out.newline();
+    }
+}
+
+void write_hole_line(const padded_line& line, const scanned_line& scan, const line_plan& plan,
+                     bool last, line_writer& out, const number_format& format) {
+    bool first = true;
+    for (const line_word& word : scan.words) {
+        if (word.slot < AXIS_COUNT && word.slot != plan.normal_axis) {
+            if (!first) {
+                out.write(" ");
+            }
+            char* const start = out.room(WORD_CAPACITY);
+            out.claim(static_cast<std::size_t>(write_word(start, word, line[word.begin], format) -
+                                               start));
+            first = false;
+        }
+    }
+    if (!last || line.newline()) {
         out.newline();
     }
 }

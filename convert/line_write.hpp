@@ -34,6 +34,15 @@ class line_rewriter {
     std::size_t from_ = 0;  // the first character not yet written
 };
 
+// Writes a converted cycle line: its words with their targets, its repeat
+// count (an L or K word) left out, and a line end when further holes follow.
+void write_cycle_line(const padded_line& line, const scanned_line& scan, const line_plan& plan,
+                      line_writer& out, const number_format& format);
+// Writes the line of a further hole: the line's plane axis words, with their
+// targets. The `last` one ends as the cycle line does.
+void write_hole_line(const padded_line& line, const scanned_line& scan, const line_plan& plan,
+                     bool last, line_writer& out, const number_format& format);
+
 // Writes a line that is not rewritten, and what follows it: the line G90
 // after a line holding G91 or written under an added one.
 void write_unchanged_line(const padded_line& line, const scanned_line& scan, const line_plan& plan,

@@ -89,6 +89,7 @@ void forget_state(machine_state& machine, const loss& why) {
         machine.cycle_unsure = why;
     }
     machine.cycle = cycle_state::maybe;
+    machine.retract = 0;
 }
 
 void start_at(machine_state& machine, const std::array<exact_number, AXIS_COUNT>& position,
@@ -126,6 +127,24 @@ void begin_transform(machine_state& machine, transform_slot slot, int tenths, st
 void end_transform(machine_state& machine, transform_slot slot) {
     machine.transforms[slot] = {};
     machine.standing = static_cast<std::uint8_t>(machine.standing & ~(1U << slot));
+}
+
+void begin_series(machine_state& machine, bool incremental, exact_number initial) {
+    machine.series = {incremental, initial, std::nullopt, std::nullopt};
+}
+
+void keep_cycle_words(machine_state& machine, const std::optional<exact_number>& r,
+                      const std::optional<exact_number>& depth) {
+    if (r) {
+        machine.series.r = r;
+    }
+    if (depth) {
+        machine.series.depth = depth;
+    }
+}
+
+void set_retract(machine_state& machine, int tenths) {
+    machine.retract = tenths;
 }
 
 void set_cycle(machine_state& machine, cycle_state state, int tenths) {

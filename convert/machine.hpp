@@ -43,6 +43,16 @@ struct standing_transform {
     int tenths = 0;  // the code that began it
 };
 
+// A series of canned-cycle lines: from the first line that runs a cycle after
+// G80, a motion code or another cycle. In incremental mode the control keeps
+// its R and depth words as they were written, measured from the initial level.
+struct cycle_series {
+    bool incremental = false;           // begun in incremental mode
+    exact_number initial;               // the normal axis's position where it began
+    std::optional<exact_number> r;      // the R word in force
+    std::optional<exact_number> depth;  // the normal axis's word in force
+};
+
 // The mode, plane and units that M70 and M73 save and M72 restores.
 struct saved_state {
     distance_mode mode;
@@ -64,6 +74,8 @@ struct machine_state {
     cycle_state cycle = cycle_state::off;
     int cycle_code = 0;           // the cycle's code in tenths
     loss cycle_unsure;            // where the cycle became `maybe`
+    cycle_series series;          // the series the cycle runs, while one runs
+    int retract = 0;              // G98 or G99 in tenths; 0 until either is read
     bool modal_call = false;      // G66 until G67
     int coordinate_system = 540;  // in tenths; 0 when unknown
     std::array<standing_transform, TRANSFORM_SLOTS> transforms{};
@@ -131,6 +143,13 @@ void select_system(machine_state& machine, int tenths);
 void begin_transform(machine_state& machine, transform_slot slot, int tenths, std::uint64_t line);
 void end_transform(machine_state& machine, transform_slot slot);
 void set_cycle(machine_state& machine, cycle_state state, int tenths);
+// A series of cycle lines begins, with the normal axis where it stands.
+void begin_series(machine_state& machine, bool incremental, exact_number initial);
+// The R and depth words of an incremental series line stay in force.
+void keep_cycle_words(machine_state& machine, const std::optional<exact_number>& r,
+                      const std::optional<exact_number>& depth);
+// G98 (back to the initial level) or G99 (to the R level) after each hole.
+void set_retract(machine_state& machine, int tenths);
 void set_modal_call(machine_state& machine, bool active);
 void end_program(machine_state& machine);
 void note_jump(machine_state& machine, const loss& where);

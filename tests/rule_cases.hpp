@@ -160,9 +160,9 @@ inline std::vector<program_case> cycle_and_call_cases() {
         stopped("cycle under G18 leaves Y unknown", "G92 X0 Y0 Z10|G18 G81 X5 Z-3 R2|G80 G91 Z1|Y1",
                 "G92 X0 Y0 Z10|G18 G81 X5 Z-3 R2|G80 G90 Z-2", 4, unknown('Y', "line 2: G81")),
         stopped("cycle in incremental mode", "G92 X0 Y0 Z0|G91|G81 X5 Y5 Z-3 R2 E1",
-                "G92 X0 Y0 Z0|G90", 3, cycle),
+                "G92 X0 Y0 Z0|G90", 3, cycle + " (R above the initial level)"),
         stopped("axis word in an active cycle", "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|G91 X5",
-                "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2", 3, cycle),
+                "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2", 3, cycle + " (series begun in absolute mode)"),
         stopped("M98 in incremental mode", "G92 X0 Y0 Z0|G91|M98 P100", "G92 X0 Y0 Z0|G90", 3,
                 call),
         converted("call in absolute mode", "G92 X0 Y0 Z0|M98 P100 X5|G90 G0 X1 Y1 Z1|G91 X1",
@@ -234,6 +234,56 @@ inline std::vector<program_case> unit_and_start_cases() {
          .answers = "+.5 -3. 2E-1",
          .output = crlf("G90|X1.500 Y-2 Z1.200"),
          .console = START_PROMPTS},
+    };
+}
+
+// Canned cycles in incremental mode: holes, R level and bottom from the
+// series' initial level.
+inline std::vector<program_case> canned_cycle_cases() {
+    const std::string cycle = "canned cycle in incremental mode";
+    const std::string start = "G92 X0 Y0 Z10|";
+    return {
+        converted("repeats with K", "G92 X0 Y0 Z50|G99 G81 G91 X10. Z-15. R-48. K3 F100|G80|G91 X1",
+                  "G92 X0 Y0 Z50|G99 G81 G90 X10. Z-13. R2. F100|X20.|X30.|G80|G90 X31"),
+        converted("a later line keeps the initial level",
+                  start + "G91 G99 G81 X10. Z-5. R-3.|X10.|G80|Z1",
+                  start + "G90 G99 G81 X10. Z2. R7.|X20.|G80|Z8"),
+        converted("G98 returns to the initial level",
+                  start + "G91 G98 G83 X5 Y5 Z-8 R-7 Q2 F80|G80 Z1",
+                  start + "G90 G98 G83 X5 Y5 Z-5 R3 Q2 F80|G80 Z11"),
+        converted("repeats with L", start + "G91 G99 G82 Y-2.5 Z-4 R-6 P500 L2|G80 Y1",
+                  start + "G90 G99 G82 Y-2.500 Z0 R4 P500|Y-5.|G80 Y-4"),
+        converted("Y is the normal under G18", "G92 X0 Y10 Z0|G18 G91 G99 G81 X5 Z5 Y-3 R-2|G80",
+                  "G92 X0 Y10 Z0|G18 G90 G99 G81 X5 Z5 Y5 R8|G80"),
+        converted("X is the normal under G19", "G92 X10 Y0 Z0|G19 G91 G99 G81 Y5 X-4 R-1|G80",
+                  "G92 X10 Y0 Z0|G19 G90 G99 G81 Y5 X5 R9|G80"),
+        converted("comments and line numbers",
+                  start + "N10 G91 G99 G81 X1 Z-2 R-1 K2 (TWO HOLES)|N20 G80",
+                  start + "N10 G90 G99 G81 X1 Z7 R9 (TWO HOLES)|X2|N20 G80"),
+        converted("sticky depth with a new R", start + "G91 G99 G81 X1 Z-2 R-1|R-3 Z-2|G80",
+                  start + "G90 G99 G81 X1 Z7 R9|R7 Z5|G80"),
+        converted("cycle with K in absolute mode", start + "G81 X5 Y5 Z-3 R2 K3|G80",
+                  start + "G81 X5 Y5 Z-3 R2 K3|G80"),
+        stopped("retract mode unknown", start + "G91 G81 X1 Z-2 R-1|G80 Z1",
+                "G92 X0 Y0 Z10|G90 G81 X1 Z7 R9", 3, unknown('Z', "line 2: G81")),
+        stopped("R above the initial level", start + "G91 G99 G81 X1 Z-2 R1", "G92 X0 Y0 Z10", 2,
+                cycle + " (R above the initial level)"),
+        stopped("repeat count of 0", start + "G91 G99 G81 X1 Z-2 R-1 K0", "G92 X0 Y0 Z10", 2,
+                cycle + " (repeat count of 0 or not whole)"),
+        stopped("repeat count not whole", start + "G91 G99 G81 X1 Z-2 R-1 L2.5", "G92 X0 Y0 Z10", 2,
+                cycle + " (repeat count of 0 or not whole)"),
+        stopped("G76 is not converted", start + "G91 G99 G76 X1 Z-2 R-1 Q1", "G92 X0 Y0 Z10", 2,
+                cycle),
+        stopped("no depth word", start + "G91 G99 G81 X1 R-1", "G92 X0 Y0 Z10", 2,
+                cycle + " (no depth word)"),
+        stopped("a new R without a depth word", start + "G91 G99 G81 X1 Z-2 R-1|X1 R-2",
+                "G92 X0 Y0 Z10|G90 G99 G81 X1 Z7 R9", 3, cycle + " (a new R without a depth word)"),
+        stopped("R word without a hole", start + "G91 G99 G81 X1 Z-2 R-1|R-2",
+                "G92 X0 Y0 Z10|G90 G99 G81 X1 Z7 R9", 3, cycle + " (R word without a hole)"),
+        stopped("initial level unknown", "G92 X0 Y0|G91 G99 G81 X1 Z-2 R-1", "G92 X0 Y0", 2,
+                unknown('Z', "line 1: G92")),
+        stopped("cycle under polar mode", start + "G16|G91 G99 G81 X1 Z-2 R-1", "G92 X0 Y0 Z10|G16",
+                3, "incremental X move under G16 (line 2)"),
     };
 }
 
@@ -437,6 +487,9 @@ inline std::vector<program_case> reading_cases() {
                              test_support::row_name());                                           \
     INSTANTIATE_TEST_SUITE_P(UnitsAndStart, suite,                                                \
                              ::testing::ValuesIn(test_support::unit_and_start_cases()),           \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(CannedCycles, suite,                                                 \
+                             ::testing::ValuesIn(test_support::canned_cycle_cases()),             \
                              test_support::row_name());                                           \
     INSTANTIATE_TEST_SUITE_P(Numbers, suite, ::testing::ValuesIn(test_support::number_cases()),   \
                              test_support::row_name());                                           \
