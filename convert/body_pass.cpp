@@ -25,7 +25,7 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
         const number_format line_format = format.under(machine.unit);
         if (plan.words == axis_effect::cycle_holes) {
             write_cycle_line(line, scan, plan, out, line_format);
-            for (std::uint64_t hole = 2; hole <= plan.holes; ++hole) {
+            for (std::uint32_t hole = 2; hole <= plan.holes; ++hole) {
                 if (!apply_next_hole(plan, scan, machine)) {
                     throw conversion_stop(stop_reason::number_out_of_range, {}, line_number);
                 }

@@ -420,7 +420,7 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
         return "more than 64 words";
     }
     const std::uint16_t normal = plane_normal_axes(plane);
-    plan.normal_axis = std::countr_zero(normal);
+    plan.normal_axis = static_cast<std::uint8_t>(std::countr_zero(normal));
     const std::uint16_t plane_axes = static_cast<std::uint16_t>(XYZ_AXES & ~normal);
     if ((scan.axes & ~(plane_axes | normal)) != 0) {
         return "axis word beyond the plane";
@@ -436,7 +436,7 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
     plan.repeat_in_k = k.has_value();
     if (k) {
         plan.holes = k->billionths % BILLION == 0 && k->billionths > 0
-                         ? static_cast<std::uint64_t>(k->billionths / BILLION)
+                         ? static_cast<std::uint32_t>(k->billionths / BILLION)
                          : 0;
     } else if (scan.l_end != 0) {
         plan.holes = repeat_count(scan.l_value);
@@ -541,7 +541,10 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     // G98 and G99 stand for the rest of the program.
     const bool initial_return = has_code(scan, 'G', 980);
     const bool r_return = has_code(scan, 'G', 990);
-    plan.retract = initial_return && r_return ? -1 : initial_return ? 980 : r_return ? 990 : 0;
+    plan.retract = static_cast<std::int16_t>(initial_return && r_return ? -1
+                                             : initial_return           ? 980
+                                             : r_return                 ? 990
+                                                                        : 0);
 
     // A series of cycle lines begins after G80, a motion code or another cycle.
     const char* cycle_problem = nullptr;
