@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <istream>
 #include <ostream>
+#include <random>
+#include <string>
 #include <system_error>
 
 #include "convert/convert.hpp"
@@ -39,10 +41,48 @@ void open_input(open_files& files, const file_name& name) {
     }
 }
 
+// Whether the output is written through a temporary file: it does not exist
+// yet, or is a regular file.
+bool written_through_temporary(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
+}
+
+// Opens a new temporary file beside `path`: ".NAME.g91to90-" and a random
+// number, in the output's folder so that renaming it never copies. Returns
+// its path, or an empty one when none can be made there.
+std::filesystem::path open_temporary(const std::filesystem::path& path, std::ofstream& stream) {
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::filesystem::path temporary = path;
+        temporary.replace_filename("." + path.filename().string() + ".g91to90-" +
+                                   std::to_string(random() % 1'000'000'000));
+        std::error_code error;
+        if (std::filesystem::exists(temporary, error) || error) {
+            continue;
+        }
+        stream.open(temporary, std::ios::out | std::ios::binary | std::ios::trunc);
+        if (stream.is_open()) {
+            return temporary;
+        }
+        return {};
+    }
+    return {};
+}
+
 void open_output(open_files& files, const file_name& input, const file_name& output) {
     // Decided before the output is opened, so a refused name never empties the input.
     if (names_same_file(input, output)) {
         throw conversion_stop(stop_reason::same_files);
+    }
+    files.output_path = output.path;
+    if (written_through_temporary(output.path)) {
+        files.temporary = open_temporary(output.path, files.output);
+        if (!files.temporary.empty()) {
+            return;
+        }
     }
     files.output.open(output.path, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!files.output.is_open()) {
@@ -68,6 +108,28 @@ void open_both_files(open_files& files, std::span<const file_name> names, std::i
     open_input(files, input);
     const file_name output = given_or_asked(names, 1, console_in, console_out, OUTPUT_PROMPT);
     open_output(files, input, output);
+}
+
+bool keep_output(open_files& files) {
+    if (files.temporary.empty()) {
+        return true;
+    }
+    std::error_code error;
+    std::filesystem::rename(files.temporary, files.output_path, error);
+    if (error) {
+        drop_output(files);
+        return false;
+    }
+    files.temporary.clear();
+    return true;
+}
+
+void drop_output(open_files& files) {
+    if (!files.temporary.empty()) {
+        std::error_code error;
+        std::filesystem::remove(files.temporary, error);
+        files.temporary.clear();
+    }
 }
 
 bool names_same_file(const file_name& first, const file_name& second) {

@@ -26,7 +26,20 @@ struct open_files {
     std::string input_name;
     std::ifstream input;
     std::ofstream output;
+    // A regular output is written to `temporary`, a file of its own beside
+    // it, and renamed over `output_path` only when the conversion succeeds;
+    // `temporary` is empty when the output is written directly (a terminal, a
+    // pipe, /dev/null, or a folder where no file can be made).
+    std::filesystem::path output_path;
+    std::filesystem::path temporary;
 };
+
+// After a successful conversion, with the output closed: the temporary file
+// takes the output's name. False when it cannot.
+bool keep_output(open_files& files);
+// After a failure, with the output closed: the temporary file is removed, so
+// that an existing output stays as it was.
+void drop_output(open_files& files);
 
 // Writes `prompt` to the console, flushed, and reads one blank-delimited
 // token. Throws `console_ended` when the console input ends or fails.

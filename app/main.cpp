@@ -31,11 +31,17 @@ int close_files(open_files& files, line_writer& out) {
     if (files.output.fail()) {
         status = STATUS_OUTPUT_FAILED;
     }
+    if (status != STATUS_SUCCESS) {
+        drop_output(files);
+    } else if (!keep_output(files)) {
+        status = STATUS_OUTPUT_FAILED;
+    }
     return status;
 }
 
-// After an early stop the output keeps what was written before it; the
-// stop's own message and status stand even when this flush fails too.
+// After an early stop an output written directly keeps what was written
+// before it, and a temporary one is removed; the stop's own message and
+// status stand even when this flush fails too.
 void keep_written_output(open_files& files, std::optional<line_writer>& out) {
     if (out) {
         try {
@@ -46,6 +52,7 @@ void keep_written_output(open_files& files, std::optional<line_writer>& out) {
     }
     files.input.close();
     files.output.close();
+    drop_output(files);
 }
 
 int stop_with(const stop_report& report, open_files& files, std::optional<line_writer>& out) {

@@ -2,6 +2,7 @@
 // output and exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -410,10 +411,11 @@ TEST(Input, RunningOutOfMemoryIsReported) {
     const program_result result = folder.run({"long.nc", "out.nc"}, "", limit);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.console, "\nERROR: out of memory\n");
-    EXPECT_EQ(folder.get("out.nc"), "%\r\n");
+    EXPECT_FALSE(folder.has("out.nc"));
 }
 
 const std::string NO_MODE_LINE = "\nERROR: no G90, G91 or G92 line: nothing to convert\n";
+const std::string OLD_OUTPUT = "the conversion of an earlier run\n";
 
 struct stop_case {
     std::string name;
@@ -424,14 +426,43 @@ struct stop_case {
 
 class EarlyStops : public ::testing::TestWithParam<stop_case> {};
 
-TEST_P(EarlyStops, KeepWhatWasWritten) {
+// The names in the work folder, sorted: a failed run leaves no file behind.
+std::vector<std::string> file_names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A failed run writes no output file; an output that was there stays as it was.
+TEST_P(EarlyStops, LeaveNoOutput) {
     const stop_case& c = GetParam();
     scratch_folder folder;
     folder.put("in.nc", c.input);
     const program_result result = folder.run({"in.nc", "out.nc"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.console, c.console);
-    EXPECT_EQ(folder.get("out.nc"), c.output);
+    EXPECT_EQ(file_names(folder.work()), std::vector<std::string>{"in.nc"});
+    folder.put("out.nc", OLD_OUTPUT);
+    EXPECT_EQ(folder.run({"in.nc", "out.nc"}).status, 1);
+    EXPECT_EQ(folder.get("out.nc"), OLD_OUTPUT);
+}
+
+// An output that is no regular file is written directly: /dev/null stays a
+// device, and nothing is left beside it.
+TEST(Output, NoRegularFileIsWrittenDirectly) {
+    if (test_support::program_command().find("wine") != std::string::npos) {
+        GTEST_SKIP() << "Windows has no /dev/null";
+    }
+    scratch_folder folder;
+    folder.put("in.nc", G92_PROGRAM);
+    const program_result result = folder.run({"in.nc", "/dev/null"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.console, "");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(file_names(folder.work()), std::vector<std::string>{"in.nc"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -503,14 +534,17 @@ TEST(Output, AnEarlyStopKeepsItsStatusWhenTheOutputFailsToo) {
 class WholePrograms : public ::testing::TestWithParam<program_case> {};
 
 // The whole-program table of the engine's tests, through the built program.
+// Through the program the output is replaced only by a whole conversion.
 TEST_P(WholePrograms, ConvertThroughTheProgram) {
     const program_case& c = GetParam();
     scratch_folder folder;
     folder.put("in.nc", c.input);
+    folder.put("out.nc", OLD_OUTPUT);
     const program_result result = folder.run({"in.nc", "out.nc"}, c.answers);
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.console, c.console);
-    EXPECT_EQ(folder.get("out.nc"), c.output);
+    EXPECT_EQ(folder.get("out.nc"), c.status == 0 ? c.output : OLD_OUTPUT);
+    EXPECT_EQ(file_names(folder.work()), (std::vector<std::string>{"in.nc", "out.nc"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, WholePrograms,
