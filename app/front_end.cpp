@@ -56,9 +56,12 @@ std::filesystem::path open_temporary(const std::filesystem::path& path, std::ofs
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 16; ++attempt) {
+        // Joined as paths, so that a name in any script stays whole.
+        std::filesystem::path name(".");
+        name += path.filename();
+        name += std::string(".g91to90-") + std::to_string(random() % 1'000'000'000);
         std::filesystem::path temporary = path;
-        temporary.replace_filename("." + path.filename().string() + ".g91to90-" +
-                                   std::to_string(random() % 1'000'000'000));
+        temporary.replace_filename(name);
         std::error_code error;
         if (std::filesystem::exists(temporary, error) || error) {
             continue;
