@@ -444,6 +444,11 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
     if (plan.holes == 0) {
         return "repeat count of 0 or not whole";
     }
+    // Fanuc-style controls take four digits; others take more.
+    constexpr std::uint32_t MOST_REPEATS = 9999;
+    if (plan.holes > MOST_REPEATS) {
+        return "repeat count above 9999";
+    }
     if (plan.holes > 1 && (scan.axes & plane_axes) == 0) {
         return "repeat count without a plane axis word";
     }

@@ -25,6 +25,28 @@ struct run_result {
     std::string output;
     std::string console;
     int status = 0;
+    bool too_long = false;  // the output outgrew what a run here may write
+};
+
+// An in-memory output that takes at most OUTPUT_LIMIT bytes: a few lines of
+// large repeat counts would otherwise write gigabytes, which tells nothing.
+constexpr std::size_t OUTPUT_LIMIT = std::size_t{16} << 20;
+class bounded_output : public std::stringbuf {
+  public:
+    bool too_long = false;
+
+  protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+        written_ += static_cast<std::size_t>(count);
+        if (written_ > OUTPUT_LIMIT) {
+            too_long = true;
+            return 0;
+        }
+        return std::stringbuf::xsputn(bytes, count);
+    }
+
+  private:
+    std::size_t written_ = 0;
 };
 
 // Small blocks (`block_bias` picks their sizes) make lines run across block
@@ -32,7 +54,7 @@ struct run_result {
 run_result convert_in_memory(const std::string& program, const std::string& answers,
                              std::size_t block_bias, const number_format& format = {}) {
     std::stringbuf input(program);
-    std::stringbuf output;
+    bounded_output output;
     std::istringstream console_in(answers);
     std::ostringstream console_out;
     const bool small = block_bias % 2 == 1;
@@ -54,9 +76,14 @@ run_result convert_in_memory(const std::string& program, const std::string& answ
         result.status = report.status;
         console_out << report.message;
     }
-    out.flush();
+    try {
+        out.flush();
+    } catch (const conversion_stop&) {
+        // Only a bounded output fails: marked below.
+    }
     result.output = output.str();
     result.console = console_out.str();
+    result.too_long = output.too_long;
     return result;
 }
 
@@ -192,6 +219,9 @@ void check_number_formats(const std::string& program, const std::string& answers
     const number_format format{.decimals = (variant & 1) != 0 ? 5 : 0,
                                .decimal_point = (variant & 2) != 0};
     const run_result formatted = convert_in_memory(program, answers, 0, format);
+    if (formatted.too_long) {
+        return;  // more places or points made it outgrow the limit
+    }
     require(formatted.status == plain.status, "same status in any number format");
     require(formatted.console == plain.console, "same console in any number format");
     const auto digit_or_point = [](const std::string& text, std::size_t i) {
@@ -212,6 +242,9 @@ void check_number_formats(const std::string& program, const std::string& answers
 void check_any_input(const std::string& program, const std::string& answers,
                      std::size_t block_bias) {
     const run_result result = convert_in_memory(program, answers, block_bias);
+    if (result.too_long) {
+        return;
+    }
     if ((block_bias & 6) != 0) {
         check_number_formats(program, answers, result, (block_bias >> 1) & 3);
     }

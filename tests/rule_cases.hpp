@@ -272,6 +272,8 @@ inline std::vector<program_case> canned_cycle_cases() {
                 cycle + " (repeat count of 0 or not whole)"),
         stopped("repeat count not whole", start + "G91 G99 G81 X1 Z-2 R-1 L2.5", "G92 X0 Y0 Z10", 2,
                 cycle + " (repeat count of 0 or not whole)"),
+        stopped("repeat count above 9999", start + "G91 G99 G81 X1 Z-2 R-1 L10000", "G92 X0 Y0 Z10",
+                2, cycle + " (repeat count above 9999)"),
         stopped("two repeat counts", start + "G91 G99 G81 X1 Z-2 R-1 K2 L2", "G92 X0 Y0 Z10", 2,
                 cycle + " (two repeat counts)"),
         stopped("repeat count without a plane axis word", start + "G91 G99 G81 Z-2 R-1 K2",
