@@ -7,8 +7,14 @@ set(CPACK_PACKAGE_VENDOR "g91to90 developers")
 set(CPACK_PACKAGE_CONTACT "g91to90 project <no-reply@g91to90.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "rewrite G-code part programs from incremental (G91) to absolute (G90) mode")
+# Lines of at most 80 characters, as Debian's description rules ask.
 set(CPACK_PACKAGE_DESCRIPTION
-    "g91to90 reads a CNC part program written in incremental distance mode and writes the same program in absolute distance mode, with every X, Y and Z word carrying the absolute coordinate that the move reaches.")
+    "g91to90 reads a CNC part program written in incremental distance mode\n\
+and writes the same program in absolute distance mode, with every X, Y and\n\
+Z word carrying the absolute coordinate that the move reaches. What it\n\
+cannot convert exactly stops the run with a message naming the line.")
+# The day this version was released, as Debian's changelog writes it.
+set(G91TO90_RELEASE_DATE "Mon, 07 Dec 2026 12:00:00 +0000")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}")
 set(CPACK_STRIP_FILES ON)
@@ -19,20 +25,40 @@ file(GLOB G91TO90_EXAMPLES ${PROJECT_SOURCE_DIR}/examples/*.nc
 if(WIN32)
     install(TARGETS g91to90 RUNTIME DESTINATION .)
     install(FILES README.md LICENSE CHANGELOG.md DESTINATION .)
-    install(FILES docs/windows-README.txt DESTINATION . RENAME README.txt)
+    # The short README for Windows, with the CR LF line ends Notepad expects.
+    file(READ ${PROJECT_SOURCE_DIR}/docs/windows-README.txt windows_readme)
+    string(REPLACE "\n" "\r\n" windows_readme "${windows_readme}")
+    file(WRITE ${PROJECT_BINARY_DIR}/README.txt "${windows_readme}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 ${PROJECT_SOURCE_DIR}/docs/windows-README.txt)
+    install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
     install(FILES ${G91TO90_EXAMPLES} DESTINATION examples)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_FILE_NAME}-windows-x86_64")
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
     install(TARGETS g91to90 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    # Manual pages are installed compressed.
+    # The manual page and the changelog are installed compressed as Debian
+    # asks: gzip at its best, without a name or a time stamp inside.
+    find_program(G91TO90_GZIP gzip REQUIRED)
     set(manual ${PROJECT_BINARY_DIR}/g91to90.1.gz)
-    file(ARCHIVE_CREATE OUTPUT ${manual} PATHS ${PROJECT_SOURCE_DIR}/docs/g91to90.1
-         FORMAT raw COMPRESSION GZip)
+    set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+    execute_process(COMMAND ${G91TO90_GZIP} -9nc ${PROJECT_SOURCE_DIR}/docs/g91to90.1
+                    OUTPUT_FILE ${manual} COMMAND_ERROR_IS_FATAL ANY)
+    # A native package's changelog is in Debian's format; it points to the
+    # project's own changelog, installed beside it.
+    set(debian_changelog ${PROJECT_BINARY_DIR}/changelog)
+    file(WRITE ${debian_changelog}
+         "g91to90 (${PROJECT_VERSION}) unstable; urgency=medium\n\n"
+         "  * What changed in this version: /usr/share/doc/g91to90/CHANGELOG.md.\n\n"
+         " -- ${CPACK_PACKAGE_CONTACT}  ${G91TO90_RELEASE_DATE}\n")
+    execute_process(COMMAND ${G91TO90_GZIP} -9nc ${debian_changelog}
+                    OUTPUT_FILE ${changelog} COMMAND_ERROR_IS_FATAL ANY)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 ${PROJECT_SOURCE_DIR}/docs/g91to90.1 ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
     install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
-    install(FILES CHANGELOG.md README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    install(FILES ${changelog} CHANGELOG.md README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
     install(FILES ${G91TO90_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
     set(CPACK_GENERATOR DEB)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

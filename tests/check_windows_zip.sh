@@ -14,6 +14,11 @@ folder=$(dirname "$program")
 for file in README.md README.txt LICENSE CHANGELOG.md examples/pocket.nc examples/profile.answers; do
     [[ -f $folder/$file ]] || { echo "missing from the zip: $file"; exit 1; }
 done
+# Notepad shows a text without carriage returns on one line.
+if grep -q $'[^\r]$' "$folder/README.txt"; then
+    echo "README.txt has a line without CR LF"
+    exit 1
+fi
 wine "$program" "$folder/examples/pocket.nc" pocket.nc
 cmp pocket.nc "$source_dir/tests/golden/pocket.nc"
 echo "the zip's g91to90.exe converts the example exactly"
