@@ -99,6 +99,14 @@ std::string ask_token(std::istream& console_in, std::ostream& console_out,
                       std::string_view prompt) {
     console_out << prompt << std::flush;
     std::string token;
+    console_in >> std::ws;
+    if (console_in.peek() == '"') {
+        // A name in double quotes, as Windows gives a file dragged onto the
+        // console: blanks inside it belong to it.
+        console_in.get();
+        std::getline(console_in, token, '"');
+        return token;
+    }
     if (!(console_in >> token)) {
         throw conversion_stop(stop_reason::console_ended);
     }

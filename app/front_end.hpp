@@ -42,7 +42,8 @@ bool keep_output(open_files& files);
 void drop_output(open_files& files);
 
 // Writes `prompt` to the console, flushed, and reads one blank-delimited
-// token. Throws `console_ended` when the console input ends or fails.
+// token, or the text between double quotes. Throws `console_ended` when the
+// console input ends or fails.
 std::string ask_token(std::istream& console_in, std::ostream& console_out, std::string_view prompt);
 
 // Obtains the input name (the first name given, or asked for) and opens the
