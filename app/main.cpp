@@ -80,7 +80,7 @@ int run_program(int argc, Char** argv) {
         const auto ask = [](std::string_view prompt) {
             return ask_token(std::cin, std::cout, prompt);
         };
-        convert_program(in, *out, ask, options.format);
+        convert_program(in, *out, {.given = options.start, .ask = ask}, options.format);
         return close_files(files, *out);
     } catch (const conversion_stop& stop) {
         return stop_with(report_stop(stop), files, out);

@@ -42,6 +42,8 @@ stop_report report_stop(const conversion_stop& stop) {
             return {"", STATUS_OUTPUT_FAILED};
         case stop_reason::start_not_a_number:
             return {"\nERROR: start value " + stop.detail + " is not a number\n", STATUS_FAILURE};
+        case stop_reason::no_start_position:
+            return {"ERROR: no start position (give --start or a G92 line)\n", STATUS_FAILURE};
         case stop_reason::ctrl_z_inside:
             return line_error(stop,
                               "Ctrl-Z (an end-of-file mark) with more of the program after it");
@@ -94,6 +96,10 @@ stop_report report_stop(const conversion_stop& stop) {
                     STATUS_FAILURE};
         case stop_reason::bad_decimals:
             return {"ERROR: --decimals takes 3 to 6\n", STATUS_FAILURE};
+        case stop_reason::bad_start:
+            return {"ERROR: --start takes axis words, as in --start \"X0 Y0 Z50\" (not \"" +
+                        stop.detail + "\")\n",
+                    STATUS_FAILURE};
         case stop_reason::too_many_file_names:
             return {"ERROR: too many arguments (an input and an output file at most)\n",
                     STATUS_FAILURE};

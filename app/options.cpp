@@ -15,6 +15,24 @@ int decimals_value(std::string_view text) {
     throw conversion_stop(stop_reason::bad_decimals);
 }
 
+// The value of an option that takes one: "--name=value", or the next word.
+// Advances `i` past a value taken from the next word; empty when no word
+// follows; nullopt when the word is not this option.
+std::optional<std::string_view> option_value(std::span<const file_name> words, std::size_t& i,
+                                             std::string_view name) {
+    const std::string_view word = words[i].shown;
+    if (word == name) {
+        if (i + 1 == words.size()) {
+            return std::string_view{};
+        }
+        return words[++i].shown;
+    }
+    if (word.size() > name.size() && word.starts_with(name) && word[name.size()] == '=') {
+        return word.substr(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string usage_text() {
@@ -40,7 +58,6 @@ std::string version_text() {
 }
 
 program_options read_options(std::span<const file_name> words) {
-    constexpr std::string_view DECIMALS = "--decimals";
     program_options options;
     bool options_ended = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -57,13 +74,10 @@ program_options read_options(std::span<const file_name> words) {
             return options;
         } else if (word == "--decimal-point") {
             options.format.decimal_point = true;
-        } else if (word == DECIMALS) {
-            if (++i == words.size()) {
-                throw conversion_stop(stop_reason::bad_decimals);
-            }
-            options.format.decimals = decimals_value(words[i].shown);
-        } else if (word.starts_with(DECIMALS) && word[DECIMALS.size()] == '=') {
-            options.format.decimals = decimals_value(word.substr(DECIMALS.size() + 1));
+        } else if (const auto decimals = option_value(words, i, "--decimals")) {
+            options.format.decimals = decimals_value(*decimals);
+        } else if (const auto start = option_value(words, i, "--start")) {
+            options.start = read_start_words(*start);
         } else {
             throw conversion_stop(stop_reason::unknown_option, std::string(word));
         }

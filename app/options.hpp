@@ -1,11 +1,13 @@
 // The command line: options and file names.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "convert/number_output.hpp"
+#include "convert/start_position.hpp"
 #include "front_end.hpp"
 
 namespace g91to90 {
@@ -16,6 +18,7 @@ struct program_options {
     program_action action = program_action::convert;
     std::vector<file_name> file_names;  // an input and an output name at most
     number_format format;
+    std::optional<given_start> start;  // --start
 };
 
 // Reads the words after the program's name from left to right: a word that

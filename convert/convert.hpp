@@ -9,11 +9,11 @@
 namespace g91to90 {
 
 // Runs the three passes in their order: the preamble, the start position
-// (from the mode line or asked for with `ask`) and the body. Throws a
+// (from the mode line, else from `start`) and the body. Throws a
 // `conversion_stop` when the program cannot be converted; what was written
 // before the stop stays in `out`, to be flushed by the caller.
 // Rewritten words are written in `format`.
-void convert_program(line_reader& in, line_writer& out, const ask_function& ask,
+void convert_program(line_reader& in, line_writer& out, const start_source& start,
                      const number_format& format);
 
 }  // namespace g91to90

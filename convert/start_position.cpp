@@ -54,25 +54,73 @@ exact_number ask_start_value(const ask_function& ask, std::string_view prompt) {
     return value;
 }
 
+given_start asked_start(const ask_function& ask) {
+    given_start start;
+    start.position[0] = ask_start_value(ask, "\nINPUT START-X:");
+    start.position[1] = ask_start_value(ask, "\nINPUT START-Y:");
+    start.position[2] = ask_start_value(ask, "\nINPUT START-Z:");
+    start.named = XYZ_AXES;
+    return start;
+}
+
 }  // namespace
 
+given_start read_start_words(std::string_view text) {
+    given_start start;
+    std::size_t at = 0;
+    const auto skip_blanks = [&] {
+        while (at < text.size() && is_blank(text[at])) {
+            ++at;
+        }
+    };
+    const auto refuse = [&] { return conversion_stop(stop_reason::bad_start, std::string(text)); };
+    for (skip_blanks(); at < text.size(); skip_blanks()) {
+        const char letter = static_cast<char>(text[at] & ~0x20);  // upper case
+        const std::size_t axis = AXIS_LETTERS.find(letter);
+        if (axis == std::string_view::npos ||
+            (start.named & axis_bit(static_cast<int>(axis))) != 0) {
+            throw refuse();
+        }
+        std::string number;
+        for (++at, skip_blanks(); at < text.size() && !is_blank(text[at]) &&
+                                  ((text[at] >= '0' && text[at] <= '9') || text[at] == '.' ||
+                                   text[at] == '-' || text[at] == '+');
+             ++at) {
+            number += text[at];
+        }
+        if (!is_number_token(number)) {
+            throw refuse();
+        }
+        const exact_number value = exact_value(number);
+        if (!value.in_range()) {
+            throw conversion_stop(stop_reason::number_out_of_range);
+        }
+        start.position[axis] = value;
+        start.named |= axis_bit(static_cast<int>(axis));
+    }
+    if (start.named == 0) {
+        throw refuse();
+    }
+    return start;
+}
+
 bool establish_start_position(const padded_line& mode_line, std::uint64_t line_number,
-                              scanned_line& scan, line_writer& out, const ask_function& ask,
+                              scanned_line& scan, line_writer& out, const start_source& start,
                               machine_state& machine) {
     if (scan.holds(kind_bit(code_kind::set_position))) {
         take_start_from_g92_line(mode_line, line_number, scan, out, machine);
         return false;
     }
-    std::array<exact_number, AXIS_COUNT> position{};
-    position[0] = ask_start_value(ask, "\nINPUT START-X:");
-    position[1] = ask_start_value(ask, "\nINPUT START-Y:");
-    position[2] = ask_start_value(ask, "\nINPUT START-Z:");
+    if (!start.given && !start.ask) {
+        throw conversion_stop(stop_reason::no_start_position);
+    }
+    const given_start taken = start.given ? *start.given : asked_start(start.ask);
     // The units the mode line selects are those of the start, when the
     // preamble selected none.
     if (machine.unit == 0 && scan.unit != 0) {
         set_units(machine, scan.unit, {});  // every position is still 0
     }
-    start_at(machine, position, XYZ_AXES, {});
+    start_at(machine, taken.position, taken.named, {});
     set_mode(machine, distance_mode::incremental);
     return true;
 }

@@ -1,8 +1,10 @@
 // Start position: where the tool stands before the first converted line.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,14 +18,35 @@ namespace g91to90 {
 // typed; throws `console_ended` when there is none.
 using ask_function = std::function<std::string(std::string_view prompt)>;
 
+// A start position given before the run, as axis words ("X0 Y0 Z50"): the
+// axes named and their positions; an axis not named is unknown.
+struct given_start {
+    std::array<exact_number, AXIS_COUNT> position{};
+    std::uint16_t named = 0;
+};
+
+// Reads axis words of X, Y, Z, A, B, C, U, V or W, in either case, blanks
+// optional ("X0Y0Z50"). Throws `bad_start` (detail: the text) for anything
+// else, an axis named twice or no axis, and `number_out_of_range` for a
+// value of a billion or more.
+given_start read_start_words(std::string_view text);
+
+// Where the start position comes from when no G92 mode line states it: the
+// given start, else X, Y and Z asked for with `ask`; with neither the run
+// stops with `no_start_position`.
+struct start_source {
+    std::optional<given_start> given;
+    ask_function ask;
+};
+
 // From a mode line holding G92: the position its words state (an axis it
 // does not name, or names by a parameter, is unknown), the line written
 // unchanged, the mode its G91 or G90 selects (absolute when neither), and
-// after a G91 an added line G90. Otherwise X, Y and Z are asked for and the
-// mode line waits, unwritten, for the body pass, which converts it first, in
-// incremental mode; returns true in that case.
+// after a G91 an added line G90: the program's own start wins over a given
+// one. Otherwise the start comes from `start` and the mode line waits, unwritten, for the body
+// pass, which converts it first, in incremental mode; returns true in that case.
 bool establish_start_position(const padded_line& mode_line, std::uint64_t line_number,
-                              scanned_line& scan, line_writer& out, const ask_function& ask,
+                              scanned_line& scan, line_writer& out, const start_source& start,
                               machine_state& machine);
 
 }  // namespace g91to90

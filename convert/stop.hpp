@@ -21,6 +21,7 @@ enum class stop_reason {
     number_out_of_range,  // a value to be written or a start value is a billion or more
     output_failed,        // the output could not be written
     start_not_a_number,   // detail: the token typed as a start value
+    no_start_position,    // no G92 line, no given start, and nothing may be asked
     ctrl_z_inside,        // a Ctrl-Z that more of the program follows
     // Lines that cannot be converted; each names its line. They are tried in
     // this order, and the first that applies is given.
@@ -46,6 +47,7 @@ enum class stop_reason {
     // The command line, read before anything is opened or asked.
     unknown_option,       // detail: the word as given
     bad_decimals,         // --decimals without 3 to 6
+    bad_start,            // detail: a --start value that is not axis words
     too_many_file_names,  // more than an input and an output name
 };
 

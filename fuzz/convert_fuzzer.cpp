@@ -70,7 +70,7 @@ run_result convert_in_memory(const std::string& program, const std::string& answ
     };
     run_result result;
     try {
-        convert_program(in, out, ask, format);
+        convert_program(in, out, {.given = {}, .ask = ask}, format);
     } catch (const conversion_stop& stop) {
         const stop_report report = report_stop(stop);
         result.status = report.status;

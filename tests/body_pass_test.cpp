@@ -255,6 +255,7 @@ class ConvertProgram : public ::testing::TestWithParam<program_case> {};
 TEST_P(ConvertProgram, InMemory) {
     const program_case& c = GetParam();
     memory_run run(c.input, c.answers);
+    run.start = c.start;
     EXPECT_EQ(run.convert(), c.status);
     EXPECT_EQ(run.written(), c.output);
     EXPECT_EQ(run.console_out.str(), c.console);

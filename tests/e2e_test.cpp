@@ -546,7 +546,11 @@ TEST_P(WholePrograms, ConvertThroughTheProgram) {
     scratch_folder folder;
     folder.put("in.nc", c.input);
     folder.put("out.nc", OLD_OUTPUT);
-    const program_result result = folder.run({"in.nc", "out.nc"}, c.answers);
+    std::vector<std::string> arguments{"in.nc", "out.nc"};
+    if (!c.start.empty()) {
+        arguments.insert(arguments.begin(), {"--start", c.start});
+    }
+    const program_result result = folder.run(arguments, c.answers);
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.console, c.console);
     EXPECT_EQ(folder.get("out.nc"), c.status == 0 ? c.output : OLD_OUTPUT);

@@ -52,7 +52,11 @@ struct memory_run {
     // message, if any. Returns the exit status.
     int convert() {
         try {
-            convert_program(reader, writer, console(), format);
+            start_source source{.given = {}, .ask = console()};
+            if (!start.empty()) {
+                source.given = read_start_words(start);
+            }
+            convert_program(reader, writer, source, format);
             return STATUS_SUCCESS;
         } catch (const conversion_stop& stop) {
             const stop_report report = report_stop(stop);
@@ -68,6 +72,7 @@ struct memory_run {
     line_reader reader;
     line_writer writer;
     number_format format;
+    std::string start;  // the --start option's value; none when empty
 };
 
 }  // namespace g91to90::test_support

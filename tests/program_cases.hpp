@@ -14,6 +14,7 @@ struct program_case {
     std::string output;
     std::string console = "";
     int status = 0;
+    std::string start = "";  // the --start option's value; none when empty
 };
 
 inline const std::string START_PROMPTS = "\nINPUT START-X:\nINPUT START-Y:\nINPUT START-Z:";
@@ -77,6 +78,51 @@ inline std::vector<program_case> whole_program_cases() {
          .console = "\nERROR: line 2: incremental Z move from an unknown position (Z unknown since "
                     "line 1: G92)\n",
          .status = 1},
+        {.name = "start given",
+         .input = "G91 G1 X1 Y-1 Z-1\nM30\n",
+         .output = "G90 G1 X1 Y-1 Z49\r\nM30\r\n",
+         .start = "X0 Y0 Z50"},
+        {.name = "start given without blanks, in lower case, with rotary axes",
+         .input = "G91 A90 X1\nC-45.5\n",
+         .output = "G90 A100 X2\r\nC-35.500\r\n",
+         .start = "x1a10 C 10"},
+        {.name = "an axis the start does not name is unknown",
+         .input = "G91 X1\nZ-1\n",
+         .output = "G90 X1\r\n",
+         .console = "\nERROR: line 2: incremental Z move from an unknown position (Z unknown since "
+                    "the start)\n",
+         .status = 1,
+         .start = "X0 Y0"},
+        {.name = "a G92 line wins over the given start",
+         .input = "G92 X5 Y5 Z5\nG91 X1\n",
+         .output = "G92 X5 Y5 Z5\r\nG90 X6\r\n",
+         .start = "X0 Y0 Z0"},
+        {.name = "start given with a letter that is no axis",
+         .input = "G91 X1\n",
+         .output = "",
+         .console = "ERROR: --start takes axis words, as in --start \"X0 Y0 Z50\" (not \"X0 "
+                    "Q1\")\n",
+         .status = 1,
+         .start = "X0 Q1"},
+        {.name = "start given naming an axis twice",
+         .input = "G91 X1\n",
+         .output = "",
+         .console = "ERROR: --start takes axis words, as in --start \"X0 Y0 Z50\" (not \"X0 "
+                    "X1\")\n",
+         .status = 1,
+         .start = "X0 X1"},
+        {.name = "start given without a number",
+         .input = "G91 X1\n",
+         .output = "",
+         .console = "ERROR: --start takes axis words, as in --start \"X0 Y0 Z50\" (not \"X Y0\")\n",
+         .status = 1,
+         .start = "X Y0"},
+        {.name = "start given out of range",
+         .input = "G91 X1\n",
+         .output = "",
+         .console = OUT_OF_RANGE,
+         .status = 1,
+         .start = "X1000000000"},
         {.name = "G92 plus sign", .input = "G92 X+4\nG91 X1\n", .output = "G92 X+4\r\nG90 X5\r\n"},
         {.name = "typed answers on one line",
          .input = "G91\nX1 Y1 Z1\n",
