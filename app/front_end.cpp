@@ -1,8 +1,7 @@
 #include "front_end.hpp"
 
 #include <filesystem>
-#include <istream>
-#include <ostream>
+#include <iostream>
 #include <random>
 #include <string>
 #include <system_error>
@@ -13,32 +12,16 @@ namespace g91to90 {
 
 namespace {
 
-constexpr const char* INPUT_PROMPT = "\nINPUT-FILE NAME:";
-constexpr const char* OUTPUT_PROMPT = "\nOUTPUT-FILE NAME:";
+// The characters that end a folder's name in a path as the user writes it.
+#ifdef _WIN32
+constexpr const char* PREFERRED_SEPARATORS = "/\\";
+#else
+constexpr const char* PREFERRED_SEPARATORS = "/";
+#endif
 
 bool names_folder(const std::filesystem::path& path) {
     std::error_code error;
     return std::filesystem::is_directory(path, error);
-}
-
-file_name given_or_asked(std::span<const file_name> names, std::size_t index,
-                         std::istream& console_in, std::ostream& console_out, const char* prompt) {
-    if (index < names.size()) {
-        return names[index];
-    }
-    return name_from_bytes(ask_token(console_in, console_out, prompt));
-}
-
-void open_input(open_files& files, const file_name& name) {
-    files.input_name = name.shown;
-    // A folder opens as a stream on some systems; it is no program.
-    if (names_folder(name.path)) {
-        throw conversion_stop(stop_reason::input_not_opened, name.shown);
-    }
-    files.input.open(name.path, std::ios::in | std::ios::binary);
-    if (!files.input.is_open()) {
-        throw conversion_stop(stop_reason::input_not_opened, name.shown);
-    }
 }
 
 // Whether the output is written through a temporary file: it does not exist
@@ -75,24 +58,6 @@ std::filesystem::path open_temporary(const std::filesystem::path& path, std::ofs
     return {};
 }
 
-void open_output(open_files& files, const file_name& input, const file_name& output) {
-    // Decided before the output is opened, so a refused name never empties the input.
-    if (names_same_file(input, output)) {
-        throw conversion_stop(stop_reason::same_files);
-    }
-    files.output_path = output.path;
-    if (written_through_temporary(output.path)) {
-        files.temporary = open_temporary(output.path, files.output);
-        if (!files.temporary.empty()) {
-            return;
-        }
-    }
-    files.output.open(output.path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!files.output.is_open()) {
-        throw conversion_stop(stop_reason::output_not_opened, output.shown);
-    }
-}
-
 }  // namespace
 
 std::string ask_token(std::istream& console_in, std::ostream& console_out,
@@ -113,34 +78,84 @@ std::string ask_token(std::istream& console_in, std::ostream& console_out,
     return token;
 }
 
-void open_both_files(open_files& files, std::span<const file_name> names, std::istream& console_in,
-                     std::ostream& console_out) {
-    const file_name input = given_or_asked(names, 0, console_in, console_out, INPUT_PROMPT);
-    open_input(files, input);
-    const file_name output = given_or_asked(names, 1, console_in, console_out, OUTPUT_PROMPT);
-    open_output(files, input, output);
+file_name name_in_folder(const file_name& folder, const file_name& name) {
+    const std::size_t last_separator = name.shown.find_last_of(PREFERRED_SEPARATORS);
+    const std::string last_part =
+        last_separator == std::string::npos ? name.shown : name.shown.substr(last_separator + 1);
+    const bool separated =
+        !folder.shown.empty() &&
+        std::string_view(PREFERRED_SEPARATORS).find(folder.shown.back()) != std::string_view::npos;
+    return {folder.shown + (separated ? "" : "/") + last_part, folder.path / name.path.filename()};
 }
 
-bool keep_output(open_files& files) {
-    if (files.temporary.empty()) {
+void open_output_file(output_file& file, const file_name& name) {
+    file.path = name.path;
+    if (written_through_temporary(name.path)) {
+        file.temporary = open_temporary(name.path, file.stream);
+        if (!file.temporary.empty()) {
+            return;
+        }
+    }
+    file.stream.open(name.path, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!file.stream.is_open()) {
+        throw conversion_stop(stop_reason::output_not_opened, name.shown);
+    }
+}
+
+bool keep_output(output_file& file) {
+    if (file.temporary.empty()) {
         return true;
     }
     std::error_code error;
-    std::filesystem::rename(files.temporary, files.output_path, error);
+    std::filesystem::rename(file.temporary, file.path, error);
     if (error) {
-        drop_output(files);
+        drop_output(file);
         return false;
     }
-    files.temporary.clear();
+    file.temporary.clear();
     return true;
 }
 
-void drop_output(open_files& files) {
-    if (!files.temporary.empty()) {
+void drop_output(output_file& file) {
+    if (!file.temporary.empty()) {
         std::error_code error;
-        std::filesystem::remove(files.temporary, error);
-        files.temporary.clear();
+        std::filesystem::remove(file.temporary, error);
+        file.temporary.clear();
     }
+}
+
+void open_input(open_files& files, const file_name& name) {
+    files.input_name = name.shown;
+    if (name.standard_stream) {
+        files.input_buffer = std::cin.rdbuf();
+        return;
+    }
+    // A folder opens as a stream on some systems; it is no program.
+    if (names_folder(name.path)) {
+        throw conversion_stop(stop_reason::input_not_opened, name.shown);
+    }
+    files.input.open(name.path, std::ios::in | std::ios::binary);
+    if (!files.input.is_open()) {
+        throw conversion_stop(stop_reason::input_not_opened, name.shown);
+    }
+    files.input_buffer = files.input.rdbuf();
+}
+
+void open_output(open_files& files, const file_name& input, const file_name& output) {
+    if (output.standard_stream) {
+        files.output_buffer = std::cout.rdbuf();
+        return;
+    }
+    // Decided before the output is opened, so a refused name never empties the input.
+    if (!input.standard_stream && names_same_file(input, output)) {
+        throw conversion_stop(stop_reason::same_files);
+    }
+    open_output_file(files.output, output);
+    files.output_buffer = files.output.stream.rdbuf();
+}
+
+void discard_output(open_files& files) {
+    files.output_buffer = &files.discarded;
 }
 
 bool names_same_file(const file_name& first, const file_name& second) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iosfwd>
 #include <span>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,9 @@ namespace g91to90 {
 struct file_name {
     std::string shown;
     std::filesystem::path path;
+    // "-" as a word of the command line: standard input as the input,
+    // standard output as the output. A typed "-", and "./-", name files.
+    bool standard_stream = false;
 };
 
 // A name typed at a prompt or given as bytes: its path is made of those bytes.
@@ -22,35 +26,60 @@ inline file_name name_from_bytes(const std::string& bytes) {
     return {bytes, std::filesystem::path(bytes)};
 }
 
-struct open_files {
-    std::string input_name;
-    std::ifstream input;
-    std::ofstream output;
-    // A regular output is written to `temporary`, a file of its own beside
-    // it, and renamed over `output_path` only when the conversion succeeds;
-    // `temporary` is empty when the output is written directly (a terminal, a
-    // pipe, /dev/null, or a folder where no file can be made).
-    std::filesystem::path output_path;
+// `folder`/ the last part of `name`: where a batch writes `name`.
+file_name name_in_folder(const file_name& folder, const file_name& name);
+
+// A file being written. A regular file is written to `temporary`, a file of
+// its own beside it, and renamed over `path` only when the run succeeds;
+// `temporary` is empty when the file is written directly (a terminal, a
+// pipe, /dev/null, or a folder where no file can be made).
+struct output_file {
+    std::ofstream stream;
+    std::filesystem::path path;
     std::filesystem::path temporary;
 };
 
-// After a successful conversion, with the output closed: the temporary file
-// takes the output's name. False when it cannot.
-bool keep_output(open_files& files);
-// After a failure, with the output closed: the temporary file is removed, so
+// Opens `name` for writing, through a temporary file where it can. Throws
+// `output_not_opened` when it cannot be opened.
+void open_output_file(output_file& file, const file_name& name);
+// After a successful run, with the stream closed: the temporary file takes
+// the output's name. False when it cannot.
+bool keep_output(output_file& file);
+// After a failure, with the stream closed: the temporary file is removed, so
 // that an existing output stays as it was.
-void drop_output(open_files& files);
+void drop_output(output_file& file);
+
+// A buffer that takes every byte and keeps none: the output of a check.
+class discarding_buffer : public std::streambuf {
+  protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char_type*, std::streamsize count) override { return count; }
+};
+
+// The input and output of one run: files, or the standard streams.
+struct open_files {
+    std::string input_name;
+    std::ifstream input;
+    std::streambuf* input_buffer = nullptr;
+    output_file output;
+    std::streambuf* output_buffer = nullptr;
+    discarding_buffer discarded;
+};
 
 // Writes `prompt` to the console, flushed, and reads one blank-delimited
 // token, or the text between double quotes. Throws `console_ended` when the
 // console input ends or fails.
 std::string ask_token(std::istream& console_in, std::ostream& console_out, std::string_view prompt);
 
-// Obtains the input name (the first name given, or asked for) and opens the
-// input, then the output name (the second, or asked for) and opens the
-// output. Throws a stop when a file cannot be opened or the output is the input.
-void open_both_files(open_files& files, std::span<const file_name> names, std::istream& console_in,
-                     std::ostream& console_out);
+// Opens the input: the file `name`, or standard input. Throws
+// `input_not_opened` when it cannot be opened.
+void open_input(open_files& files, const file_name& name);
+// Opens the output `output` of `input`: a file, or standard output. Throws
+// `same_files` (before anything is opened) when both name one file, and
+// `output_not_opened` when it cannot be opened.
+void open_output(open_files& files, const file_name& input, const file_name& output);
+// A run that writes no output: every byte is discarded.
+void discard_output(open_files& files);
 
 // True when both names refer to one file: equal texts, or one file reached
 // by two names (a path prefix, a hard or symbolic link).

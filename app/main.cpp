@@ -1,13 +1,18 @@
 // g91to90: rewrites a G-code part program from incremental (G91) to absolute
 // (G90) distance mode. The entry point is the one place that prints a stop's
 // message, flushes what was written and ends the process.
+#include <filesystem>
 #include <iostream>
 #include <new>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "convert/convert.hpp"
+#include "convert/toolpath_svg.hpp"
 #include "front_end.hpp"
 #include "messages.hpp"
 #include "options.hpp"
@@ -17,32 +22,49 @@ namespace {
 
 using namespace g91to90;
 
-// Closes the input, then the output; the status of a clean run, or of one
-// whose output could not be written or closed.
-int close_files(open_files& files, line_writer& out) {
-    files.input.close();
-    int status = STATUS_SUCCESS;
+constexpr const char* INPUT_PROMPT = "\nINPUT-FILE NAME:";
+constexpr const char* OUTPUT_PROMPT = "\nOUTPUT-FILE NAME:";
+// The most moves a picture draws: enough for any program a person reads.
+constexpr std::size_t MOST_DRAWN_MOVES = 1'000'000;
+
+// Where a run's prompts and messages go.
+struct console {
+    std::istream& in;
+    std::ostream& prompts;
+    std::ostream& messages;
+    bool may_ask;
+};
+
+// The names of one run: given, or asked for when they are not.
+struct run_names {
+    std::optional<file_name> input;
+    std::optional<file_name> output;
+};
+
+file_name given_or_asked(const std::optional<file_name>& name, const console& user,
+                         const char* prompt) {
+    return name ? *name : name_from_bytes(ask_token(user.in, user.prompts, prompt));
+}
+
+// Flushes and closes the output after a conversion; the status of a clean
+// run, or of one whose output could not be written or closed.
+int close_output(open_files& files, line_writer& out) {
     try {
         out.flush();
     } catch (const conversion_stop&) {
-        status = STATUS_OUTPUT_FAILED;
+        return STATUS_OUTPUT_FAILED;
     }
-    files.output.close();
-    if (files.output.fail()) {
-        status = STATUS_OUTPUT_FAILED;
+    if (!files.output.stream.is_open()) {
+        return STATUS_SUCCESS;  // standard output, or nothing written
     }
-    if (status != STATUS_SUCCESS) {
-        drop_output(files);
-    } else if (!keep_output(files)) {
-        status = STATUS_OUTPUT_FAILED;
-    }
-    return status;
+    files.output.stream.close();
+    return files.output.stream.fail() ? STATUS_OUTPUT_FAILED : STATUS_SUCCESS;
 }
 
-// After an early stop an output written directly keeps what was written
-// before it, and a temporary one is removed; the stop's own message and
-// status stand even when this flush fails too.
-void keep_written_output(open_files& files, std::optional<line_writer>& out) {
+// After a stop, an output written directly keeps what was written before it
+// and a temporary one is removed; the stop's own message and status stand
+// even when this flush fails too.
+void drop_written_output(open_files& files, std::optional<line_writer>& out, output_file& picture) {
     if (out) {
         try {
             out->flush();
@@ -50,45 +72,194 @@ void keep_written_output(open_files& files, std::optional<line_writer>& out) {
             // Already stopping: nothing more to report.
         }
     }
-    files.input.close();
-    files.output.close();
-    drop_output(files);
+    files.output.stream.close();
+    drop_output(files.output);
+    picture.stream.close();
+    drop_output(picture);
 }
 
-int stop_with(const stop_report& report, open_files& files, std::optional<line_writer>& out) {
-    std::cout << report.message << std::flush;
-    keep_written_output(files, out);
+// The picture of a successful run, through a temporary file of its own.
+int write_picture(output_file& picture, const file_name& name, const toolpath& path,
+                  const std::string& title) {
+    open_output_file(picture, name);
+    write_svg(picture.stream, path, title);
+    picture.stream.close();
+    return picture.stream.fail() ? STATUS_OUTPUT_FAILED : STATUS_SUCCESS;
+}
+
+// A message after a file's name, on one line: how a batch or a check shows it.
+std::string named_message(const std::string& name, const stop_report& report) {
+    std::string message = report.message;
+    while (!message.empty() && message.front() == '\n') {
+        message.erase(0, 1);
+    }
+    if (message.empty()) {
+        message = report.status == STATUS_OUTPUT_FAILED ? "ERROR: the output could not be written\n"
+                                                        : "ERROR: stopped\n";
+    }
+    return name + ": " + message;
+}
+
+// What --check prints: the verdict, then what was read up to it.
+void print_check(std::ostream& out, const std::string& name, const stop_report& report,
+                 const std::optional<line_reader>& in, const toolpath& path) {
+    out << (report.status == STATUS_SUCCESS ? name + ": converts\n" : named_message(name, report));
+    if (!in) {
+        return;
+    }
+    const std::string unit(unit_text(path.unit()));
+    out << "  lines " << in->line_number() << ", moves " << path.moves() << "\n";
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        const extent& range = path.extents()[axis];
+        out << "  " << AXIS_LETTERS[axis] << " " << extent_text(range, path.unit())
+            << (range.seen ? unit : "") << "\n";
+    }
+}
+
+// One conversion, or check, of one input. `batch_name` is the input's name
+// in a batch, which then shows every message after it; empty otherwise.
+int run_one(const program_options& options, const run_names& names, const console& user,
+            const std::string& batch_name) {
+    open_files files;
+    output_file picture;
+    std::optional<line_reader> in;
+    std::optional<line_writer> out;
+    std::optional<toolpath> path;
+    if (options.check || options.preview) {
+        path.emplace(options.preview ? MOST_DRAWN_MOVES : 0);
+    }
+    std::string input_name = names.input ? names.input->shown : "";
+    stop_report report{"", STATUS_SUCCESS};
+    try {
+        const file_name input = given_or_asked(names.input, user, INPUT_PROMPT);
+        input_name = input.shown;
+        open_input(files, input);
+        if (options.check) {
+            discard_output(files);
+        } else {
+            open_output(files, input, given_or_asked(names.output, user, OUTPUT_PROMPT));
+        }
+        in.emplace(*files.input_buffer, files.input_name);
+        out.emplace(*files.output_buffer);
+        ask_function ask;
+        if (user.may_ask) {
+            ask = [&user](std::string_view prompt) {
+                return ask_token(user.in, user.prompts, prompt);
+            };
+        }
+        convert_program(*in, *out, {.given = options.start, .ask = ask}, options.format,
+                        path ? &*path : nullptr);
+        files.input.close();
+        report.status = close_output(files, *out);
+        if (report.status == STATUS_SUCCESS && options.preview) {
+            report.status = write_picture(picture, *options.preview, *path, input_name);
+        }
+        if (report.status == STATUS_SUCCESS &&
+            !(keep_output(files.output) && keep_output(picture))) {
+            report.status = STATUS_OUTPUT_FAILED;
+        }
+    } catch (const conversion_stop& stop) {
+        report = report_stop(stop);
+    } catch (const std::bad_alloc&) {
+        report = OUT_OF_MEMORY_REPORT;
+    } catch (...) {
+        report = INTERNAL_ERROR_REPORT;
+    }
+    if (report.status != STATUS_SUCCESS) {
+        drop_written_output(files, out, picture);
+    }
+    if (options.check) {
+        print_check(std::cout, input_name, report, in, *path);
+    } else if (report.status != STATUS_SUCCESS && !batch_name.empty()) {
+        user.messages << named_message(batch_name, report);
+    } else {
+        user.messages << report.message;
+    }
+    user.messages << std::flush;
+    std::cout << std::flush;
     return report.status;
+}
+
+// Each input on its own, without prompts: written into the output folder
+// under its own name, or checked. Status 1 when any fails.
+int run_batch(const program_options& options) {
+    const console user{std::cin, std::cout, std::cout, false};
+    if (options.output_dir && !options.check) {
+        std::error_code error;
+        std::filesystem::create_directories(options.output_dir->path, error);
+        if (!std::filesystem::is_directory(options.output_dir->path, error)) {
+            std::cout << report_stop(conversion_stop(stop_reason::output_not_opened,
+                                                     options.output_dir->shown))
+                             .message
+                      << std::flush;
+            return STATUS_FAILURE;
+        }
+    }
+    int status = STATUS_SUCCESS;
+    std::set<std::filesystem::path> written;
+    for (const file_name& input : options.file_names) {
+        run_names names{input, std::nullopt};
+        if (!options.check) {
+            names.output = name_in_folder(*options.output_dir, input);
+            const std::filesystem::path key = names.output->path.lexically_normal();
+            if (!written.insert(key).second) {
+                std::string first;
+                for (const file_name& earlier : options.file_names) {
+                    if (name_in_folder(*options.output_dir, earlier).path.lexically_normal() ==
+                        key) {
+                        first = earlier.shown;
+                        break;
+                    }
+                }
+                std::cout << named_message(input.shown, report_stop(conversion_stop(
+                                                            stop_reason::same_output_name, first)))
+                          << std::flush;
+                status = STATUS_FAILURE;
+                continue;
+            }
+        }
+        if (run_one(options, names, user, input.shown) != STATUS_SUCCESS) {
+            status = STATUS_FAILURE;
+        }
+    }
+    return status;
 }
 
 template <typename Char>
 int run_program(int argc, Char** argv) {
     use_binary_standard_streams();
-    open_files files;
-    std::optional<line_writer> out;
-    try {
-        const program_options options = read_options(command_words(argc, argv));
-        if (options.action != program_action::convert) {
-            std::cout << (options.action == program_action::show_usage ? usage_text()
-                                                                       : version_text())
-                      << std::flush;
-            return STATUS_SUCCESS;
-        }
-        open_both_files(files, options.file_names, std::cin, std::cout);
-        line_reader in(*files.input.rdbuf(), files.input_name);
-        out.emplace(*files.output.rdbuf());
-        const auto ask = [](std::string_view prompt) {
-            return ask_token(std::cin, std::cout, prompt);
-        };
-        convert_program(in, *out, {.given = options.start, .ask = ask}, options.format);
-        return close_files(files, *out);
-    } catch (const conversion_stop& stop) {
-        return stop_with(report_stop(stop), files, out);
-    } catch (const std::bad_alloc&) {
-        return stop_with(OUT_OF_MEMORY_REPORT, files, out);
-    } catch (...) {
-        return stop_with(INTERNAL_ERROR_REPORT, files, out);
+    const std::vector<file_name> words = command_words(argc, argv);
+    // A "-" among the words: a filter, which asks nothing and keeps standard
+    // output for the program; every message goes to standard error.
+    bool filter = false;
+    for (const file_name& word : words) {
+        filter = filter || word.shown == "-";
     }
+    program_options options;
+    try {
+        options = read_options(words);
+    } catch (const conversion_stop& stop) {
+        const stop_report report = report_stop(stop);
+        (filter ? std::cerr : std::cout) << report.message << std::flush;
+        return report.status;
+    }
+    if (options.action != program_action::convert) {
+        std::cout << (options.action == program_action::show_usage ? usage_text() : version_text())
+                  << std::flush;
+        return STATUS_SUCCESS;
+    }
+    if (options.batch()) {
+        return run_batch(options);
+    }
+    const console user{std::cin, std::cout, filter ? std::cerr : std::cout, !filter};
+    run_names names;
+    if (!options.file_names.empty()) {
+        names.input = options.file_names[0];
+    }
+    if (options.file_names.size() > 1) {
+        names.output = options.file_names[1];
+    }
+    return run_one(options, names, user, "");
 }
 
 }  // namespace

@@ -100,6 +100,11 @@ stop_report report_stop(const conversion_stop& stop) {
             return {"ERROR: --start takes axis words, as in --start \"X0 Y0 Z50\" (not \"" +
                         stop.detail + "\")\n",
                     STATUS_FAILURE};
+        case stop_reason::bad_command_line:
+            return {"ERROR: " + stop.detail + "\nTry: g91to90 --help\n", STATUS_FAILURE};
+        case stop_reason::same_output_name:
+            return {"ERROR: the output name is that of " + stop.detail + "'s output\n",
+                    STATUS_FAILURE};
         case stop_reason::too_many_file_names:
             return {"ERROR: too many arguments (an input and an output file at most)\n",
                     STATUS_FAILURE};

@@ -1,5 +1,6 @@
 #include "options.hpp"
 
+#include <algorithm>
 #include <string_view>
 
 #include "convert/stop.hpp"
@@ -33,6 +34,43 @@ std::optional<std::string_view> option_value(std::span<const file_name> words, s
     return std::nullopt;
 }
 
+// The file an option names: the next word as given, or the text after "=".
+file_name name_from_value(std::span<const file_name> words, std::size_t i, std::string_view value,
+                          std::string_view option) {
+    if (value.empty()) {
+        throw conversion_stop(stop_reason::bad_command_line, std::string(option) + " takes a name");
+    }
+    if (words[i].shown == value) {
+        return words[i];
+    }
+    return name_from_bytes(std::string(value));
+}
+
+void check_together(const program_options& options) {
+    const auto refuse = [](const char* why) {
+        throw conversion_stop(stop_reason::bad_command_line, why);
+    };
+    if (options.output_dir && options.file_names.empty()) {
+        refuse("--output-dir takes the input files after it");
+    }
+    if (!options.batch() && options.file_names.size() > 2) {
+        throw conversion_stop(stop_reason::too_many_file_names);
+    }
+    if (options.preview && options.batch()) {
+        refuse("--preview draws one program: give one input");
+    }
+    for (const file_name& name : options.file_names) {
+        if (name.standard_stream && options.batch()) {
+            refuse("- (standard input) is not read in a batch");
+        }
+    }
+    const bool filter = std::any_of(options.file_names.begin(), options.file_names.end(),
+                                    [](const file_name& name) { return name.standard_stream; });
+    if (filter && !options.check && options.file_names.size() < 2) {
+        refuse("with - nothing is asked: give both the input and the output");
+    }
+}
+
 }  // namespace
 
 std::string usage_text() {
@@ -64,6 +102,7 @@ program_options read_options(std::span<const file_name> words) {
         const std::string_view word = words[i].shown;
         if (options_ended || word.size() < 2 || word[0] != '-') {
             options.file_names.push_back(words[i]);
+            options.file_names.back().standard_stream = word == "-";
         } else if (word == "--") {
             options_ended = true;
         } else if (word == "-h" || word == "--help") {
@@ -78,13 +117,17 @@ program_options read_options(std::span<const file_name> words) {
             options.format.decimals = decimals_value(*decimals);
         } else if (const auto start = option_value(words, i, "--start")) {
             options.start = read_start_words(*start);
+        } else if (const auto folder = option_value(words, i, "--output-dir")) {
+            options.output_dir = name_from_value(words, i, *folder, "--output-dir");
+        } else if (const auto picture = option_value(words, i, "--preview")) {
+            options.preview = name_from_value(words, i, *picture, "--preview");
+        } else if (word == "--check") {
+            options.check = true;
         } else {
             throw conversion_stop(stop_reason::unknown_option, std::string(word));
         }
     }
-    if (options.file_names.size() > 2) {
-        throw conversion_stop(stop_reason::too_many_file_names);
-    }
+    check_together(options);
     return options;
 }
 

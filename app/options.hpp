@@ -16,17 +16,27 @@ enum class program_action { convert, show_usage, show_version };
 
 struct program_options {
     program_action action = program_action::convert;
-    std::vector<file_name> file_names;  // an input and an output name at most
+    // An input and an output name at most, but any number of inputs with
+    // --output-dir or --check.
+    std::vector<file_name> file_names;
     number_format format;
-    std::optional<given_start> start;  // --start
+    std::optional<given_start> start;     // --start
+    std::optional<file_name> output_dir;  // --output-dir: a batch
+    bool check = false;                   // --check: convert, write nothing, report
+    std::optional<file_name> preview;     // --preview: the picture's file
+
+    // Several inputs, each converted or checked on its own, without prompts.
+    bool batch() const { return output_dir.has_value() || (check && file_names.size() > 1); }
 };
 
 // Reads the words after the program's name from left to right: a word that
 // begins with "-" (but "-" alone) is an option until "--", every other word
-// is a file name. The first word that ends the run decides: "-h" or "--help"
-// shows the usage, "-V" or "--version" the version, and an unknown option or
-// a wrong --decimals value throws its stop. More than two names throw
-// `too_many_file_names` once all words are read.
+// is a file name ("-" alone names a standard stream). The first word that
+// ends the run decides: "-h" or "--help" shows the usage, "-V" or
+// "--version" the version, and an unknown option or a wrong --decimals or
+// --start value throws its stop. Once all words are read, more than two
+// names without --output-dir or --check throw `too_many_file_names`, and
+// options that cannot go together throw `bad_command_line`.
 program_options read_options(std::span<const file_name> words);
 
 // What -h and --help show: the synopsis, what the program does, its prompts

@@ -8,7 +8,8 @@
 namespace g91to90 {
 
 void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
-                  line_writer& out, machine_state& machine, const number_format& format) {
+                  line_writer& out, machine_state& machine, const number_format& format,
+                  toolpath* path) {
     const line_plan plan = plan_line(scan, machine, line_number);
     if (plan.stops) {
         throw describe_stop(plan, scan, machine, line_number);
@@ -25,13 +26,22 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
         const number_format line_format = format.under(machine.unit);
         if (plan.words == axis_effect::cycle_holes) {
             write_cycle_line(line, scan, plan, out, line_format);
-            for (std::uint32_t hole = 2; hole <= plan.holes; ++hole) {
+            for (std::uint32_t hole = 1;; ++hole) {
+                if (path != nullptr) {
+                    path->hole(machine, plan);
+                }
+                if (hole == plan.holes) {
+                    break;
+                }
                 if (!apply_next_hole(plan, scan, machine)) {
                     throw conversion_stop(stop_reason::number_out_of_range, {}, line_number);
                 }
-                write_hole_line(line, scan, plan, hole == plan.holes, out, line_format);
+                write_hole_line(line, scan, plan, hole + 1 == plan.holes, out, line_format);
             }
             apply_after_words(plan, machine);
+            if (path != nullptr) {
+                path->line(scan, plan, machine);
+            }
             return;
         }
         line_rewriter rewriter;
@@ -58,14 +68,17 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
         write_unchanged_line(line, scan, plan, out);
     }
     apply_after_words(plan, machine);
+    if (path != nullptr) [[unlikely]] {
+        path->line(scan, plan, machine);
+    }
 }
 
 void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine,
-                  const number_format& format) {
+                  const number_format& format, toolpath* path) {
     padded_line line;
     while (in.next(line)) {
         scan_line(line, scan);
-        convert_line(line, in.line_number(), scan, out, machine, format);
+        convert_line(line, in.line_number(), scan, out, machine, format, path);
     }
 }
 

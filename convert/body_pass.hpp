@@ -7,17 +7,19 @@
 #include "line_scan.hpp"
 #include "machine.hpp"
 #include "number_output.hpp"
+#include "toolpath.hpp"
 
 namespace g91to90 {
 
 // One line of the body, already scanned: its plan, applied to the machine,
 // then written. Throws the plan's stop, naming `line_number`, when the line
-// cannot be converted.
+// cannot be converted. `path`, when given, follows the line's moves.
 void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
-                  line_writer& out, machine_state& machine, const number_format& format);
+                  line_writer& out, machine_state& machine, const number_format& format,
+                  toolpath* path = nullptr);
 
 // Converts or copies every remaining line of the input.
 void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine,
-                  const number_format& format);
+                  const number_format& format, toolpath* path = nullptr);
 
 }  // namespace g91to90

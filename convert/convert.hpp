@@ -5,6 +5,7 @@
 #include "number_output.hpp"
 #include "start_position.hpp"
 #include "stop.hpp"
+#include "toolpath.hpp"
 
 namespace g91to90 {
 
@@ -12,8 +13,9 @@ namespace g91to90 {
 // (from the mode line, else from `start`) and the body. Throws a
 // `conversion_stop` when the program cannot be converted; what was written
 // before the stop stays in `out`, to be flushed by the caller.
-// Rewritten words are written in `format`.
+// Rewritten words are written in `format`. `path`, when given, follows the
+// moves of the converted program.
 void convert_program(line_reader& in, line_writer& out, const start_source& start,
-                     const number_format& format);
+                     const number_format& format, toolpath* path = nullptr);
 
 }  // namespace g91to90

@@ -496,7 +496,7 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
         mode = distance_mode::absolute;
     }
     plan.mode = mode;
-    const bool motion_code = scan.motion_code;
+    const bool motion_code = scan.motion_code();
 
     // Canned cycles: started by their code, ended by G80 or a motion code.
     cycle_state cycle = machine.cycle;

@@ -324,7 +324,9 @@ void add_code(scanned_line& scan, char letter, const code_value& code,
     if (group < 0) {
         return;  // G9
     }
-    scan.motion_code = scan.motion_code || group == 0;
+    if (group == 0 && scan.motion < 0) {
+        scan.motion = code.tenths;
+    }
     int& first = group_first[static_cast<std::size_t>(group)];
     if (first < 0) {
         first = code.tenths;
@@ -530,7 +532,7 @@ void scan_line(const padded_line& line, scanned_line& scan) {
     scan.axes = 0;
     scan.computed_axes = 0;
     scan.arcs = 0;
-    scan.motion_code = false;
+    scan.motion = -1;
     scan.g91_digits.clear();
     scan.plane = 0;
     scan.unit = 0;

@@ -76,9 +76,11 @@ struct scanned_line {
     std::uint8_t arcs = 0;            // arc words named: I, J, K, R from bit 0
     // Where the "1" of each G91 stands, written "0" when the line is rewritten.
     std::vector<std::size_t> g91_digits;
-    bool motion_code = false;  // G0, G1, G2 or G3
-    int plane = 0;             // G17, G18 or G19 on the line, or 0
-    int unit = 0;              // G20 or G21 on the line, or 0
+    int motion = -1;  // G0, G1, G2 or G3 in tenths (the first); -1 when none
+
+    bool motion_code() const { return motion >= 0; }
+    int plane = 0;  // G17, G18 or G19 on the line, or 0
+    int unit = 0;   // G20 or G21 on the line, or 0
     // Two different codes of one group (G90 and G91, say), in tenths, and
     // their letter; 0 and 0 when there are none.
     int conflict_first = 0;

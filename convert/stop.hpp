@@ -49,6 +49,8 @@ enum class stop_reason {
     bad_decimals,         // --decimals without 3 to 6
     bad_start,            // detail: a --start value that is not axis words
     too_many_file_names,  // more than an input and an output name
+    bad_command_line,     // detail: why the options cannot go together
+    same_output_name,     // detail: the batch's input written to the same output before
 };
 
 struct conversion_stop : std::exception {

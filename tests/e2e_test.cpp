@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "program_cases.hpp"
@@ -315,10 +316,9 @@ INSTANTIATE_TEST_SUITE_P(
                     .arguments = {"in.nc", "--", "-out.nc"},
                     .output_file = "-out.nc",
                     .output = DEFAULT_FORMAT},
-        option_case{.name = "lone dash is a name",
+        option_case{.name = "lone dash is standard output",
                     .arguments = {"in.nc", "-"},
-                    .output_file = "-",
-                    .output = DEFAULT_FORMAT},
+                    .console = DEFAULT_FORMAT},
         option_case{.name = "three names",
                     .arguments = {"in.nc", "old.nc", "out.nc"},
                     .console = TOO_MANY,
@@ -440,6 +440,199 @@ std::vector<std::string> file_names(const fs::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Runs without prompts: --start, "-" for the standard streams, batches,
+// --check and --preview. The folder holds START_NEEDED (a program without a
+// G92 line), g92.nc and sub/g92.nc (G92_PROGRAM), bad.nc (STOPPING) and a
+// file named "-" (G92_PROGRAM).
+const std::string START_NEEDED = "%\nG91 G1 X1 Y2 Z-1\nM30\n";
+const std::string START_CONVERTED = "%\r\nG90 G1 X1 Y2 Z49\r\nM30\r\n";
+const std::string STOPPING = "G92 X0 Y0\nG91 Z1\n";
+const std::string STOP_MESSAGE =
+    "ERROR: line 2: incremental Z move from an unknown position (Z unknown since line 1: G92)\n";
+const std::string NO_START = "ERROR: no start position (give --start or a G92 line)\n";
+const std::string CHECKED_G92 =
+    "g92.nc: converts\n  lines 5, moves 1\n  X 0.000 to 1.000\n"
+    "  Y 0.000 to 0.000\n  Z 0.000 to 0.000\n";
+const std::string CHECKED_BAD = "bad.nc: " + STOP_MESSAGE +
+                                "  lines 2, moves 0\n  X 0.000 to 0.000\n  Y 0.000 to 0.000\n"
+                                "  Z unknown\n";
+const std::string ANY_CONTENT = "*";
+
+struct use_case {
+    std::string name;
+    std::vector<std::string> arguments;
+    std::string standard_input = "";
+    std::string console = "";
+    std::string errors = "";
+    int status = 0;
+    // The files written, and their content (ANY_CONTENT: any); no other is.
+    std::vector<std::pair<std::string, std::string>> written = {};
+};
+
+class DailyUse : public ::testing::TestWithParam<use_case> {};
+
+TEST_P(DailyUse, RunsWithoutPrompts) {
+    const use_case& c = GetParam();
+    scratch_folder folder;
+    folder.put("in.nc", START_NEEDED);
+    folder.put("g92.nc", G92_PROGRAM);
+    folder.put("bad.nc", STOPPING);
+    folder.put("-", G92_PROGRAM);
+    fs::create_directory(folder.work() / "sub");
+    folder.put("sub/g92.nc", G92_PROGRAM);
+    const std::vector<std::string> before = file_names(folder.work());
+    const program_result result = folder.run(c.arguments, c.standard_input);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.console, c.console);
+    EXPECT_EQ(result.errors, c.errors);
+    std::vector<std::string> expected = before;
+    for (const auto& [name, content] : c.written) {
+        const std::string top = name.substr(0, name.find('/'));
+        if (std::find(expected.begin(), expected.end(), top) == expected.end()) {
+            expected.push_back(top);
+        }
+        if (content != ANY_CONTENT) {
+            EXPECT_EQ(folder.get(name), content) << name;
+        }
+        EXPECT_TRUE(folder.has(name)) << name;
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(file_names(folder.work()), expected);
+    if (folder.has("out")) {
+        std::size_t written_there = 0;
+        for (const auto& [name, content] : c.written) {
+            written_there += name.starts_with("out/") ? 1 : 0;
+        }
+        EXPECT_EQ(file_names(folder.work() / "out").size(), written_there);
+    }
+    EXPECT_EQ(folder.get("in.nc"), START_NEEDED);
+    EXPECT_EQ(folder.get("sub/g92.nc"), G92_PROGRAM);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, DailyUse,
+    ::testing::Values(
+        use_case{.name = "standard input to standard output",
+                 .arguments = {"--start", "X0 Y0 Z50", "-", "-"},
+                 .standard_input = START_NEEDED,
+                 .console = START_CONVERTED},
+        use_case{.name = "standard input without a start",
+                 .arguments = {"-", "-"},
+                 .standard_input = START_NEEDED,
+                 .console = "%\r\n",  // the preamble, written before the start was needed
+                 .errors = NO_START,
+                 .status = 1},
+        use_case{.name = "standard input with a G92 line to a file",
+                 .arguments = {"-", "out.nc"},
+                 .standard_input = G92_PROGRAM,
+                 .written = {{"out.nc", G92_CONVERTED}}},
+        use_case{.name = "a file to standard output",
+                 .arguments = {"g92.nc", "-"},
+                 .console = G92_CONVERTED},
+        use_case{.name = "a stop on standard output after some lines",
+                 .arguments = {"bad.nc", "-"},
+                 .console = "G92 X0 Y0\r\n",
+                 .errors = "\n" + STOP_MESSAGE,
+                 .status = 1},
+        use_case{.name = "standard input without an output name",
+                 .arguments = {"-"},
+                 .standard_input = G92_PROGRAM,
+                 .errors = "ERROR: with - nothing is asked: give both the input and the "
+                           "output\nTry: g91to90 --help\n",
+                 .status = 1},
+        use_case{.name = "a file named - by its path",
+                 .arguments = {"./-", "out.nc"},
+                 .written = {{"out.nc", G92_CONVERTED}}},
+        use_case{
+            .name = "a batch with one failing file",
+            .arguments = {"--output-dir", "out", "--start", "X0Y0Z50", "g92.nc", "in.nc", "bad.nc"},
+            .console = "bad.nc: " + STOP_MESSAGE,
+            .status = 1,
+            .written = {{"out/g92.nc", G92_CONVERTED}, {"out/in.nc", START_CONVERTED}}},
+        use_case{.name = "a batch without a start",
+                 .arguments = {"--output-dir=out", "in.nc", "g92.nc"},
+                 .console = "in.nc: " + NO_START,
+                 .status = 1,
+                 .written = {{"out/g92.nc", G92_CONVERTED}}},
+        use_case{.name = "a batch of two programs of one name",
+                 .arguments = {"--output-dir", "out", "g92.nc", "sub/g92.nc"},
+                 .console = "sub/g92.nc: ERROR: the output name is that of g92.nc's output\n",
+                 .status = 1,
+                 .written = {{"out/g92.nc", G92_CONVERTED}}},
+        use_case{.name = "a batch into the inputs' folder",
+                 .arguments = {"--output-dir", ".", "g92.nc"},
+                 .console = "g92.nc: " + SAME_FILES,
+                 .status = 1},
+        use_case{.name = "a batch without inputs",
+                 .arguments = {"--output-dir", "out"},
+                 .console = "ERROR: --output-dir takes the input files after it\nTry: g91to90 "
+                            "--help\n",
+                 .status = 1},
+        use_case{.name = "check of a converting program",
+                 .arguments = {"--check", "g92.nc"},
+                 .console = CHECKED_G92},
+        use_case{.name = "check of a stopping program",
+                 .arguments = {"--check", "bad.nc"},
+                 .console = CHECKED_BAD,
+                 .status = 1},
+        use_case{.name = "check of two programs",
+                 .arguments = {"--check", "g92.nc", "bad.nc"},
+                 .console = CHECKED_G92 + CHECKED_BAD,
+                 .status = 1},
+        use_case{.name = "check of standard input with a start",
+                 .arguments = {"--check", "--start", "X0 Y0 Z50", "-"},
+                 .standard_input = START_NEEDED,
+                 .console = "-: converts\n  lines 3, moves 1\n  X 0.000 to 1.000\n  Y 0.000 to "
+                            "2.000\n  Z 49.000 to 50.000\n"},
+        use_case{.name = "preview beside the output",
+                 .arguments = {"--preview", "p.svg", "g92.nc", "out.nc"},
+                 .written = {{"out.nc", G92_CONVERTED}, {"p.svg", ANY_CONTENT}}},
+        use_case{.name = "no preview of a stopping program",
+                 .arguments = {"--preview=p.svg", "bad.nc", "out.nc"},
+                 .console = "\n" + STOP_MESSAGE,
+                 .status = 1},
+        use_case{.name = "preview of a check",
+                 .arguments = {"--check", "--preview", "p.svg", "g92.nc"},
+                 .console = CHECKED_G92,
+                 .written = {{"p.svg", ANY_CONTENT}}},
+        use_case{.name = "preview in a missing folder",
+                 .arguments = {"--preview", "nowhere/p.svg", "g92.nc", "out.nc"},
+                 .console = "\nCan't open nowhere/p.svg\n",
+                 .status = 1},
+        use_case{.name = "preview of a batch",
+                 .arguments = {"--preview", "p.svg", "--output-dir", "out", "g92.nc"},
+                 .console = "ERROR: --preview draws one program: give one input\nTry: g91to90 "
+                            "--help\n",
+                 .status = 1}),
+    row_name());
+
+// The picture of a small program: one path per move (the G92 line and the
+// mode line move nothing), and a file a real SVG renderer draws.
+TEST(Preview, DrawsOnePathPerMoveAndRenders) {
+    scratch_folder folder;
+    folder.put("in.nc",
+               "G21 G17\nG92 X0 Y0 Z5\nG91 G0 X10 Y5\nG1 Z-7 F100\nG3 X10 Y0 I5 J0\n"
+               "G2 X0 Y0 I-5 J0\nG0 Z7\nG99 G81 R-3 Z-3 X5 L3\nG80\nG0 X-20 Y-10\nM30\n");
+    ASSERT_EQ(folder.run({"--preview", "p & q.svg", "in.nc", "out.nc"}).status, 0);
+    const std::string picture = folder.get("p & q.svg");
+    std::size_t paths = 0;
+    for (std::size_t at = picture.find("<path"); at != std::string::npos;
+         at = picture.find("<path", at + 1)) {
+        ++paths;
+    }
+    EXPECT_EQ(paths, 9U) << "2 rapids, a feed, 2 arcs, 3 holes and a rapid";
+    EXPECT_NE(picture.find("<title>in.nc</title>"), std::string::npos);
+    EXPECT_NE(picture.find("X 0.000 to 35.000 mm"), std::string::npos);
+    if (std::system("rsvg-convert --version >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "rsvg-convert (librsvg2-bin) renders the picture";
+    }
+    const std::string render = "rsvg-convert " +
+                               test_support::shell_quote((folder.work() / "p & q.svg").string()) +
+                               " -o " + test_support::shell_quote((folder.path / "p.png").string());
+    ASSERT_EQ(std::system(render.c_str()), 0);
+    EXPECT_GT(fs::file_size(folder.path / "p.png"), 1000U);
 }
 
 // A failed run writes no output file; an output that was there stays as it was.

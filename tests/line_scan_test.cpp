@@ -27,7 +27,7 @@ std::string describe(const scanned_line& scan) {
         std::array<char, 12> name{};
         add(std::string(code_name(code.letter, code.tenths, name)));
     }
-    if (scan.motion_code) {
+    if (scan.motion_code()) {
         add("motion");
     }
     if (scan.holds(kind_bit(code_kind::absolute))) {

@@ -53,6 +53,7 @@ inline std::string program_command() {
 struct program_result {
     int status = -1;
     std::string console;  // standard output
+    std::string errors;   // standard error
 };
 
 // A fresh folder for one test, removed with it.
@@ -84,6 +85,7 @@ struct scratch_folder {
                        const std::string& limits = "") const {
         const fs::path answers_file = path / "console" / "answers";
         const fs::path console_file = path / "console" / "output";
+        const fs::path errors_file = path / "console" / "errors";
         write_file(answers_file, answers);
         std::string command =
             "cd " + shell_quote(work().string()) + " && " + limits + " " + program_command();
@@ -92,10 +94,12 @@ struct scratch_folder {
         }
         command.append(" <").append(shell_quote(answers_file.string()));
         command.append(" >").append(shell_quote(console_file.string()));
+        command.append(" 2>").append(shell_quote(errors_file.string()));
         const int raw = std::system(command.c_str());
         program_result result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         result.console = read_file(console_file);
+        result.errors = read_file(errors_file);
         return result;
     }
 

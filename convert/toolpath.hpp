@@ -1,0 +1,81 @@
+// The toolpath a run converts, followed line by line for the check report
+// and the picture: the moves, and the extents of X, Y and Z over every
+// position the tool is known to reach (arcs in the XY plane included).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "line_plan.hpp"
+#include "line_scan.hpp"
+#include "machine.hpp"
+
+namespace g91to90 {
+
+enum class move_kind : std::uint8_t { rapid, feed, arc_clockwise, arc_counterclockwise, hole };
+
+// One move with both ends known in X and Y. Lengths are in the unit of the
+// extents (`toolpath::unit`).
+struct drawn_move {
+    std::array<double, 2> from{};
+    std::array<double, 2> to{};
+    std::array<double, 2> centre{};  // for an arc in the XY plane
+    double depth = 0;                // the lower Z of its ends
+    bool depth_known = false;
+    move_kind kind = move_kind::feed;
+};
+
+struct extent {
+    double low = 0;
+    double high = 0;
+    bool seen = false;
+
+    void take(double value) {
+        low = seen && low < value ? low : value;
+        high = seen && high > value ? high : value;
+        seen = true;
+    }
+};
+
+class toolpath {
+  public:
+    // Keeps at most `most_drawn` moves for a picture (0 for a report alone).
+    explicit toolpath(std::size_t most_drawn) : most_drawn_(most_drawn) {}
+
+    // The start position, before the first line of the body.
+    void begin(const machine_state& machine);
+    // A hole of a canned cycle: the plane axes went to it, the tool down to
+    // its bottom level and back.
+    void hole(const machine_state& machine, const line_plan& plan);
+    // A line, applied: a move when its axis words moved the tool.
+    void line(const scanned_line& scan, const line_plan& plan, const machine_state& machine);
+
+    std::uint64_t moves() const { return moves_; }
+    const std::array<extent, 3>& extents() const { return extents_; }
+    // The unit of the extents and drawn moves: 20 (inch), 21 (mm), 0 unknown.
+    int unit() const { return unit_; }
+    const std::vector<drawn_move>& drawn() const { return drawn_; }
+    // False when the program has more moves than could be kept.
+    bool all_drawn() const { return all_drawn_; }
+
+  private:
+    // The machine's position in the extents' unit; false for an axis not known.
+    void read_position(const machine_state& machine);
+    void keep(drawn_move move);
+    void take_arc(const drawn_move& move);
+
+    std::size_t most_drawn_;
+    std::uint64_t moves_ = 0;
+    std::array<extent, 3> extents_{};
+    int unit_ = 0;
+    std::array<double, 3> at_{};  // X, Y, Z where the tool stands
+    std::array<bool, 3> known_{};
+    int motion_ = 0;                 // G0, G1, G2 or G3 in tenths
+    bool absolute_centres_ = false;  // G90.1 until G91.1
+    std::vector<drawn_move> drawn_;
+    bool all_drawn_ = true;
+};
+
+}  // namespace g91to90

@@ -1,0 +1,216 @@
+#include "toolpath_svg.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace g91to90 {
+
+namespace {
+
+// The drawing's largest size, its margin, and the bands above and below it.
+constexpr double DRAWING_WIDTH = 900;
+constexpr double DRAWING_HEIGHT = 700;
+constexpr double MARGIN = 40;
+constexpr double TITLE_BAND = 40;
+constexpr double FOOTER_BAND = 70;
+
+std::string fixed(double value, int places) {
+    std::array<char, 48> text{};
+    const int length = std::snprintf(text.data(), text.size(), "%.*f", places, value);
+    std::string written(text.data(), static_cast<std::size_t>(std::max(length, 0)));
+    // No negative zero.
+    if (written.find_first_not_of("-0.") == std::string::npos && written.front() == '-') {
+        written.erase(0, 1);
+    }
+    return written;
+}
+
+std::string escaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+// From machine coordinates to the picture's, whose Y runs down.
+struct view {
+    double low_x;
+    double high_y;
+    double scale;
+
+    double x(double value) const { return MARGIN + (value - low_x) * scale; }
+    double y(double value) const { return TITLE_BAND + MARGIN + (high_y - value) * scale; }
+    std::string point(const std::array<double, 2>& at) const {
+        return fixed(x(at[0]), 2) + " " + fixed(y(at[1]), 2);
+    }
+};
+
+// A colour between `deep` (at the lowest depth) and `shallow` (at the highest).
+std::string shade(std::array<int, 3> deep, std::array<int, 3> shallow, double height) {
+    std::array<char, 8> text{};
+    std::array<int, 3> mixed{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        mixed[i] = static_cast<int>(std::lround(deep[i] + (shallow[i] - deep[i]) * height));
+    }
+    std::snprintf(text.data(), text.size(), "#%02x%02x%02x", mixed[0], mixed[1], mixed[2]);
+    return text.data();
+}
+
+// A number without the zeros that end its places: "0.5", "20".
+std::string short_number(double value) {
+    std::string text = fixed(value, 6);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') {
+        text.pop_back();
+    }
+    return text;
+}
+
+// A round length for the scale bar: 1, 2 or 5 times a power of ten, at most `longest`.
+double round_length(double longest) {
+    const double power = std::pow(10.0, std::floor(std::log10(longest)));
+    return longest >= 5 * power ? 5 * power : longest >= 2 * power ? 2 * power : power;
+}
+
+std::string arc_path(const drawn_move& move, const view& at) {
+    const double radius = std::hypot(move.from[0] - move.centre[0], move.from[1] - move.centre[1]);
+    const std::string r = fixed(radius * at.scale, 2);
+    // The picture's Y runs down: a counterclockwise arc turns the SVG's positive way.
+    const char* sweep = move.kind == move_kind::arc_counterclockwise ? "1" : "0";
+    if (move.from == move.to) {
+        // A whole circle: two halves.
+        const std::array<double, 2> opposite{2 * move.centre[0] - move.from[0],
+                                             2 * move.centre[1] - move.from[1]};
+        return "M" + at.point(move.from) + " A" + r + " " + r + " 0 0 " + sweep + " " +
+               at.point(opposite) + " A" + r + " " + r + " 0 0 " + sweep + " " + at.point(move.to);
+    }
+    const double begin = std::atan2(move.from[1] - move.centre[1], move.from[0] - move.centre[0]);
+    const double end = std::atan2(move.to[1] - move.centre[1], move.to[0] - move.centre[0]);
+    double turn = move.kind == move_kind::arc_counterclockwise ? end - begin : begin - end;
+    while (turn <= 0) {
+        turn += 2 * std::numbers::pi;
+    }
+    const char* large = turn > std::numbers::pi ? "1" : "0";
+    return "M" + at.point(move.from) + " A" + r + " " + r + " 0 " + large + " " + sweep + " " +
+           at.point(move.to);
+}
+
+}  // namespace
+
+std::string_view unit_text(int unit) {
+    return unit == 21 ? " mm" : unit == 20 ? " in" : "";
+}
+
+std::string extent_text(const extent& range, int unit) {
+    if (!range.seen) {
+        return "unknown";
+    }
+    const int places = unit == 20 ? 4 : 3;
+    return fixed(range.low, places) + " to " + fixed(range.high, places);
+}
+
+void write_svg(std::ostream& out, const toolpath& path, std::string_view title) {
+    const std::array<extent, 3>& extents = path.extents();
+    const double low_x = extents[0].seen ? extents[0].low : 0;
+    const double high_x = extents[0].seen ? extents[0].high : 1;
+    const double low_y = extents[1].seen ? extents[1].low : 0;
+    const double high_y = extents[1].seen ? extents[1].high : 1;
+    const double span = std::max(high_x - low_x, high_y - low_y);
+    const double scale = span > 0 ? std::min(DRAWING_WIDTH / std::max(high_x - low_x, span / 1e3),
+                                             DRAWING_HEIGHT / std::max(high_y - low_y, span / 1e3))
+                                  : 1;
+    const view at{low_x, high_y, scale};
+    const double width = std::max(2 * MARGIN + (high_x - low_x) * scale, 480.0);
+    const double height = TITLE_BAND + 2 * MARGIN + (high_y - low_y) * scale + FOOTER_BAND;
+
+    double deepest = 0;
+    double highest = 0;
+    bool depth_seen = false;
+    for (const drawn_move& move : path.drawn()) {
+        if (move.depth_known) {
+            deepest = depth_seen ? std::min(deepest, move.depth) : move.depth;
+            highest = depth_seen ? std::max(highest, move.depth) : move.depth;
+            depth_seen = true;
+        }
+    }
+    const auto colour = [&](const drawn_move& move) {
+        if (!move.depth_known) {
+            return std::string("#888888");
+        }
+        const double height_share =
+            highest > deepest ? (move.depth - deepest) / (highest - deepest) : 1;
+        return move.kind == move_kind::rapid || move.kind == move_kind::hole
+                   ? shade({0x70, 0x10, 0x10}, {0xf0, 0xa0, 0xa0}, height_share)
+                   : shade({0x0a, 0x1a, 0x50}, {0x80, 0xb0, 0xf0}, height_share);
+    };
+
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << fixed(width, 0) << "\" height=\""
+        << fixed(height, 0) << "\" viewBox=\"0 0 " << fixed(width, 0) << " " << fixed(height, 0)
+        << "\">\n"
+        << "<title>" << escaped(title) << "</title>\n"
+        << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
+        << "<text x=\"" << MARGIN << "\" y=\"28\" font-family=\"sans-serif\" font-size=\"18\">"
+        << escaped(title) << "</text>\n"
+        << "<g fill=\"none\" stroke-width=\"1.5\" stroke-linecap=\"round\">\n";
+    for (const drawn_move& move : path.drawn()) {
+        const bool arc =
+            move.kind == move_kind::arc_clockwise || move.kind == move_kind::arc_counterclockwise;
+        out << "<path d=\""
+            << (arc ? arc_path(move, at) : "M" + at.point(move.from) + " L" + at.point(move.to))
+            << "\" stroke=\"" << colour(move) << "\""
+            << (move.kind == move_kind::rapid || move.kind == move_kind::hole
+                    ? " stroke-dasharray=\"6 4\""
+                    : "")
+            << "/>\n";
+        if (move.kind == move_kind::hole) {
+            out << "<circle cx=\"" << fixed(at.x(move.to[0]), 2) << "\" cy=\""
+                << fixed(at.y(move.to[1]), 2) << "\" r=\"4\" stroke=\"" << colour(move) << "\"/>\n";
+        }
+    }
+    out << "</g>\n";
+
+    const std::string unit(unit_text(path.unit()));
+    const double footer = height - FOOTER_BAND + 20;
+    out << "<text x=\"" << MARGIN << "\" y=\"" << fixed(footer, 0)
+        << "\" font-family=\"sans-serif\" font-size=\"13\">X "
+        << extent_text(extents[0], path.unit()) << unit << ",  Y "
+        << extent_text(extents[1], path.unit()) << unit << ",  Z "
+        << extent_text(extents[2], path.unit()) << unit
+        << (path.all_drawn()
+                ? ""
+                : ",  the first " + std::to_string(path.drawn().size()) + " moves drawn")
+        << ".  Solid: feed; dashed: rapid; circle: hole; darker: deeper.</text>\n";
+    if (span > 0) {
+        const double length = round_length(span / 4);
+        const double bar_y = footer + 28;
+        out << "<line x1=\"" << MARGIN << "\" y1=\"" << fixed(bar_y, 0) << "\" x2=\""
+            << fixed(MARGIN + length * scale, 2) << "\" y2=\"" << fixed(bar_y, 0)
+            << "\" stroke=\"#000000\" stroke-width=\"3\"/>\n"
+            << "<text x=\"" << fixed(MARGIN + length * scale + 8, 2) << "\" y=\""
+            << fixed(bar_y + 5, 0) << "\" font-family=\"sans-serif\" font-size=\"13\">"
+            << short_number(length) << unit << "</text>\n";
+    }
+    out << "</svg>\n";
+}
+
+}  // namespace g91to90
