@@ -32,8 +32,9 @@ void write_run_through(line_writer& out, const padded_line& line, std::size_t fr
 
 // Copies line[from, to) to `at` (room for the run and SHORT_RUN more), its
 // G91 codes written G90; returns the end of the run.
-char* copy_run(char* at, const padded_line& line, std::size_t from, std::size_t to,
-               const std::vector<std::size_t>& g91_digits) {
+[[gnu::always_inline]] inline char* copy_run(char* at, const padded_line& line, std::size_t from,
+                                             std::size_t to,
+                                             const std::vector<std::size_t>& g91_digits) {
     if (to - from <= SHORT_RUN) {
         std::memcpy(at, line.data() + from, SHORT_RUN);
     } else {

@@ -107,7 +107,8 @@ inline constexpr std::array<std::uint64_t, 8> SMALL_POWERS_OF_TEN{1,     10,    
 // no blank followed by a digit or a point comes after it. False for any other
 // text, which the general reading handles. The digits are read eight
 // characters at a time, past the text into the line's padding.
-inline bool read_plain_number(const padded_line& line, std::size_t at, plain_number& number) {
+[[gnu::always_inline]] inline bool read_plain_number(const padded_line& line, std::size_t at,
+                                                     plain_number& number) {
     const std::size_t size = line.size();
     std::size_t i = at;
     if (i >= size) {
@@ -205,7 +206,8 @@ word_number read_general_number(const padded_line& line, std::size_t at, std::st
 
 // The one reader of a word's number: the plain form eight characters at a
 // time, any other by `read_general_number`.
-inline word_number read_word_number(const padded_line& line, std::size_t at, std::string& scratch) {
+[[gnu::always_inline]] inline word_number read_word_number(const padded_line& line, std::size_t at,
+                                                           std::string& scratch) {
     word_number number;
     if (read_plain_number(line, at, number.parts)) [[likely]] {
         number.begin = at;
