@@ -43,7 +43,7 @@ struct run_names {
 
 file_name given_or_asked(const std::optional<file_name>& name, const console& user,
                          const char* prompt) {
-    return name ? *name : name_from_bytes(ask_token(user.in, user.prompts, prompt));
+    return name ? *name : name_from_text(ask_token(user.in, user.prompts, prompt));
 }
 
 // Flushes and closes the output after a conversion; the status of a clean
@@ -228,6 +228,7 @@ int run_batch(const program_options& options) {
 template <typename Char>
 int run_program(int argc, Char** argv) {
     use_binary_standard_streams();
+    use_unicode_console_input();
     const std::vector<file_name> words = command_words(argc, argv);
     // A "-" among the words: a filter, which asks nothing and keeps standard
     // output for the program; every message goes to standard error.

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "convert/stop.hpp"
+#include "platform.hpp"
 
 namespace g91to90 {
 
@@ -43,7 +44,7 @@ file_name name_from_value(std::span<const file_name> words, std::size_t i, std::
     if (words[i].shown == value) {
         return words[i];
     }
-    return name_from_bytes(std::string(value));
+    return name_from_text(std::string(value));
 }
 
 void check_together(const program_options& options) {
@@ -75,18 +76,27 @@ void check_together(const program_options& options) {
 
 std::string usage_text() {
     return "Usage: g91to90 [OPTIONS] [INPUT [OUTPUT]]\n"
+           "       g91to90 [OPTIONS] --output-dir FOLDER INPUT...\n"
+           "       g91to90 [OPTIONS] --check INPUT...\n"
            "Rewrites a G-code part program from incremental (G91) to absolute (G90)\n"
            "distance mode. A file name left out is asked for (INPUT-FILE NAME:,\n"
-           "OUTPUT-FILE NAME:); without a G92 line before the first move, the start\n"
-           "position is asked for too (INPUT START-X:, START-Y:, START-Z:).\n"
+           "OUTPUT-FILE NAME:); without a G92 line before the first move or --start,\n"
+           "the start position is asked for too (INPUT START-X:, START-Y:, START-Z:).\n"
            "\n"
            "Options:\n"
-           "  --decimal-point  write whole numbers with a point (X10. for X10)\n"
-           "  --decimals N     fewest places of numbers written with decimals, 3 to 6\n"
-           "                   (default: 3, or 4 under G20; more where the input has them)\n"
-           "  --               end of options: every word after it is a file name\n"
-           "  -h, --help       show this text and exit\n"
-           "  -V, --version    show the version and exit\n"
+           "  --decimal-point     write whole numbers with a point (X10. for X10)\n"
+           "  --decimals N        fewest places of numbers written with decimals, 3 to 6\n"
+           "                      (default: 3, or 4 under G20; more where the input has them)\n"
+           "  --start WORDS       the start position, such as \"X0 Y0 Z50\" (any of\n"
+           "                      X Y Z A B C U V W; the others unknown; a G92 line wins)\n"
+           "  --output-dir FOLDER convert every INPUT into FOLDER, under its own name\n"
+           "  --check             convert without writing; report lines, moves, extents\n"
+           "  --preview FILE.svg  also draw the converted toolpath (one INPUT)\n"
+           "  -                   as INPUT standard input, as OUTPUT standard output\n"
+           "                      (nothing is asked; messages go to standard error)\n"
+           "  --                  end of options: every word after it is a file name\n"
+           "  -h, --help          show this text and exit\n"
+           "  -V, --version       show the version and exit\n"
            "\n"
            "Manual: man g91to90 (README.md beside the program on Windows)\n";
 }

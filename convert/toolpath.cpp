@@ -134,9 +134,12 @@ void toolpath::line(const scanned_line& scan, const line_plan& plan, const machi
     read_position(machine);
     const bool moved = plan.words == axis_effect::move && (scan.axes & XYZ_AXES) != 0;
     if (plan.words == axis_effect::cycle_holes || !moved) {
-        // The holes were taken one by one; another line moves nothing, or
-        // nothing the picture shows.
-        moves_ += moved ? 1 : 0;
+        // The holes were taken one by one. A return home or a move in
+        // machine coordinates moves to where the converter cannot follow;
+        // another line moves nothing.
+        constexpr kind_set UNFOLLOWED =
+            kinds(code_kind::return_home, code_kind::machine_coordinates);
+        moves_ += plan.words != axis_effect::cycle_holes && scan.holds(UNFOLLOWED) ? 1 : 0;
         for (std::size_t axis = 0; axis < 3 && plan.words != axis_effect::cycle_holes; ++axis) {
             if (known_[axis] && (scan.axes & axis_bit(static_cast<int>(axis))) != 0 &&
                 plan.words != axis_effect::none) {

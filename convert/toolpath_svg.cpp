@@ -139,7 +139,7 @@ void write_svg(std::ostream& out, const toolpath& path, std::string_view title) 
                                              DRAWING_HEIGHT / std::max(high_y - low_y, span / 1e3))
                                   : 1;
     const view at{low_x, high_y, scale};
-    const double width = std::max(2 * MARGIN + (high_x - low_x) * scale, 480.0);
+    const double width = std::max(2 * MARGIN + (high_x - low_x) * scale, 720.0);
     const double height = TITLE_BAND + 2 * MARGIN + (high_y - low_y) * scale + FOOTER_BAND;
 
     double deepest = 0;

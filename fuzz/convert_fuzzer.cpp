@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "convert/convert.hpp"
 #include "convert/number_input.hpp"
 #include "convert/number_output.hpp"
+#include "convert/toolpath_svg.hpp"
 #include "framing.hpp"
 
 namespace {
@@ -49,6 +51,8 @@ class bounded_output : public std::stringbuf {
     std::size_t written_ = 0;
 };
 
+void check_toolpath(const toolpath& path);
+
 // Small blocks (`block_bias` picks their sizes) make lines run across block
 // ends and the output flush often.
 run_result convert_in_memory(const std::string& program, const std::string& answers,
@@ -69,8 +73,17 @@ run_result convert_in_memory(const std::string& program, const std::string& answ
         return token;
     };
     run_result result;
+    // Every third run also follows the toolpath, as --check and --preview do,
+    // keeping a few moves for a picture.
+    std::optional<toolpath> path;
+    if (block_bias % 3 == 0) {
+        path.emplace(block_bias % 5);
+    }
     try {
-        convert_program(in, out, {.given = {}, .ask = ask}, format);
+        convert_program(in, out, {.given = {}, .ask = ask}, format, path ? &*path : nullptr);
+        if (path) {
+            check_toolpath(*path);
+        }
     } catch (const conversion_stop& stop) {
         const stop_report report = report_stop(stop);
         result.status = report.status;
@@ -101,6 +114,19 @@ std::size_t count_of(std::string_view text, std::string_view part) {
         ++count;
     }
     return count;
+}
+
+// A followed toolpath: no more kept than moved, ordered extents, and a
+// picture that is whole.
+void check_toolpath(const toolpath& path) {
+    require(path.drawn().size() <= path.moves(), "no more moves drawn than made");
+    for (const extent& range : path.extents()) {
+        require(!range.seen || range.low <= range.high, "extents are ordered");
+    }
+    std::ostringstream picture;
+    write_svg(picture, path, "in & <out>");
+    require(picture.str().ends_with("</svg>\n"), "the picture is whole");
+    require(count_of(picture.str(), "<path") == path.drawn().size(), "one path per drawn move");
 }
 
 // The input's lines as the converter reads them, without their line ends: a

@@ -56,7 +56,7 @@ struct memory_run {
             if (!start.empty()) {
                 source.given = read_start_words(start);
             }
-            convert_program(reader, writer, source, format);
+            convert_program(reader, writer, source, format, path);
             return STATUS_SUCCESS;
         } catch (const conversion_stop& stop) {
             const stop_report report = report_stop(stop);
@@ -72,7 +72,8 @@ struct memory_run {
     line_reader reader;
     line_writer writer;
     number_format format;
-    std::string start;  // the --start option's value; none when empty
+    std::string start;         // the --start option's value; none when empty
+    toolpath* path = nullptr;  // follows the moves, when given
 };
 
 }  // namespace g91to90::test_support

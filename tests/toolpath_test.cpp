@@ -1,0 +1,105 @@
+// The toolpath a run follows for --check and --preview: moves, extents
+// (arcs included) and the moves kept for the picture.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "convert/toolpath_svg.hpp"
+#include "memory_run.hpp"
+#include "table_rows.hpp"
+
+namespace g91to90 {
+namespace {
+
+using test_support::memory_run;
+
+struct path_case {
+    std::string name;
+    std::string input;
+    std::string start = "X0 Y0 Z0";
+    std::uint64_t moves;
+    std::array<std::string, 3> extents;  // as the report writes them
+    std::size_t drawn;
+    std::size_t most_drawn = 100;
+    int status = 0;
+};
+
+class Toolpath : public ::testing::TestWithParam<path_case> {};
+
+TEST_P(Toolpath, FollowsTheConvertedMoves) {
+    const path_case& c = GetParam();
+    memory_run run(c.input);
+    run.start = c.start;
+    toolpath path(c.most_drawn);
+    run.path = &path;
+    EXPECT_EQ(run.convert(), c.status) << run.console_out.str();
+    EXPECT_EQ(path.moves(), c.moves);
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        EXPECT_EQ(extent_text(path.extents()[axis], path.unit()), c.extents[axis])
+            << AXIS_LETTERS[axis];
+    }
+    EXPECT_EQ(path.drawn().size(), c.drawn);
+    EXPECT_EQ(path.all_drawn(), c.drawn == c.moves || c.most_drawn > c.drawn);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, Toolpath,
+    ::testing::Values(
+        path_case{.name = "a whole circle reaches past its ends",
+                  .input = "G91 G2 X0 Y0 I-5 J0\n",
+                  .moves = 1,
+                  .extents = {"-10.000 to 0.000", "-5.000 to 5.000", "0.000 to 0.000"},
+                  .drawn = 1},
+        path_case{.name = "a radius arc, the short way",
+                  .input = "G91 G2 X10 Y10 R10\n",
+                  .moves = 1,
+                  .extents = {"0.000 to 10.000", "0.000 to 10.000", "0.000 to 0.000"},
+                  .drawn = 1},
+        path_case{.name = "a negative radius arc, the long way",
+                  .input = "G91 G2 X10 Y10 R-10\n",
+                  .moves = 1,
+                  .extents = {"-10.000 to 10.000", "0.000 to 20.000", "0.000 to 0.000"},
+                  .drawn = 1},
+        path_case{.name = "absolute centres under G90.1",
+                  .input = "G90.1 G91 G3 X0 Y0 I5 J0\n",
+                  .moves = 1,
+                  .extents = {"0.000 to 10.000", "-5.000 to 5.000", "0.000 to 0.000"},
+                  .drawn = 1},
+        path_case{.name = "an arc of the XZ plane is seen as a line",
+                  .input = "G18 G91 G2 X10 Z0 I5 K0\n",
+                  .moves = 1,
+                  .extents = {"0.000 to 10.000", "0.000 to 0.000", "0.000 to 0.000"},
+                  .drawn = 1},
+        path_case{.name = "inches after millimetres",
+                  .input = "G21 G91 G1 X10\nG20 X1\n",
+                  .moves = 2,
+                  .extents = {"0.000 to 35.400", "0.000 to 0.000", "0.000 to 0.000"},
+                  .drawn = 2},
+        path_case{.name = "an axis the start does not name",
+                  .input = "G91 G0 X1 Y1\nG90 Z5\nG91 Z-1\n",
+                  .start = "X0 Y0",
+                  .moves = 3,
+                  .extents = {"0.000 to 1.000", "0.000 to 1.000", "4.000 to 5.000"},
+                  .drawn = 3},
+        path_case{.name = "each hole of a cycle, down to its bottom",
+                  .input = "G91 G0 Z10\nG98 G81 X5 R-8 Z-4 L3\nG80\n",
+                  .moves = 4,
+                  .extents = {"0.000 to 15.000", "0.000 to 0.000", "-2.000 to 10.000"},
+                  .drawn = 4},
+        path_case{.name = "a G92 line and a return home move nothing drawn",
+                  .input = "G91 G0 X5\nG92 X0\nG28 X0\nX1\n",
+                  .moves = 2,
+                  .extents = {"0.000 to 5.000", "0.000 to 0.000", "0.000 to 0.000"},
+                  .drawn = 1,
+                  .status = 1},
+        path_case{.name = "moves past the most a picture keeps",
+                  .input = "G91 G1 X1\nX1\nX1\n",
+                  .moves = 3,
+                  .extents = {"0.000 to 3.000", "0.000 to 0.000", "0.000 to 0.000"},
+                  .drawn = 2,
+                  .most_drawn = 2}),
+    test_support::row_name());
+
+}  // namespace
+}  // namespace g91to90
