@@ -134,10 +134,19 @@ int run_one(const program_options& options, const run_names& names, const consol
         const file_name input = given_or_asked(names.input, user, INPUT_PROMPT);
         input_name = input.shown;
         open_input(files, input);
-        if (options.check) {
-            discard_output(files);
+        std::optional<file_name> output;
+        if (!options.check) {
+            output = given_or_asked(names.output, user, OUTPUT_PROMPT);
+        }
+        // The picture never replaces the input or the output.
+        if (options.preview && (names_same_file(*options.preview, input) ||
+                                (output && names_same_file(*options.preview, *output)))) {
+            throw conversion_stop(stop_reason::same_files);
+        }
+        if (output) {
+            open_output(files, input, *output);
         } else {
-            open_output(files, input, given_or_asked(names.output, user, OUTPUT_PROMPT));
+            discard_output(files);
         }
         in.emplace(*files.input_buffer, files.input_name);
         out.emplace(*files.output_buffer);

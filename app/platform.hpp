@@ -8,7 +8,7 @@
 
 namespace g91to90 {
 
-// Puts standard input and output in binary mode, so that the console text is
+// Puts standard input, output and error in binary mode, so that the console text is
 // the same bytes everywhere (no newline translation, no Ctrl-Z handling).
 void use_binary_standard_streams();
 
