@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "convert/toolpath_svg.hpp"
 #include "memory_run.hpp"
@@ -13,6 +15,7 @@ namespace g91to90 {
 namespace {
 
 using test_support::memory_run;
+using test_support::PrintTo;
 
 struct path_case {
     std::string name;
@@ -98,7 +101,97 @@ INSTANTIATE_TEST_SUITE_P(
                   .moves = 3,
                   .extents = {"0.000 to 3.000", "0.000 to 0.000", "0.000 to 0.000"},
                   .drawn = 2,
-                  .most_drawn = 2}),
+                  .most_drawn = 2},
+        path_case{.name = "an inch arc after millimetres",
+                  .input = "G21 G91 G1 X10\nG20 G2 X0 Y0 I-1 J0\n",
+                  .moves = 2,
+                  .extents = {"-40.800 to 10.000", "-25.400 to 25.400", "0.000 to 0.000"},
+                  .drawn = 2},
+        path_case{.name = "millimetre moves after inches",
+                  .input = "G20 G91 G1 X1\nG21 X25.4\n",
+                  .moves = 2,
+                  .extents = {"0.0000 to 2.0000", "0.0000 to 0.0000", "0.0000 to 0.0000"},
+                  .drawn = 2},
+        path_case{.name = "holes from an unknown Y",
+                  .input = "G91 G0 Z10\nG98 G81 X5 R-8 Z-4 L2\n",
+                  .start = "X0 Z0",
+                  .moves = 3,
+                  .extents = {"0.000 to 10.000", "unknown", "-2.000 to 10.000"},
+                  .drawn = 0}),
+    test_support::row_name());
+
+// The picture: what it holds for a few small programs.
+struct picture_case {
+    std::string name;
+    std::string input;
+    std::string title = "in.nc";
+    std::size_t most_drawn = 100;
+    std::size_t paths;
+    std::vector<std::string> holds;
+    std::vector<std::string> lacks = {};
+};
+
+class Picture : public ::testing::TestWithParam<picture_case> {};
+
+TEST_P(Picture, DrawsTheToolpath) {
+    const picture_case& c = GetParam();
+    memory_run run(c.input);
+    run.start = "X0 Y0 Z0";
+    toolpath path(c.most_drawn);
+    run.path = &path;
+    ASSERT_EQ(run.convert(), 0) << run.console_out.str();
+    std::ostringstream out;
+    write_svg(out, path, c.title);
+    const std::string picture = out.str();
+    std::size_t paths = 0;
+    for (std::size_t at = picture.find("<path"); at != std::string::npos;
+         at = picture.find("<path", at + 1)) {
+        ++paths;
+    }
+    EXPECT_EQ(paths, c.paths);
+    for (const std::string& part : c.holds) {
+        EXPECT_NE(picture.find(part), std::string::npos) << part;
+    }
+    for (const std::string& part : c.lacks) {
+        EXPECT_EQ(picture.find(part), std::string::npos) << part;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, Picture,
+    ::testing::Values(picture_case{.name = "the title is escaped",
+                                   .input = "G91 G1 X10 Y5\n",
+                                   .title = "a&b<c>\"d\"",
+                                   .paths = 1,
+                                   .holds = {"<title>a&amp;b&lt;c&gt;&quot;d&quot;</title>",
+                                             ">2</text>"}},
+                      picture_case{.name = "a whole circle is two halves",
+                                   .input = "G21 G91 G2 X0 Y0 I5 J0\n",
+                                   .paths = 1,
+                                   .holds = {" 0 0 0 ", "X 0.000 to 10.000 mm"},
+                                   .lacks = {"stroke-dasharray"}},
+                      picture_case{.name = "the long way round",
+                                   .input = "G91 G3 X10 Y0 R-5.1\nG0 X1\n",
+                                   .paths = 2,
+                                   .holds = {" 0 1 1 ", "stroke-dasharray"}},
+                      picture_case{.name = "a depth never known is grey",
+                                   .input = "G91 G0 X1\nG28 Z0\nG0 X1\n",
+                                   .paths = 2,
+                                   .holds = {"#888888"}},
+                      picture_case{.name = "the moves past the most kept are told",
+                                   .input = "G91 G1 X1\nX1\nX1\n",
+                                   .most_drawn = 2,
+                                   .paths = 2,
+                                   .holds = {"the first 2 moves drawn"}},
+                      picture_case{.name = "a short scale bar",
+                                   .input = "G20 G91 G1 X0.4\n",
+                                   .paths = 1,
+                                   .holds = {"0.1 in", "X 0.0000 to 0.4000 in"}},
+                      picture_case{.name = "no move, no scale bar",
+                                   .input = "G91 G1 F100\n",
+                                   .paths = 0,
+                                   .holds = {"X 0.000 to 0.000"},
+                                   .lacks = {"<line"}}),
     test_support::row_name());
 
 }  // namespace
