@@ -96,12 +96,17 @@ std::string arc_path(const drawn_move& move, const view& at) {
     const std::string r = fixed(radius * at.scale, 2);
     // The picture's Y runs down: a counterclockwise arc turns the SVG's positive way.
     const char* sweep = move.kind == move_kind::arc_counterclockwise ? "1" : "0";
+    std::string path = "M";
+    path += at.point(move.from);
+    const auto arc_to = [&](const std::array<double, 2>& end, const char* large) {
+        path.append(" A").append(r).append(" ").append(r).append(" 0 ").append(large);
+        path.append(" ").append(sweep).append(" ").append(at.point(end));
+    };
     if (move.from == move.to) {
         // A whole circle: two halves.
-        const std::array<double, 2> opposite{2 * move.centre[0] - move.from[0],
-                                             2 * move.centre[1] - move.from[1]};
-        return "M" + at.point(move.from) + " A" + r + " " + r + " 0 0 " + sweep + " " +
-               at.point(opposite) + " A" + r + " " + r + " 0 0 " + sweep + " " + at.point(move.to);
+        arc_to({2 * move.centre[0] - move.from[0], 2 * move.centre[1] - move.from[1]}, "0");
+        arc_to(move.to, "0");
+        return path;
     }
     const double begin = std::atan2(move.from[1] - move.centre[1], move.from[0] - move.centre[0]);
     const double end = std::atan2(move.to[1] - move.centre[1], move.to[0] - move.centre[0]);
@@ -109,9 +114,14 @@ std::string arc_path(const drawn_move& move, const view& at) {
     while (turn <= 0) {
         turn += 2 * std::numbers::pi;
     }
-    const char* large = turn > std::numbers::pi ? "1" : "0";
-    return "M" + at.point(move.from) + " A" + r + " " + r + " 0 " + large + " " + sweep + " " +
-           at.point(move.to);
+    arc_to(move.to, turn > std::numbers::pi ? "1" : "0");
+    return path;
+}
+
+std::string line_path(const drawn_move& move, const view& at) {
+    std::string path = "M";
+    path.append(at.point(move.from)).append(" L").append(at.point(move.to));
+    return path;
 }
 
 }  // namespace
@@ -175,9 +185,8 @@ void write_svg(std::ostream& out, const toolpath& path, std::string_view title) 
     for (const drawn_move& move : path.drawn()) {
         const bool arc =
             move.kind == move_kind::arc_clockwise || move.kind == move_kind::arc_counterclockwise;
-        out << "<path d=\""
-            << (arc ? arc_path(move, at) : "M" + at.point(move.from) + " L" + at.point(move.to))
-            << "\" stroke=\"" << colour(move) << "\""
+        out << "<path d=\"" << (arc ? arc_path(move, at) : line_path(move, at)) << "\" stroke=\""
+            << colour(move) << "\""
             << (move.kind == move_kind::rapid || move.kind == move_kind::hole
                     ? " stroke-dasharray=\"6 4\""
                     : "")
