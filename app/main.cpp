@@ -2,6 +2,8 @@
 // (G90) distance mode. The entry point is the one place that prints a stop's
 // message, flushes what was written and ends the process.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <iostream>
 #include <new>
 #include <optional>
@@ -116,6 +118,28 @@ void print_check(std::ostream& out, const std::string& name, const stop_report& 
     }
 }
 
+// Called programs in files beside the input (in the working folder for
+// standard input), with the input's extension.
+called_files files_beside(const file_name& input) {
+    const std::filesystem::path folder =
+        input.standard_stream ? std::filesystem::path(".") : input.path.parent_path();
+    const auto find = [folder](const std::string& name) -> std::optional<std::string> {
+        const std::filesystem::path path = folder / name_from_text(name).path;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) {
+            return std::nullopt;
+        }
+        std::ifstream file(path, std::ios::binary);
+        std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        if (file.bad()) {
+            return std::nullopt;
+        }
+        return bytes;
+    };
+    const std::u8string extension = input.path.extension().u8string();
+    return {std::string(extension.begin(), extension.end()), find};
+}
+
 // One conversion, or check, of one input. `batch_name` is the input's name
 // in a batch, which then shows every message after it; empty otherwise.
 int run_one(const program_options& options, const run_names& names, const console& user,
@@ -156,8 +180,13 @@ int run_one(const program_options& options, const run_names& names, const consol
                 return ask_token(user.in, user.prompts, prompt);
             };
         }
-        convert_program(*in, *out, {.given = options.start, .ask = ask}, options.format,
-                        path ? &*path : nullptr);
+        const start_source start{.given = options.start, .ask = ask};
+        if (options.expand_calls) {
+            convert_expanded_program(*in, *out, start, options.format, files_beside(input),
+                                     path ? &*path : nullptr);
+        } else {
+            convert_program(*in, *out, start, options.format, path ? &*path : nullptr);
+        }
         files.input.close();
         report.status = close_output(files, *out);
         if (report.status == STATUS_SUCCESS && options.preview) {

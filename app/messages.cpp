@@ -4,15 +4,20 @@ namespace g91to90 {
 
 namespace {
 
+// "line 9", or "O1000.nc line 5" for a line of a called program's file.
+std::string line_in_file(const std::string& file, std::uint64_t line) {
+    return (file.empty() ? "" : file + " ") + "line " + std::to_string(line);
+}
+
 stop_report line_error(const conversion_stop& stop, const std::string& what) {
-    return {"\nERROR: line " + std::to_string(stop.line_number) + ": " + what + "\n",
+    return {"\nERROR: " + line_in_file(stop.line_file, stop.line_number) + ": " + what + "\n",
             STATUS_FAILURE};
 }
 
 // Where what the message names began: "line 4: G28", or "the start".
 std::string since(const conversion_stop& stop) {
     return stop.since_line == 0 ? "the start"
-                                : "line " + std::to_string(stop.since_line) + ": " + stop.since;
+                                : line_in_file(stop.since_file, stop.since_line) + ": " + stop.since;
 }
 
 }  // namespace
@@ -58,14 +63,18 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::jump_with_incremental:
             return line_error(stop, "jump (GOTO, M97, M99) in a program with incremental moves");
         case stop_reason::call_incremental:
-            return line_error(stop, "subprogram call in incremental mode");
+            return line_error(stop, stop.detail == "expandable"
+                                        ? "subprogram call in incremental mode (--expand-calls "
+                                          "writes the called lines in place)"
+                                        : "subprogram call in incremental mode");
         case stop_reason::code_incremental:
             return line_error(stop, stop.detail + " cannot be converted in incremental mode");
         case stop_reason::firmware_incremental:
             return line_error(stop, stop.detail + " with axis words in incremental mode");
         case stop_reason::under_transform:
             return line_error(stop, "incremental " + stop.detail + " move under " + stop.since +
-                                        " (line " + std::to_string(stop.since_line) + ")");
+                                        " (" + line_in_file(stop.since_file, stop.since_line) +
+                                        ")");
         case stop_reason::canned_cycle_incremental:
             return line_error(stop, "canned cycle in incremental mode" +
                                         (stop.detail.empty() ? "" : " (" + stop.detail + ")"));
@@ -91,6 +100,10 @@ stop_report report_stop(const conversion_stop& stop) {
             return line_error(stop,
                               "canned cycle in incremental mode (a cycle may be active since " +
                                   since(stop) + ")");
+        case stop_reason::call_not_expanded:
+            return line_error(stop, "call cannot be expanded (" + stop.detail + ")");
+        case stop_reason::main_program_loops:
+            return line_error(stop, "M99 in the main program loops");
         case stop_reason::unknown_option:
             return {"ERROR: unknown option " + stop.detail + "\nTry: g91to90 --help\n",
                     STATUS_FAILURE};

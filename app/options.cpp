@@ -91,6 +91,8 @@ std::string usage_text() {
            "                      X Y Z A B C U V W; the others unknown; a G92 line wins)\n"
            "  --output-dir FOLDER convert every INPUT into FOLDER, under its own name\n"
            "  --check             convert without writing; report lines, moves, extents\n"
+           "  --expand-calls      write each subprogram call's lines in place (M98, M97,\n"
+           "                      o-word calls; programs in the input or files beside it)\n"
            "  --preview FILE.svg  also draw the converted toolpath (one INPUT)\n"
            "  -                   as INPUT standard input, as OUTPUT standard output\n"
            "                      (nothing is asked; messages go to standard error)\n"
@@ -133,6 +135,8 @@ program_options read_options(std::span<const file_name> words) {
             options.preview = name_from_value(words, i, *picture, "--preview");
         } else if (word == "--check") {
             options.check = true;
+        } else if (word == "--expand-calls") {
+            options.expand_calls = true;
         } else {
             throw conversion_stop(stop_reason::unknown_option, std::string(word));
         }

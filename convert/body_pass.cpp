@@ -73,13 +73,5 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
     }
 }
 
-void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine,
-                  const number_format& format, toolpath* path) {
-    padded_line line;
-    while (in.next(line)) {
-        scan_line(line, scan);
-        convert_line(line, in.line_number(), scan, out, machine, format, path);
-    }
-}
 
 }  // namespace g91to90

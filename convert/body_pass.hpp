@@ -18,8 +18,16 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
                   line_writer& out, machine_state& machine, const number_format& format,
                   toolpath* path = nullptr);
 
-// Converts or copies every remaining line of the input.
-void convert_body(line_reader& in, line_writer& out, scanned_line& scan, machine_state& machine,
-                  const number_format& format, toolpath* path = nullptr);
+// Converts or copies every remaining line of the input. `Source` gives lines
+// as `line_reader` does.
+template <typename Source>
+void convert_body(Source& in, line_writer& out, scanned_line& scan, machine_state& machine,
+                  const number_format& format, toolpath* path = nullptr) {
+    padded_line line;
+    while (in.next(line)) {
+        scan_line(line, scan);
+        convert_line(line, in.line_number(), scan, out, machine, format, path);
+    }
+}
 
 }  // namespace g91to90

@@ -1,14 +1,18 @@
 #include "convert.hpp"
 
 #include "body_pass.hpp"
+#include "call_expansion.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
 #include "preamble.hpp"
 
 namespace g91to90 {
 
-void convert_program(line_reader& in, line_writer& out, const start_source& start,
-                     const number_format& format, toolpath* path) {
+namespace {
+
+template <typename Source>
+void convert_source(Source& in, line_writer& out, const start_source& start,
+                    const number_format& format, toolpath* path) {
     machine_state machine;
     scanned_line scan;
     const padded_line mode_line = copy_preamble(in, out, scan, machine);
@@ -22,6 +26,29 @@ void convert_program(line_reader& in, line_writer& out, const start_source& star
         convert_line(mode_line, mode_line_number, scan, out, machine, format, path);
     }
     convert_body(in, out, scan, machine, format, path);
+}
+
+}  // namespace
+
+void convert_program(line_reader& in, line_writer& out, const start_source& start,
+                     const number_format& format, toolpath* path) {
+    convert_source(in, out, start, format, path);
+}
+
+void convert_expanded_program(line_reader& in, line_writer& out, const start_source& start,
+                              const number_format& format, const called_files& calls,
+                              toolpath* path) {
+    expanded_lines lines(in, calls.extension, calls.find);
+    try {
+        convert_source(lines, out, start, format, path);
+    } catch (conversion_stop& stop) {
+        // The lines of called files are numbered in their own files.
+        stop.line_file = lines.file_of(stop.line_number);
+        stop.line_number &= LINE_MASK;
+        stop.since_file = lines.file_of(stop.since_line);
+        stop.since_line &= LINE_MASK;
+        throw;
+    }
 }
 
 }  // namespace g91to90

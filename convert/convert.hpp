@@ -1,6 +1,7 @@
 // The conversion of one program: the engine's only entry.
 #pragma once
 
+#include "call_expansion.hpp"
 #include "line_io.hpp"
 #include "number_output.hpp"
 #include "start_position.hpp"
@@ -17,5 +18,19 @@ namespace g91to90 {
 // moves of the converted program.
 void convert_program(line_reader& in, line_writer& out, const start_source& start,
                      const number_format& format, toolpath* path = nullptr);
+
+// Where called programs that are not in the input are found: files beside
+// it, by name; `extension` is the input's own (".nc").
+struct called_files {
+    std::string extension;
+    file_finder find;
+};
+
+// The same, with every subprogram call (M98, M97, O-word calls) written out
+// in place as the control runs it (--expand-calls); the input is read whole
+// first. A stop in a called file names it (`line_file`).
+void convert_expanded_program(line_reader& in, line_writer& out, const start_source& start,
+                              const number_format& format, const called_files& calls,
+                              toolpath* path = nullptr);
 
 }  // namespace g91to90

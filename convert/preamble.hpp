@@ -4,22 +4,48 @@
 #include "line_io.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
+#include "stop.hpp"
 
 namespace g91to90 {
 
 // The mode line: the first line whose code part holds G90, G91 or G92.
 bool is_mode_line(const scanned_line& scan);
 
-// Copies the preamble to the output, following the units, plane and
-// coordinate system it selects, and returns the mode line, unwritten and
-// scanned into `scan`; it holds until the reader's next line. Throws
-// `no_mode_line` when the input ends first and `misplaced_mode_line` when an
-// X, Y or Z word stands where the mode line was expected.
-padded_line copy_preamble(line_reader& in, line_writer& out, scanned_line& scan,
-                          machine_state& machine);
-
 // Follows the units, plane and coordinate system a line before the start
 // selects: the start position is taken in them.
 void take_preamble_state(const scanned_line& scan, machine_state& machine);
+
+// An X, Y or Z word where the mode line was expected suggests the mode line
+// is misplaced. A return or a coordinate-system line is spared.
+bool holds_misplaced_axis_word(const scanned_line& scan);
+
+// Copies the preamble to the output, following the units, plane and
+// coordinate system it selects, and returns the mode line, unwritten and
+// scanned into `scan`; it holds until the source's next line. Throws
+// `no_mode_line` when the input ends first and `misplaced_mode_line` when an
+// X, Y or Z word stands where the mode line was expected. `Source` gives
+// lines as `line_reader` does.
+template <typename Source>
+padded_line copy_preamble(Source& in, line_writer& out, scanned_line& scan,
+                          machine_state& machine) {
+    const auto read_line = [&] {
+        padded_line line;
+        if (!in.next(line)) {
+            throw conversion_stop(stop_reason::no_mode_line);
+        }
+        scan_line(line, scan);
+        return line;
+    };
+    padded_line line = read_line();
+    while (!is_mode_line(scan)) {
+        if (holds_misplaced_axis_word(scan)) {
+            throw conversion_stop(stop_reason::misplaced_mode_line);
+        }
+        out.copy_line(line.text());
+        take_preamble_state(scan, machine);
+        line = read_line();
+    }
+    return line;
+}
 
 }  // namespace g91to90

@@ -30,7 +30,8 @@ enum class stop_reason {
     optional_block,            // "/" with a move or a mode
     flow_incremental,          // program flow in incremental mode
     jump_with_incremental,     // a jump in a program with converted incremental moves
-    call_incremental,          // a call in incremental mode
+    call_incremental,          // a call in incremental mode; detail "expandable" for M98 and
+                               // O-word calls
     code_incremental,          // detail: a code that cannot be converted ("G16")
     firmware_incremental,      // detail: an M code with axis words ("M201")
     under_transform,           // detail: the axis; since: the transform and its line
@@ -44,6 +45,9 @@ enum class stop_reason {
     mode_kept_under_g91,       // M70, M72 or M73 on a line written under an added G91
     unknown_position,          // detail: the axis letter; since: where it was lost
     cycle_may_run,             // since: where the converter lost track of the cycle
+    // Calls written out in place (--expand-calls).
+    call_not_expanded,   // detail: why the call cannot be written out
+    main_program_loops,  // M99 in the main program
     // The command line, read before anything is opened or asked.
     unknown_option,       // detail: the word as given
     bad_decimals,         // --decimals without 3 to 6
@@ -65,6 +69,10 @@ struct conversion_stop : std::exception {
     // Where what the message names began: a line (0 for the start) and a code.
     std::uint64_t since_line = 0;
     std::string since;
+    // The files beside the input that `line_number` and `since_line` stand
+    // in (a called program's); empty for the input.
+    std::string line_file;
+    std::string since_file;
 };
 
 }  // namespace g91to90

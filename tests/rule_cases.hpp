@@ -152,6 +152,7 @@ inline std::vector<program_case> copied_cases() {
 inline std::vector<program_case> cycle_and_call_cases() {
     const std::string cycle = "canned cycle in incremental mode";
     const std::string call = "subprogram call in incremental mode";
+    const std::string expandable = call + " (--expand-calls writes the called lines in place)";
     return {
         converted("cycle in absolute mode", "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|X10|G80|G91 X1",
                   "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|X10|G80|G90 X11"),
@@ -164,7 +165,7 @@ inline std::vector<program_case> cycle_and_call_cases() {
         stopped("axis word in an active cycle", "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2|G91 X5",
                 "G92 X0 Y0 Z10|G81 X5 Y5 Z-3 R2", 3, cycle + " (series begun in absolute mode)"),
         stopped("M98 in incremental mode", "G92 X0 Y0 Z0|G91|M98 P100", "G92 X0 Y0 Z0|G90", 3,
-                call),
+                expandable),
         converted("call in absolute mode", "G92 X0 Y0 Z0|M98 P100 X5|G90 G0 X1 Y1 Z1|G91 X1",
                   "G92 X0 Y0 Z0|M98 P100 X5|G90 G0 X1 Y1 Z1|G90 X2"),
         stopped("call leaves every axis unknown", "G92 X0 Y0 Z0|G65 P9000 X5|G91 G1 Z1",
@@ -181,7 +182,7 @@ inline std::vector<program_case> cycle_and_call_cases() {
         stopped("O-word control in incremental mode", "G92 X0 Y0 Z0|G91|o100 if [#1 GT 0]",
                 "G92 X0 Y0 Z0|G90", 3, "program flow in incremental mode"),
         stopped("O-word call in incremental mode", "G92 X0 Y0 Z0|G91|o<probe> call",
-                "G92 X0 Y0 Z0|G90", 3, call),
+                "G92 X0 Y0 Z0|G90", 3, expandable),
         converted("O-word lines in absolute mode",
                   "G92 X0 Y0 Z0|o100 sub|G90 X1 Y2 Z3|o100 endsub|G90 G0 X1 Y2 Z3|G91 X1",
                   "G92 X0 Y0 Z0|o100 sub|G90 X1 Y2 Z3|o100 endsub|G90 G0 X1 Y2 Z3|G90 X2"),
@@ -190,7 +191,7 @@ inline std::vector<program_case> cycle_and_call_cases() {
         stopped("polar word leaves X and Y unknown", "G92 X0 Y0 Z0|G1 @5 ^90|G91 Z1|X1",
                 "G92 X0 Y0 Z0|G1 @5 ^90|G90 Z1", 4, unknown('X', "line 2: @")),
         stopped("every line is counted", "%||G92 X0 Y0 Z0|G91|M98 P1", "%|G92 X0 Y0 Z0|G90", 5,
-                call),
+                expandable),
         converted("M72 restores the saved mode", "G92 X0 Y0 Z0|G91|M70|G90 X5|M72|X1",
                   "G92 X0 Y0 Z0|G90|M70|G90 X5|M72|X6"),
         stopped("M70 on a return line under an added G91", "G92 X0 Y0 Z0|G91|X1|G28 Z0 M70",
@@ -329,6 +330,7 @@ inline std::vector<program_case> code_table_cases() {
     const std::string written = "G92 X0 Y0 Z10|G90|";
     const std::string head = "G92 X0 Y0 Z10|G90";
     const std::string call = "subprogram call in incremental mode";
+    const std::string expandable = call + " (--expand-calls writes the called lines in place)";
     const std::string flow = "program flow in incremental mode";
     return {
         converted("safe-start line", "G92 X0 Y0 Z0|G00 G17 G40 G49 G80 G90|G91 X1",
@@ -383,7 +385,7 @@ inline std::vector<program_case> code_table_cases() {
                 written + "G91|G31 Z-5 F10|G90", 4, unknown('Z', "line 3: G31")),
         stopped("endstop move with H", start + "G1 H1 Z-300|Z1", written + "G91|G1 H1 Z-300|G90", 4,
                 unknown('Z', "line 3: H")),
-        stopped("M97 in incremental mode", start + "M97 P100", head, 3, call),
+        stopped("M97 in incremental mode", start + "M97 P100", head, 3, expandable),
         stopped("M198 in incremental mode", start + "M198 P1", head, 3, call),
         stopped("G66.1 in incremental mode", start + "G66.1 P9000", head, 3, call),
         stopped("Fanuc loop in incremental mode", start + "WHILE [#1 LT 3] DO1", head, 3, flow),
@@ -434,12 +436,13 @@ inline std::vector<program_case> reading_cases() {
     const std::string written = "G92 X0 Y0 Z10|G90|";
     const std::string head = "G92 X0 Y0 Z10|G90";
     const std::string call = "subprogram call in incremental mode";
+    const std::string expandable = call + " (--expand-calls writes the called lines in place)";
     const std::string parameter = "parameter or expression in incremental mode";
     const std::string optional = "optional block (/) with a move or a mode";
     return {
-        stopped("O-word call after N", start + "N10 o100 call", head, 3, call),
+        stopped("O-word call after N", start + "N10 o100 call", head, 3, expandable),
         stopped("O-word call after a slash", start + "/o100 call", head, 3, optional),
-        stopped("O-word call with a comment", start + "o100 (note) call", head, 3, call),
+        stopped("O-word call with a comment", start + "o100 (note) call", head, 3, expandable),
         stopped("O-word call by expression", start + "o[100] call", head, 3,
                 "G, M or O code from a parameter or expression"),
         stopped("parameter as an axis word", start + "G1 X#1", head, 3, parameter),

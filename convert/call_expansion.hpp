@@ -1,0 +1,76 @@
+// Subprogram calls written out in place (--expand-calls): the program is read
+// whole, then given line by line in the order a control runs it, each call
+// replaced by a comment line and the called lines.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "line_io.hpp"
+#include "line_scan.hpp"
+
+namespace g91to90 {
+
+// The bytes of a file beside the input, by name, or nullopt when there is
+// none of that name.
+using file_finder = std::function<std::optional<std::string>(const std::string& name)>;
+
+// Calls nest at most this deep; a deeper call stops the run.
+inline constexpr int MOST_NESTED_CALLS = 8;
+// A line of a file beside the input is numbered (file << FILE_SHIFT) | line;
+// the input's own lines keep their numbers.
+inline constexpr int FILE_SHIFT = 40;
+inline constexpr std::uint64_t LINE_MASK = (std::uint64_t{1} << FILE_SHIFT) - 1;
+
+class expanded_lines {
+  public:
+    // Reads the whole input from `in`; `extension` is the input's own (".nc"),
+    // tried for a called program in a file beside it.
+    expanded_lines(line_reader& in, std::string extension, file_finder find);
+    expanded_lines(const expanded_lines&) = delete;
+    expanded_lines& operator=(const expanded_lines&) = delete;
+    ~expanded_lines();
+
+    // The next line as the control runs it; false at the main program's end
+    // of input. Throws `call_not_expanded` or `main_program_loops` where the
+    // calls cannot be followed. The line holds until the next call.
+    bool next(padded_line& line);
+    // The number of the line `next` gave last (for a call's comment line,
+    // that of the call).
+    std::uint64_t line_number() const { return number_; }
+    // The name of the file a line number stands in: empty for the input.
+    const std::string& file_of(std::uint64_t number) const;
+
+  private:
+    struct line_info;
+    struct stored_file;
+    struct frame;
+
+    std::size_t load(const std::string& name, std::string_view bytes, bool own_input);
+    void index(std::size_t file);
+    // The called body of a call line, pushed as a frame; the comment line it
+    // begins with is made in `comment_`.
+    void call(std::size_t file, std::size_t at);
+    std::optional<std::pair<std::size_t, std::size_t>> find_program(const std::string& number,
+                                                                    std::size_t from_file);
+    void push(std::size_t file, std::size_t begin, std::size_t end, std::string label,
+              std::uint64_t count, bool linuxcnc);
+    padded_line comment_line();
+    [[noreturn]] void refuse(const std::string& why) const;
+
+    std::vector<stored_file> files_;
+    std::vector<frame> frames_;
+    std::size_t main_at_ = 0;
+    std::uint64_t number_ = 0;
+    std::uint64_t call_number_ = 0;  // the call line being expanded
+    std::string comment_;
+    std::string extension_;
+    file_finder find_;
+    scanned_line scan_;
+};
+
+}  // namespace g91to90
