@@ -490,7 +490,8 @@ bool expanded_lines::next(padded_line& line) {
                     return true;
                 }
                 const stored_file& file = files_[f.file];
-                if (!f.linuxcnc && f.end < file.info.size() && !file.info[f.end].simple) {
+                if (!f.linuxcnc && f.end < file.info.size() &&
+                    (!file.info[f.end].simple || file.info[f.end].words.contains('P'))) {
                     number_ = (static_cast<std::uint64_t>(f.file) << FILE_SHIFT) | (f.end + 1);
                     refuse("M99 with other words");
                 }

@@ -256,6 +256,10 @@ TEST_P(ConvertProgram, InMemory) {
     const program_case& c = GetParam();
     memory_run run(c.input, c.answers);
     run.start = c.start;
+    run.expand = c.expand;
+    for (const auto& [name, lines] : c.beside) {
+        run.beside[name] = test_support::lf(lines);
+    }
     EXPECT_EQ(run.convert(), c.status);
     EXPECT_EQ(run.written(), c.output);
     EXPECT_EQ(run.console_out.str(), c.console);

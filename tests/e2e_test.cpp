@@ -757,11 +757,20 @@ TEST_P(WholePrograms, ConvertThroughTheProgram) {
     if (!c.start.empty()) {
         arguments.insert(arguments.begin(), {"--start", c.start});
     }
+    if (c.expand) {
+        arguments.insert(arguments.begin(), "--expand-calls");
+    }
+    std::vector<std::string> expected_files{"in.nc", "out.nc"};
+    for (const auto& [name, lines] : c.beside) {
+        folder.put(name, test_support::lf(lines));
+        expected_files.push_back(name);
+    }
+    std::sort(expected_files.begin(), expected_files.end());
     const program_result result = folder.run(arguments, c.answers);
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.console, c.console);
     EXPECT_EQ(folder.get("out.nc"), c.status == 0 ? c.output : OLD_OUTPUT);
-    EXPECT_EQ(file_names(folder.work()), (std::vector<std::string>{"in.nc", "out.nc"}));
+    EXPECT_EQ(file_names(folder.work()), expected_files);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, WholePrograms,

@@ -1,6 +1,8 @@
 // Runs engine steps against in-memory files and console.
 #pragma once
 
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -56,7 +58,17 @@ struct memory_run {
             if (!start.empty()) {
                 source.given = read_start_words(start);
             }
-            convert_program(reader, writer, source, format, path);
+            if (expand) {
+                const called_files calls{".nc", [this](const std::string& name) {
+                                             const auto found = beside.find(name);
+                                             return found == beside.end()
+                                                        ? std::optional<std::string>()
+                                                        : std::optional<std::string>(found->second);
+                                         }};
+                convert_expanded_program(reader, writer, source, format, calls, path);
+            } else {
+                convert_program(reader, writer, source, format, path);
+            }
             return STATUS_SUCCESS;
         } catch (const conversion_stop& stop) {
             const stop_report report = report_stop(stop);
@@ -74,6 +86,8 @@ struct memory_run {
     number_format format;
     std::string start;         // the --start option's value; none when empty
     toolpath* path = nullptr;  // follows the moves, when given
+    bool expand = false;       // --expand-calls, with these files beside the input
+    std::map<std::string, std::string> beside;
 };
 
 }  // namespace g91to90::test_support

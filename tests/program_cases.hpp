@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace g91to90::test_support {
@@ -15,6 +16,9 @@ struct program_case {
     std::string console = "";
     int status = 0;
     std::string start = "";  // the --start option's value; none when empty
+    // With --expand-calls, and these files beside the input (name, lines "A|B").
+    bool expand = false;
+    std::vector<std::pair<std::string, std::string>> beside = {};
 };
 
 inline const std::string START_PROMPTS = "\nINPUT START-X:\nINPUT START-Y:\nINPUT START-Z:";

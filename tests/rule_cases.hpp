@@ -481,6 +481,88 @@ inline std::vector<program_case> reading_cases() {
     };
 }
 
+// --expand-calls: each call's lines written in place, as the control runs them.
+inline program_case expanded(program_case row) {
+    row.expand = true;
+    return row;
+}
+
+inline std::vector<program_case> call_expansion_cases() {
+    const std::string sub = "|M30|O1000 (PATTERN)|G91 G1 Z-2 F100|X5|Z2|G90|M99|%";
+    const std::string body = "G90 G1 Z8 F100|X15|Z10|G90";
+    const auto not_expanded = [](std::string name, std::string input, std::string output, int line,
+                                 const std::string& why) {
+        return expanded(stopped(std::move(name), std::move(input), std::move(output), line,
+                                "call cannot be expanded (" + why + ")"));
+    };
+    return {
+        expanded(converted("a program after the main one, called with L",
+                           "G92 X10 Y0 Z10|M98 P1000 L2" + sub,
+                           "G92 X10 Y0 Z10|(CALL O1000 1/2)|" + body +
+                               "|(CALL O1000 2/2)|G90 G1 Z8 F100|X20|Z10|G90|M30|%")),
+        expanded(converted("a call with K", "G92 X10 Y0 Z10|M98 P1000 K1" + sub,
+                           "G92 X10 Y0 Z10|(CALL O1000 1/1)|" + body + "|M30|%")),
+        expanded(converted("count and number packed in P", "G92 X10 Y0 Z10|M98 P21000" + sub,
+                           "G92 X10 Y0 Z10|(CALL O1000 1/2)|" + body +
+                               "|(CALL O1000 2/2)|G90 G1 Z8 F100|X20|Z10|G90|M30|%")),
+        {.name = "a program in a file beside",
+         .input = lf("G92 X0 Y0 Z0|M98 P2000|G91 X1|M30"),
+         .output = crlf("G92 X0 Y0 Z0|(CALL O2000 1/1)|G90 Y1|G90 X1|M30"),
+         .expand = true,
+         .beside = {{"O2000.nc", "%|O2000|G91 Y1|M99|%"}}},
+        {.name = "a stop in a file beside names it",
+         .input = lf("G92 X0 Y0 Z0|M98 P2000|M30"),
+         .output = crlf("G92 X0 Y0 Z0|(CALL O2000 1/1)|G91 G28 X0|G90"),
+         .console = "\nERROR: 2000.nc line 2: " + unknown('X', "2000.nc line 1: G28") + "\n",
+         .status = 1,
+         .expand = true,
+         .beside = {{"2000.nc", "G91 G28 X0|X1|M99"}}},
+        expanded(converted(
+            "a local program called with M97", "G92 X0 Y0 Z0|G91|M97 P100 L2|X1|M30|N100 Y2|M99",
+            "G92 X0 Y0 Z0|G90|(CALL N100 1/2)|N100 Y2|(CALL N100 2/2)|N100 Y4|X1|M30")),
+        expanded(converted("a LinuxCNC subroutine, defined first",
+                           "o100 sub|G91 X1 Y1|o100 endsub|G92 X0 Y0 Z0|o100 call|o100 call|M2",
+                           "G92 X0 Y0 Z0|(CALL o100 1/1)|G90 X1 Y1|(CALL o100 1/1)|G90 X2 Y2|M2")),
+        {.name = "a LinuxCNC subroutine in a file beside",
+         .input = lf("G92 X0 Y0 Z0|o<peck> call|M2"),
+         .output = crlf("G92 X0 Y0 Z0|(CALL o<peck> 1/1)|G90 Z-1|Z0|M2"),
+         .expand = true,
+         .beside = {{"peck.ngc", "o<peck> sub|G91 Z-1|Z1|o<peck> endsub"}}},
+        expanded(
+            converted("nested calls", "G92 X0 Y0 Z0|M98 P1 L2|M30|O1|G91 X1|M98 P2|M99|O2|Y1|M99",
+                      "G92 X0 Y0 Z0|(CALL O1 1/2)|G90 X1|(CALL O2 1/1)|Y1|(CALL O1 2/2)|G90 X2|"
+                      "(CALL O2 1/1)|Y2|M30")),
+        not_expanded(
+            "a call nested deeper than eight", "G92 X0 Y0 Z0|M98 P1|M30|O1|M98 P1|M99",
+            "G92 X0 Y0 Z0|(CALL O1 1/1)|(CALL O1 1/1)|(CALL O1 1/1)|(CALL O1 1/1)|(CALL O1 "
+            "1/1)|(CALL O1 1/1)|(CALL O1 1/1)|(CALL O1 1/1)",
+            5, "calls nested deeper than 8"),
+        not_expanded("a program that is nowhere", "G92 X0 Y0 Z0|M98 P7|M30", "G92 X0 Y0 Z0", 2,
+                     "no program O7"),
+        not_expanded("a packed P that names two programs",
+                     "G92 X0 Y0 Z0|M98 P21000|M30|O21000|M99|O1000|M99", "G92 X0 Y0 Z0", 2,
+                     "O21000 and O1000 both exist: controls read P21000 differently"),
+        not_expanded("a call line with a move", "G92 X0 Y0 Z0|G91 X1 M98 P1|M30|O1|M99",
+                     "G92 X0 Y0 Z0", 2, "a call line with other words"),
+        not_expanded("a call with arguments", "G92 X0 Y0 Z0|o100 call [2]|M2", "G92 X0 Y0 Z0", 2,
+                     "a call with arguments"),
+        not_expanded("a subroutine reading a parameter",
+                     "o100 sub|G91 X#1|o100 endsub|G92 X0 Y0 Z0|o100 call|M2",
+                     "G92 X0 Y0 Z0|(CALL o100 1/1)", 2, "a parameter in a subroutine"),
+        not_expanded("a loop in a called program",
+                     "G92 X0 Y0 Z0|M98 P1|M30|O1|WHILE [#1 LT 2] DO1|M99",
+                     "G92 X0 Y0 Z0|(CALL O1 1/1)", 5, "program flow in a called program"),
+        not_expanded("a return to a line", "G92 X0 Y0 Z0|M98 P1|M30|O1|X1|M99 P5",
+                     "G92 X0 Y0 Z0|(CALL O1 1/1)|X1", 6, "M99 with other words"),
+        not_expanded("a repeat count of 0", "G92 X0 Y0 Z0|M98 P1 L0|M30|O1|M99", "G92 X0 Y0 Z0", 2,
+                     "a repeat count of 1 to 9999 is expected"),
+        expanded(stopped("M99 in the main program", "G92 X0 Y0 Z0|G91 X1|M99",
+                         "G92 X0 Y0 Z0|G90 X1", 3, "M99 in the main program loops")),
+        expanded(stopped("a macro call keeps stopping", "G92 X0 Y0 Z0|G91|G65 P9000 A1",
+                         "G92 X0 Y0 Z0|G90", 3, "subprogram call in incremental mode")),
+    };
+}
+
 }  // namespace g91to90::test_support
 
 // Instantiates `suite` once for each table of line rules.
@@ -502,6 +584,9 @@ inline std::vector<program_case> reading_cases() {
                              test_support::row_name());                                           \
     INSTANTIATE_TEST_SUITE_P(UnitsAndStart, suite,                                                \
                              ::testing::ValuesIn(test_support::unit_and_start_cases()),           \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(CallExpansion, suite,                                                \
+                             ::testing::ValuesIn(test_support::call_expansion_cases()),           \
                              test_support::row_name());                                           \
     INSTANTIATE_TEST_SUITE_P(CannedCycles, suite,                                                 \
                              ::testing::ValuesIn(test_support::canned_cycle_cases()),             \
