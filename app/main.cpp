@@ -3,8 +3,8 @@
 // message, flushes what was written and ends the process.
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <iostream>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <set>

@@ -16,8 +16,9 @@ stop_report line_error(const conversion_stop& stop, const std::string& what) {
 
 // Where what the message names began: "line 4: G28", or "the start".
 std::string since(const conversion_stop& stop) {
-    return stop.since_line == 0 ? "the start"
-                                : line_in_file(stop.since_file, stop.since_line) + ": " + stop.since;
+    return stop.since_line == 0
+               ? "the start"
+               : line_in_file(stop.since_file, stop.since_line) + ": " + stop.since;
 }
 
 }  // namespace

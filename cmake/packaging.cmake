@@ -20,7 +20,7 @@ set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}")
 set(CPACK_STRIP_FILES ON)
 # The example programs and the answers some of them need at the prompts.
 file(GLOB G91TO90_EXAMPLES ${PROJECT_SOURCE_DIR}/examples/*.nc
-     ${PROJECT_SOURCE_DIR}/examples/*.answers)
+     ${PROJECT_SOURCE_DIR}/examples/*.answers ${PROJECT_SOURCE_DIR}/examples/*.options)
 
 if(WIN32)
     install(TARGETS g91to90 RUNTIME DESTINATION .)

@@ -73,5 +73,4 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
     }
 }
 
-
 }  // namespace g91to90

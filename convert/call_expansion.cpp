@@ -145,7 +145,8 @@ std::string program_number(std::string_view text) {
 bool only_percent(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r\n");
     return first == std::string_view::npos ||
-           (text[first] == '%' && text.find_first_not_of(" \t\r\n", first + 1) == std::string_view::npos);
+           (text[first] == '%' &&
+            text.find_first_not_of(" \t\r\n", first + 1) == std::string_view::npos);
 }
 
 }  // namespace
@@ -171,7 +172,8 @@ struct expanded_lines::stored_file {
     std::map<std::string, std::pair<std::size_t, std::size_t>> subs;
     std::map<std::string, std::pair<std::size_t, std::size_t>> programs;
     std::map<std::string, std::size_t> labels;
-    std::vector<std::pair<std::size_t, std::size_t>> definitions;  // whole, to skip in the main flow
+    std::vector<std::pair<std::size_t, std::size_t>>
+        definitions;           // whole, to skip in the main flow
     std::size_t main_end = 0;  // the line after the main program's M2 or M30
 
     padded_line line(std::size_t at) const {
@@ -237,11 +239,13 @@ void expanded_lines::index(std::size_t index) {
         line_info& info = file.info[at];
         info.parameters = scan_.parameters;
         info.words = plain_words(line.text());
-        bool only_words = scan_.words.empty() || (scan_.words.size() == 1 && scan_.words[0].slot == K_SLOT);
-        constexpr std::uint32_t CALL_LETTERS = 1U << ('N' - 'A') | 1U << ('O' - 'A') |
-                                               1U << ('P' - 'A') | 1U << ('L' - 'A');
-        info.simple = only_words && scan_.codes.size() == 1 && (scan_.letters & ~CALL_LETTERS) == 0 &&
-                      !scan_.parameters && scan_.held == kind_bit(scan_.codes[0].kind);
+        bool only_words =
+            scan_.words.empty() || (scan_.words.size() == 1 && scan_.words[0].slot == K_SLOT);
+        constexpr std::uint32_t CALL_LETTERS =
+            1U << ('N' - 'A') | 1U << ('O' - 'A') | 1U << ('P' - 'A') | 1U << ('L' - 'A');
+        info.simple = only_words && scan_.codes.size() == 1 &&
+                      (scan_.letters & ~CALL_LETTERS) == 0 && !scan_.parameters &&
+                      scan_.held == kind_bit(scan_.codes[0].kind);
         const auto has_m = [&](int tenths) {
             return std::any_of(scan_.codes.begin(), scan_.codes.end(), [&](const code_word& code) {
                 return code.letter == 'M' && code.tenths == tenths;
@@ -288,8 +292,9 @@ void expanded_lines::index(std::size_t index) {
     // The main program ends at its first M2 or M30 outside a subroutine;
     // after it stand the programs it calls, each from its number to its M99.
     const auto defined = [&](std::size_t at) {
-        return std::any_of(file.definitions.begin(), file.definitions.end(),
-                           [&](const auto& range) { return at >= range.first && at <= range.second; });
+        return std::any_of(
+            file.definitions.begin(), file.definitions.end(),
+            [&](const auto& range) { return at >= range.first && at <= range.second; });
     };
     file.main_end = file.begins.size();
     for (std::size_t at = 0; at < file.begins.size(); ++at) {
@@ -323,8 +328,8 @@ void expanded_lines::refuse(const std::string& why) const {
 
 padded_line expanded_lines::comment_line() {
     const frame& f = frames_.back();
-    comment_ = "(CALL " + f.label + " " + std::to_string(f.repeat) + "/" + std::to_string(f.count) +
-               ")\n";
+    comment_ =
+        "(CALL " + f.label + " " + std::to_string(f.repeat) + "/" + std::to_string(f.count) + ")\n";
     const std::size_t size = comment_.size();
     comment_.append(LINE_PADDING, '\0');
     return padded_line::assume_padded(std::string_view(comment_.data(), size));
@@ -533,9 +538,8 @@ bool expanded_lines::next(padded_line& line) {
         }
         const std::size_t at = main_at_++;
         number_ = at + 1;
-        const auto definition =
-            std::find_if(input.definitions.begin(), input.definitions.end(),
-                         [&](const auto& range) { return range.first == at; });
+        const auto definition = std::find_if(input.definitions.begin(), input.definitions.end(),
+                                             [&](const auto& range) { return range.first == at; });
         if (definition != input.definitions.end()) {
             main_at_ = definition->second + 1;
             continue;

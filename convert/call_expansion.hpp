@@ -66,7 +66,6 @@ class expanded_lines {
     std::vector<frame> frames_;
     std::size_t main_at_ = 0;
     std::uint64_t number_ = 0;
-    std::uint64_t call_number_ = 0;  // the call line being expanded
     std::string comment_;
     std::string extension_;
     file_finder find_;

@@ -272,16 +272,15 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             break;
         case stop_reason::call_incremental: {
             // M98, M97 and O-word calls can be written out in place; macro calls cannot.
-            const bool macro = f.scan.holds(kinds(code_kind::modal_call, code_kind::modal_call_end)) ||
-                               std::any_of(f.scan.codes.begin(), f.scan.codes.end(),
-                                           [](const code_word& code) {
-                                               return code.letter == 'G' && code.tenths == 650;
-                                           });
-            const bool m98 = std::any_of(f.scan.codes.begin(), f.scan.codes.end(),
-                                         [](const code_word& code) {
-                                             return code.letter == 'M' &&
-                                                    (code.tenths == 980 || code.tenths == 970);
-                                         });
+            const bool macro =
+                f.scan.holds(kinds(code_kind::modal_call, code_kind::modal_call_end)) ||
+                std::any_of(f.scan.codes.begin(), f.scan.codes.end(), [](const code_word& code) {
+                    return code.letter == 'G' && code.tenths == 650;
+                });
+            const bool m98 =
+                std::any_of(f.scan.codes.begin(), f.scan.codes.end(), [](const code_word& code) {
+                    return code.letter == 'M' && (code.tenths == 980 || code.tenths == 970);
+                });
             stop.detail = !macro && (m98 || f.scan.o_word == o_word_line::call) ? "expandable" : "";
             break;
         }

@@ -1,6 +1,5 @@
 #include "preamble.hpp"
 
-
 namespace g91to90 {
 
 bool holds_misplaced_axis_word(const scanned_line& scan) {

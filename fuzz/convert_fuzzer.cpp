@@ -1,6 +1,7 @@
 // Fuzz target: the whole conversion in memory on arbitrary bytes, checking
 // what must hold for every input, not only that nothing crashes.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -55,8 +56,11 @@ void check_toolpath(const toolpath& path);
 
 // Small blocks (`block_bias` picks their sizes) make lines run across block
 // ends and the output flush often.
+// With `expand`, calls are written out in place, and every file beside the
+// input holds the input itself.
 run_result convert_in_memory(const std::string& program, const std::string& answers,
-                             std::size_t block_bias, const number_format& format = {}) {
+                             std::size_t block_bias, const number_format& format = {},
+                             bool expand = false) {
     std::stringbuf input(program);
     bounded_output output;
     std::istringstream console_in(answers);
@@ -80,7 +84,15 @@ run_result convert_in_memory(const std::string& program, const std::string& answ
         path.emplace(block_bias % 5);
     }
     try {
-        convert_program(in, out, {.given = {}, .ask = ask}, format, path ? &*path : nullptr);
+        if (expand) {
+            const called_files beside{".nc", [&program](const std::string&) {
+                                          return std::optional<std::string>(program);
+                                      }};
+            convert_expanded_program(in, out, {.given = {}, .ask = ask}, format, beside,
+                                     path ? &*path : nullptr);
+        } else {
+            convert_program(in, out, {.given = {}, .ask = ask}, format, path ? &*path : nullptr);
+        }
         if (path) {
             check_toolpath(*path);
         }
@@ -300,6 +312,41 @@ void check_any_input(const std::string& program, const std::string& answers,
     check_named_line_exists(program, result.console);
 }
 
+// Calls written out in place: the same rules for every written line, and a
+// program without calls, returns or ends converted as without the option.
+void check_expanded_input(const std::string& program, const std::string& answers,
+                          std::size_t block_bias) {
+    const run_result result = convert_in_memory(program, answers, block_bias, {}, true);
+    if (result.too_long) {
+        return;
+    }
+    require(result.status == STATUS_SUCCESS || result.status == STATUS_FAILURE, "status is 0 or 1");
+    for (std::size_t i = 0; i < result.output.size(); ++i) {
+        if (result.output[i] == '\n') {
+            require(i > 0 && result.output[i - 1] == '\r', "every newline is CR LF");
+        }
+    }
+    if (result.status == 0) {
+        require(result.console.find("ERROR") == std::string::npos, "no error on success");
+    }
+    check_named_line_exists(program, result.console);
+    std::string folded = program;
+    std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    });
+    for (const std::string_view mark : {"M", "O", ":", "CALL", "\x1a"}) {
+        if (folded.find(mark) != std::string::npos) {
+            return;
+        }
+    }
+    const run_result plain = convert_in_memory(program, answers, block_bias);
+    if (!plain.too_long) {
+        require(result.output == plain.output, "no call: the same output");
+        require(result.console == plain.console, "no call: the same console");
+        require(result.status == plain.status, "no call: the same status");
+    }
+}
+
 // A program with a G92 line and only absolute motion lines keeps its values,
 // to the sixth place; one of a billion or more stops.
 void check_absolute_program(const std::uint8_t* data, std::size_t size) {
@@ -435,6 +482,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const fuzzing::framed_run run = fuzzing::unframe(data, size);
     check_any_input(run.program, run.answers, size > 1 ? data[size - 1] : 0);
+    if (size > 1 && data[size - 1] % 4 == 1) {
+        check_expanded_input(run.program, run.answers, data[size - 2]);
+    }
     check_absolute_program(data, std::min<std::size_t>(size, 4096));
     check_incremental_program(data, std::min<std::size_t>(size, 4096));
     return 0;

@@ -17,8 +17,9 @@ printf '%%\r\nG91 G00 X1\r\nG54 G91 X2\r\nM30\r\n%%\x1a' > crlf.nc
 printf '%%\nG00 X1\nG91\n' > warning.nc
 
 failures=0
-compare() {  # name input answers
+compare() {  # name input answers [options...]
     local name=$1 input=$2 answers=$3 status
+    shift 3
     for build in linux windows; do
         local program=$linux_program runner=()
         if [[ $build == windows ]]; then
@@ -26,7 +27,7 @@ compare() {  # name input answers
             runner=(wine)
         fi
         set +e
-        printf '%s' "$answers" | "${runner[@]}" "$program" "$input" "$name.$build.out" \
+        printf '%s' "$answers" | "${runner[@]}" "$program" "$@" "$input" "$name.$build.out" \
             > "$name.$build.console"
         status=$?
         set -e
@@ -48,7 +49,9 @@ runs=0
 for example in "$examples"/*.nc; do
     answers=""
     [[ -f ${example%.nc}.answers ]] && answers=$(cat "${example%.nc}.answers")
-    compare "$(basename "$example" .nc)" "$example" "$answers"
+    options=()
+    [[ -f ${example%.nc}.options ]] && mapfile -t options < "${example%.nc}.options"
+    compare "$(basename "$example" .nc)" "$example" "$answers" "${options[@]}"
     runs=$((runs + 1))
 done
 compare generated generated.nc ""

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -802,9 +803,20 @@ TEST_P(ShippedExamples, GiveTheirGoldenFiles) {
     fs::path answers_file = program;
     answers_file.replace_extension(".answers");
     const bool asks = fs::exists(answers_file);
+    // NAME.options: the options the example is converted with, one a line.
+    std::vector<std::string> arguments;
+    fs::path options_file = program;
+    options_file.replace_extension(".options");
+    std::istringstream options(fs::exists(options_file) ? test_support::read_file(options_file)
+                                                        : "");
+    for (std::string option; std::getline(options, option);) {
+        arguments.push_back(option);
+    }
+    arguments.push_back(program.string());
+    arguments.push_back("out.nc");
     scratch_folder folder;
     const program_result result =
-        folder.run({program.string(), "out.nc"}, asks ? test_support::read_file(answers_file) : "");
+        folder.run(arguments, asks ? test_support::read_file(answers_file) : "");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.console, asks ? START_PROMPTS : "");
     const fs::path golden = fs::path(G91TO90_GOLDEN_DIR) / program.filename();
