@@ -199,9 +199,6 @@ expanded_lines::expanded_lines(line_reader& in, std::string extension, file_find
     padded_line line;
     while (in.next(line)) {
         bytes.append(line.text());
-        if (!line.newline()) {
-            break;
-        }
     }
     load("", bytes, true);
 }
@@ -318,8 +315,7 @@ void expanded_lines::index(std::size_t index) {
 }
 
 const std::string& expanded_lines::file_of(std::uint64_t number) const {
-    const std::size_t file = static_cast<std::size_t>(number >> FILE_SHIFT);
-    return files_[file < files_.size() ? file : 0].name;
+    return files_[static_cast<std::size_t>(number >> FILE_SHIFT)].name;
 }
 
 void expanded_lines::refuse(const std::string& why) const {
