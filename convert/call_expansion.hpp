@@ -51,7 +51,7 @@ class expanded_lines {
     struct frame;
 
     std::size_t load(const std::string& name, std::string_view bytes, bool own_input);
-    void index(std::size_t file);
+    void index(std::size_t index);
     // The called body of a call line, pushed as a frame; the comment line it
     // begins with is made in `comment_`.
     void call(std::size_t file, std::size_t at);
