@@ -191,6 +191,11 @@ void write_svg(std::ostream& out, const toolpath& path, std::string_view title) 
                     ? " stroke-dasharray=\"6 4\""
                     : "")
             << "/>\n";
+        if (!arc && move.kind != move_kind::hole && move.from == move.to) {
+            // A move of Z alone (a plunge, a retract): a dot where it stands.
+            out << "<circle cx=\"" << fixed(at.x(move.to[0]), 2) << "\" cy=\""
+                << fixed(at.y(move.to[1]), 2) << "\" r=\"2.5\" fill=\"" << colour(move) << "\"/>\n";
+        }
         if (move.kind == move_kind::hole) {
             out << "<circle cx=\"" << fixed(at.x(move.to[0]), 2) << "\" cy=\""
                 << fixed(at.y(move.to[1]), 2) << "\" r=\"4\" stroke=\"" << colour(move) << "\"/>\n";
@@ -208,7 +213,7 @@ void write_svg(std::ostream& out, const toolpath& path, std::string_view title) 
         << (path.all_drawn()
                 ? ""
                 : ",  the first " + std::to_string(path.drawn().size()) + " moves drawn")
-        << ".  Solid: feed; dashed: rapid; circle: hole; darker: deeper.</text>\n";
+        << ".  Solid: feed; dashed: rapid; circle: hole; dot: Z alone; darker: deeper.</text>\n";
     if (span > 0) {
         const double length = round_length(span / 4);
         const double bar_y = footer + 28;

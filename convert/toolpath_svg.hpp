@@ -17,8 +17,8 @@ std::string extent_text(const extent& range, int unit);
 std::string_view unit_text(int unit);
 
 // Writes the picture: feeds as solid lines, rapids dashed, XY arcs as arcs,
-// each hole of a cycle as a circle after its dashed rapid, deeper moves in
-// darker colours; above it `title` (the program's name), below it the
+// each hole of a cycle as a circle after its dashed rapid, a move of Z alone
+// as a dot, deeper moves in darker colours; above it `title` (the program's name), below it the
 // extents and a scale bar. One path element per drawn move.
 void write_svg(std::ostream& out, const toolpath& path, std::string_view title);
 
