@@ -5,9 +5,9 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <new>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -234,23 +234,17 @@ int run_batch(const program_options& options) {
         }
     }
     int status = STATUS_SUCCESS;
-    std::set<std::filesystem::path> written;
+    std::map<std::filesystem::path, std::string> written;  // each output, and its input
     for (const file_name& input : options.file_names) {
         run_names names{input, std::nullopt};
         if (!options.check) {
             names.output = name_in_folder(*options.output_dir, input);
-            const std::filesystem::path key = names.output->path.lexically_normal();
-            if (!written.insert(key).second) {
-                std::string first;
-                for (const file_name& earlier : options.file_names) {
-                    if (name_in_folder(*options.output_dir, earlier).path.lexically_normal() ==
-                        key) {
-                        first = earlier.shown;
-                        break;
-                    }
-                }
-                std::cout << named_message(input.shown, report_stop(conversion_stop(
-                                                            stop_reason::same_output_name, first)))
+            const auto [taken, added] =
+                written.try_emplace(names.output->path.lexically_normal(), input.shown);
+            if (!added) {
+                std::cout << named_message(input.shown,
+                                           report_stop(conversion_stop(
+                                               stop_reason::same_output_name, taken->second)))
                           << std::flush;
                 status = STATUS_FAILURE;
                 continue;

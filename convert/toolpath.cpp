@@ -9,6 +9,14 @@ namespace {
 
 constexpr double MILLIMETRES_PER_INCH = 25.4;
 
+// The factor from lengths in `from` units to lengths in `to` units (G20 or
+// G21); 1 when either is unknown.
+double unit_scale(int from, int to) {
+    return from == 20 && to == 21   ? MILLIMETRES_PER_INCH
+           : from == 21 && to == 20 ? 1 / MILLIMETRES_PER_INCH
+                                    : 1.0;
+}
+
 double as_double(exact_number value) {
     return static_cast<double>(value.billionths) / static_cast<double>(BILLION);
 }
@@ -45,9 +53,7 @@ std::array<double, 2> centre_from_radius(const drawn_move& move, double radius) 
 }  // namespace
 
 void toolpath::read_position(const machine_state& machine) {
-    const double scale = unit_ == 21 && machine.unit == 20   ? MILLIMETRES_PER_INCH
-                         : unit_ == 20 && machine.unit == 21 ? 1 / MILLIMETRES_PER_INCH
-                                                             : 1.0;
+    const double scale = unit_scale(machine.unit, unit_);
     for (std::size_t axis = 0; axis < 3; ++axis) {
         known_[axis] = (machine.known & axis_bit(static_cast<int>(axis))) != 0;
         at_[axis] = as_double(machine.position[axis]) * scale;
@@ -172,9 +178,7 @@ void toolpath::line(const scanned_line& scan, const line_plan& plan, const machi
         std::array<double, 2> offset{};
         bool by_radius = false;
         double radius = 0;
-        const double scale = unit_ == machine.unit || machine.unit == 0 || unit_ == 0 ? 1.0
-                             : unit_ == 21 ? MILLIMETRES_PER_INCH
-                                           : 1 / MILLIMETRES_PER_INCH;
+        const double scale = unit_scale(machine.unit, unit_);
         for (const line_word& word : scan.words) {
             if (word.slot == FIRST_ARC_SLOT || word.slot == FIRST_ARC_SLOT + 1) {
                 offset[word.slot - FIRST_ARC_SLOT] = as_double(word.value) * scale;
