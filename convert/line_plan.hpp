@@ -16,40 +16,41 @@ namespace g91to90 {
 
 enum class state_change : std::uint8_t { keep, start, end };
 
+// Its fields stand widest first, so that the plan of every line is small.
 struct line_plan {
-    bool stops = false;  // the line cannot be converted, for `stop`
-    stop_reason stop{};
+    kind_set held = 0;                    // the kinds of code the line holds, constructs included
+    loss why;                             // what made the axes below unknown
+    std::uint64_t holes = 1;              // a converted cycle's holes: its L or K repeat count
+    const char* cycle_problem = nullptr;  // why a cycle in incremental mode stops
+    stop_reason stop{};                   // for `stops`
+    int plane = 0;                        // selected by the line, or 0
+    int unit = 0;                         // selected by the line, or 0
+    int cycle_code = 0;
+    int select_system = 0;            // the coordinate system selected, or 0
+    int retract = 0;                  // G98 or G99 on the line in tenths; -1 for both
+    int normal_axis = 2;              // a converted cycle's axis normal to the plane
+    std::uint16_t forget_before = 0;  // unknown before the words set their axes
+    std::uint16_t forget_after = 0;   // unknown after the line
+    std::uint16_t needs_known = 0;    // the axes that must be known
+    std::array<std::uint16_t, TRANSFORM_SLOTS> transform_code{};
+    std::uint8_t transforms_begin = 0;  // transform slots, one bit each
+    std::uint8_t transforms_end = 0;
+    bool stops = false;                     // the line cannot be converted, for `stop`
     bool plain = false;                     // a move or mode line with a machine in a plain state
     write_form form = write_form::rewrite;  // never `stop`
     axis_effect words = axis_effect::move;  // what the axis words do
     distance_mode mode = distance_mode::absolute;  // the mode the words are read in
-    kind_set held = 0;                // the kinds of code the line holds, constructs included
-    std::uint16_t forget_before = 0;  // unknown before the words set their axes
-    std::uint16_t forget_after = 0;   // unknown after the line
-    loss why;                         // what made them unknown
-    bool forget_state = false;        // a call, a jump or a program end
-    bool save = false;                // M70, M73
-    bool restore = false;             // M72
-    int plane = 0;                    // selected by the line, or 0
-    int unit = 0;                     // selected by the line, or 0
+    bool forget_state = false;                     // a call, a jump or a program end
+    bool save = false;                             // M70, M73
+    bool restore = false;                          // M72
     state_change cycle = state_change::keep;
-    int cycle_code = 0;
     state_change modal_call = state_change::keep;
-    int select_system = 0;              // the coordinate system selected, or 0
-    std::uint8_t transforms_begin = 0;  // transform slots, one bit each
-    std::uint8_t transforms_end = 0;
-    std::array<std::uint16_t, TRANSFORM_SLOTS> transform_code{};
     bool program_end = false;
     bool jump = false;
     bool incremental_move = false;  // incremental axis words are converted
-    int retract = 0;                // G98 or G99 on the line in tenths; -1 for both
     // A canned cycle converted in incremental mode (`words` is cycle_holes).
-    bool series_start = false;            // the line begins a series (any mode)
-    int normal_axis = 2;                  // the axis normal to the plane
-    std::uint64_t holes = 1;              // the holes it drills: its L or K repeat count
-    bool repeat_in_k = false;             // the repeat count is its K word
-    std::uint16_t needs_known = 0;        // the axes that must be known
-    const char* cycle_problem = nullptr;  // why a cycle in incremental mode stops
+    bool series_start = false;  // the line begins a series (any mode)
+    bool repeat_in_k = false;   // the repeat count is its K word
 };
 
 // The common line: motion codes, G90 or G91 at most, plain words, and a
@@ -69,8 +70,14 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
 
 // The plan of the common line.
 inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& machine) {
-    line_plan plan;
-    plan.plain = true;
+    // Copied from a constant: the compiler zeroes a fresh plan with a string
+    // instruction that costs more than the whole plan of a common line.
+    static constexpr line_plan PLAIN_PLAN = [] {
+        line_plan plain;
+        plain.plain = true;
+        return plain;
+    }();
+    line_plan plan = PLAIN_PLAN;
     plan.held = scan.held;
     plan.mode = scan.holds(kind_bit(code_kind::incremental)) ? distance_mode::incremental
                 : scan.holds(kind_bit(code_kind::absolute))  ? distance_mode::absolute

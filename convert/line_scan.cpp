@@ -305,10 +305,22 @@ o_word_line read_o_word(const padded_line& line, std::size_t letter, std::string
     return o_word_line::none;
 }
 
+// Notes a grouped code: the first of its group, or the first conflict.
+[[gnu::always_inline]] inline void note_grouped(scanned_line& scan, int group, int tenths,
+                                                std::array<int, 4>& group_first) {
+    int& first = group_first[static_cast<std::size_t>(group)];
+    if (first < 0) {
+        first = tenths;
+    } else if (first != tenths && scan.conflict_second == 0) {
+        scan.conflict_first = first;
+        scan.conflict_second = tenths;
+    }
+}
+
 // Adds a code to the line. Motion, plane, unit and distance codes are told
 // by their kind and group alone; every other code is kept in `codes`.
-void add_code(scanned_line& scan, char letter, const code_value& code,
-              std::array<int, 4>& group_first) {
+[[gnu::noinline]] void add_other_code(scanned_line& scan, char letter, const code_value& code,
+                                      std::array<int, 4>& group_first) {
     const code_kind kind = letter == 'G' ? g_code_kind(code.tenths) : m_code_kind(code.tenths);
     scan.held |= kind_bit(kind);
     constexpr kind_set GROUPED = kinds(code_kind::motion, code_kind::plane, code_kind::units,
@@ -327,18 +339,28 @@ void add_code(scanned_line& scan, char letter, const code_value& code,
     if (group == 0 && scan.motion < 0) {
         scan.motion = code.tenths;
     }
-    int& first = group_first[static_cast<std::size_t>(group)];
-    if (first < 0) {
-        first = code.tenths;
-    } else if (first != code.tenths && scan.conflict_second == 0) {
-        scan.conflict_first = first;
-        scan.conflict_second = code.tenths;
-    }
+    note_grouped(scan, group, code.tenths, group_first);
     if (group == 1) {
         scan.plane = code.tenths / 10;
     } else if (group == 2) {
         scan.unit = code.tenths / 10;
     }
+}
+
+// The common code, G0 to G3, inline; any other by `add_other_code`.
+[[gnu::always_inline]] inline void add_code(scanned_line& scan, char letter, const code_value& code,
+                                            std::array<int, 4>& group_first) {
+    constexpr int LAST_MOTION = 30;  // G3
+    if (letter == 'G' && static_cast<unsigned>(code.tenths) <= LAST_MOTION && code.tenths % 10 == 0)
+        [[likely]] {
+        scan.held |= kind_bit(code_kind::motion);
+        if (scan.motion < 0) {
+            scan.motion = code.tenths;
+        }
+        note_grouped(scan, 0, code.tenths, group_first);
+        return;
+    }
+    add_other_code(scan, letter, code, group_first);
 }
 
 // Whether a word read now is kept in the first batch.

@@ -115,9 +115,10 @@ void set_units(machine_state& machine, int unit, const loss& why);
 // new coordinate.
 inline exact_number move(machine_state& machine, int axis, exact_number value) {
     exact_number& position = machine.position[static_cast<std::size_t>(axis)];
-    position = machine.incremental() ? position + value : value;
+    const exact_number moved = machine.incremental() ? position + value : value;
+    position = moved;
     machine.known |= axis_bit(axis);
-    return position;
+    return moved;  // not read back: the position was just stored in two parts
 }
 // Sets an axis to a known position.
 void set_axis(machine_state& machine, int axis, exact_number value);
