@@ -70,14 +70,8 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
 
 // The plan of the common line.
 inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& machine) {
-    // Copied from a constant: the compiler zeroes a fresh plan with a string
-    // instruction that costs more than the whole plan of a common line.
-    static constexpr line_plan PLAIN_PLAN = [] {
-        line_plan plain;
-        plain.plain = true;
-        return plain;
-    }();
-    line_plan plan = PLAIN_PLAN;
+    line_plan plan;
+    plan.plain = true;
     plan.held = scan.held;
     plan.mode = scan.holds(kind_bit(code_kind::incremental)) ? distance_mode::incremental
                 : scan.holds(kind_bit(code_kind::absolute))  ? distance_mode::absolute
