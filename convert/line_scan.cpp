@@ -544,9 +544,55 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
     }
 }
 
-}  // namespace
+// The common line, read in one small loop: blanks, codes of one or two
+// digits, and axis, arc and other words with plain numbers (no L word), up to
+// the newline. What it reads it records as `read_line_part` does; at
+// anything else it returns false, and the line is read again from the start.
+bool read_common_line(const padded_line& line, scanned_line& scan) {
+    std::array<int, 4> group_first{-1, -1, -1, -1};
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const char c = line[i];
+        const std::uint8_t kind = CHAR_KINDS[static_cast<unsigned char>(c)];
+        plain_number plain;
+        if (kind >= FIRST_SLOT_KIND) {
+            if (scan.words.size() == WORD_BATCH || !read_plain_number(line, i + 1, plain)) {
+                return false;
+            }
+            const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
+            const exact_number value = exact_of(plain);
+            scan.words.push_back({i, plain.end, value, value, slot, plain.point});
+            scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+            scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
+            i = plain.end;
+        } else if (kind == G_LETTER || kind == M_LETTER) {
+            code_value code;
+            const std::size_t end = short_code_end(line, i + 1, code);
+            if (end == 0) {
+                return false;
+            }
+            add_code(scan, upper(c), code, group_first);
+            i = end;
+        } else if (kind == PLAIN && is_blank(c)) {
+            ++i;
+        } else if (kind == LINE_END) {
+            return true;
+        } else if ((kind == OTHER_LETTER && upper(c) != 'L') || kind == N_LETTER) {
+            if (!read_plain_number(line, i + 1, plain) || plain.decimals > 8) {
+                return false;
+            }
+            if (kind == OTHER_LETTER) {
+                scan.letters |= 1U << (upper(c) - 'A');
+            }
+            i = plain.end;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
 
-void scan_line(const padded_line& line, scanned_line& scan) {
+void clear_scan(scanned_line& scan) {
     scan.words.clear();
     scan.more_words = 0;
     scan.codes.clear();
@@ -572,8 +618,35 @@ void scan_line(const padded_line& line, scanned_line& scan) {
     scan.flow_keyword = false;
     scan.jump_keyword = false;
     scan.o_word = o_word_line::none;
+}
+
+}  // namespace
+
+void scan_line(const padded_line& line, scanned_line& scan) {
+    clear_scan(scan);
+    if (read_common_line(line, scan)) [[likely]] {
+        return;
+    }
+    scan_line_generally(line, scan);
+}
+
+void scan_line_generally(const padded_line& line, scanned_line& scan) {
+    clear_scan(scan);
     read_line_part(line, 0, scan, true);
     scan.axes |= scan.computed_axes;
+}
+
+bool same_reading(const scanned_line& a, const scanned_line& b) {
+    return a.words == b.words && a.more_words == b.more_words && a.codes == b.codes &&
+           a.held == b.held && a.axes == b.axes && a.computed_axes == b.computed_axes &&
+           a.arcs == b.arcs && a.g91_digits == b.g91_digits && a.motion == b.motion &&
+           a.plane == b.plane && a.unit == b.unit && a.conflict_first == b.conflict_first &&
+           a.conflict_second == b.conflict_second && a.letters == b.letters &&
+           a.l_value == b.l_value && a.l_begin == b.l_begin && a.l_end == b.l_end &&
+           a.e_word == b.e_word && a.polar_word == b.polar_word && a.parameters == b.parameters &&
+           a.computed_code == b.computed_code && a.block_delete == b.block_delete &&
+           a.flow_keyword == b.flow_keyword && a.jump_keyword == b.jump_keyword &&
+           a.o_word == b.o_word;
 }
 
 void scan_more_words(const padded_line& line, scanned_line& scan) {

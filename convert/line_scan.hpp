@@ -55,6 +55,8 @@ struct line_word {
     exact_number target;  // what is written for it: set when the line is applied
     std::uint8_t slot;    // an axis (0-8) or FIRST_ARC_SLOT + 0-3 for I, J, K, R
     bool point;           // its number text has a decimal point
+
+    bool operator==(const line_word&) const = default;
 };
 
 // A G or M code of the line.
@@ -62,6 +64,8 @@ struct code_word {
     char letter;  // 'G' or 'M'
     int tenths;   // its value in tenths, or OTHER_CODE
     code_kind kind;
+
+    bool operator==(const code_word&) const = default;
 };
 
 enum class o_word_line : std::uint8_t { none, control, call };
@@ -116,6 +120,13 @@ struct scanned_line {
 // Reads `line` (its newline, if any, included) into `scan`, which is reused
 // from line to line.
 void scan_line(const padded_line& line, scanned_line& scan);
+
+// The general reading alone, without the small loop that reads the common
+// line: kept so that tests can check that the two read every line alike.
+void scan_line_generally(const padded_line& line, scanned_line& scan);
+
+// Whether two scans read the same: everything but their scratch text.
+bool same_reading(const scanned_line& a, const scanned_line& b);
 
 // Reads the next batch of words of a line whose words did not fit in one,
 // from `scan.more_words`; codes and the rest are left as the first scan read

@@ -109,8 +109,7 @@ char* write_sign(char* at, const rounded_number& number) {
     return at + (number.negative && number.scaled != 0 ? 1 : 0);
 }
 
-[[gnu::noinline]] char* write_rounded_plainly(char* at, char letter, const rounded_number& number,
-                                              bool point) {
+char* write_rounded_plainly(char* at, char letter, const rounded_number& number, bool point) {
     *at++ = letter;
     at = write_sign(at, number);
     const std::uint64_t unit = POWERS_OF_TEN[static_cast<std::size_t>(number.places)];
@@ -138,7 +137,9 @@ char* write_sign(char* at, const rounded_number& number) {
 char* write_number_word(char* at, char letter, exact_number value, int fewest, bool point) {
     const rounded_number number = round_for_writing(value, fewest);
     if (number.scaled >= EIGHT_DIGITS) [[unlikely]] {
-        return write_rounded_plainly(at, letter, number, point);
+        // Rounded again there: the rounded number is not kept in memory on
+        // the common path.
+        return write_number_word_plainly(at, letter, value, fewest, point);
     }
     *at++ = letter;
     at = write_sign(at, number);
@@ -159,7 +160,8 @@ char* write_number_word(char* at, char letter, exact_number value, int fewest, b
     return write_digits(at, lanes, whole_places, places);
 }
 
-char* write_number_word_plainly(char* at, char letter, exact_number value, int fewest, bool point) {
+[[gnu::noinline]] char* write_number_word_plainly(char* at, char letter, exact_number value,
+                                                  int fewest, bool point) {
     return write_rounded_plainly(at, letter, round_for_writing(value, fewest), point);
 }
 

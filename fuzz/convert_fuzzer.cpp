@@ -15,6 +15,7 @@
 
 #include "app/messages.hpp"
 #include "convert/convert.hpp"
+#include "convert/line_scan.hpp"
 #include "convert/number_input.hpp"
 #include "convert/number_output.hpp"
 #include "convert/toolpath_svg.hpp"
@@ -476,12 +477,33 @@ void check_incremental_program(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
+// Every line of the program is read alike by the small loop for the common
+// line and by the general reading.
+void check_scans(const std::string& program) {
+    scanned_line quick;
+    scanned_line general;
+    std::string text;
+    for (std::size_t begin = 0; begin < program.size();) {
+        const std::size_t newline = program.find('\n', begin);
+        const std::size_t end = newline == std::string::npos ? program.size() : newline + 1;
+        text.assign(program, begin, end - begin);
+        const std::size_t length = text.size();
+        text.append(LINE_PADDING, '\0');
+        const padded_line line = padded_line::assume_padded(std::string_view(text.data(), length));
+        scan_line(line, quick);
+        scan_line_generally(line, general);
+        require(same_reading(quick, general), "the common line is read as any other");
+        begin = end;
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
         return 0;
     }
     const fuzzing::framed_run run = fuzzing::unframe(data, size);
     check_any_input(run.program, run.answers, size > 1 ? data[size - 1] : 0);
+    check_scans(run.program);
     if (size > 1 && data[size - 1] % 4 == 1) {
         check_expanded_input(run.program, run.answers, data[size - 2]);
     }

@@ -98,6 +98,9 @@ TEST_P(ScanLine, ReadsALineAsAControlDoes) {
     const padded_text line(GetParam().line);
     scan_line(line.line(), scan);
     EXPECT_EQ(describe(scan), GetParam().scan);
+    scanned_line general;
+    scan_line_generally(line.line(), general);
+    EXPECT_TRUE(same_reading(scan, general)) << "the common line's loop reads it otherwise";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -105,6 +108,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         scan_case{
             .name = "plain move", .line = "N10 G01 X1.5 Y-2 F100\n", .scan = "motion F X1.5 Y-2"},
+        scan_case{.name = "words without blanks",
+                  .line = "G1X19.021Y-5.68S298\n",
+                  .scan = "motion S X19.021 Y-5.68"},
+        scan_case{.name = "codes and other words",
+                  .line = "N5 G0 M3 S1000 T1 x1 j-2.\n",
+                  .scan = "M3 motion S T X1 J-2"},
         scan_case{.name = "paren comment", .line = "G1 X10 (X5 G91 G28)\n", .scan = "motion X10"},
         scan_case{.name = "unclosed comment", .line = "X1 (NOTE Y5", .scan = "X1"},
         scan_case{.name = "comment ends at first close", .line = "(A (B) X1)", .scan = "X1"},
