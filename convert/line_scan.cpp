@@ -363,6 +363,17 @@ o_word_line read_o_word(const padded_line& line, std::size_t letter, std::string
     add_other_code(scan, letter, code, group_first);
 }
 
+// Adds the axis or arc word whose letter (of `kind`) stands at `letter`,
+// with its plain number.
+[[gnu::always_inline]] inline void add_plain_word(scanned_line& scan, std::uint8_t kind,
+                                                  std::size_t letter, const plain_number& plain) {
+    const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
+    const exact_number value = exact_of(plain);
+    scan.words.push_back({letter, plain.end, value, value, slot, plain.point});
+    scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+    scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
+}
+
 // Whether a word read now is kept in the first batch.
 bool first_words_fit(const scanned_line& scan) {
     return scan.words.size() < WORD_BATCH;
@@ -386,11 +397,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             // The common word: an axis or arc letter and a plain number.
             plain_number plain;
             if (read_plain_number(line, i + 1, plain)) [[likely]] {
-                const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
-                const exact_number value = exact_of(plain);
-                scan.words.push_back({i, plain.end, value, value, slot, plain.point});
-                scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
-                scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
+                add_plain_word(scan, kind, i, plain);
                 first_word = false;
                 i = plain.end;
                 continue;
@@ -559,11 +566,7 @@ bool read_common_line(const padded_line& line, scanned_line& scan) {
             if (scan.words.size() == WORD_BATCH || !read_plain_number(line, i + 1, plain)) {
                 return false;
             }
-            const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
-            const exact_number value = exact_of(plain);
-            scan.words.push_back({i, plain.end, value, value, slot, plain.point});
-            scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
-            scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
+            add_plain_word(scan, kind, i, plain);
             i = plain.end;
         } else if (kind == G_LETTER || kind == M_LETTER) {
             code_value code;

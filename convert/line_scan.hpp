@@ -70,6 +70,8 @@ struct code_word {
 
 enum class o_word_line : std::uint8_t { none, control, call };
 
+// (`same_reading` compares every field but `scratch`: one added here is
+// added there.)
 struct scanned_line {
     std::vector<line_word> words;     // the first WORD_BATCH words, in the order they stand
     std::size_t more_words = 0;       // where the next batch of words begins; 0 when none
