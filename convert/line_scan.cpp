@@ -1,7 +1,9 @@
 #include "line_scan.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <tuple>
 
 #include "number_input.hpp"
 
@@ -306,8 +308,7 @@ o_word_line read_o_word(const padded_line& line, std::size_t letter, std::string
 }
 
 // Notes a grouped code: the first of its group, or the first conflict.
-[[gnu::always_inline]] inline void note_grouped(scanned_line& scan, int group, int tenths,
-                                                std::array<int, 4>& group_first) {
+void note_grouped(scanned_line& scan, int group, int tenths, std::array<int, 4>& group_first) {
     int& first = group_first[static_cast<std::size_t>(group)];
     if (first < 0) {
         first = tenths;
@@ -581,7 +582,7 @@ bool read_common_line(const padded_line& line, scanned_line& scan) {
         } else if (kind == LINE_END) {
             return true;
         } else if ((kind == OTHER_LETTER && upper(c) != 'L') || kind == N_LETTER) {
-            if (!read_plain_number(line, i + 1, plain) || plain.decimals > 8) {
+            if (!read_plain_number(line, i + 1, plain)) {
                 return false;
             }
             if (kind == OTHER_LETTER) {
@@ -639,17 +640,41 @@ void scan_line_generally(const padded_line& line, scanned_line& scan) {
     scan.axes |= scan.computed_axes;
 }
 
+namespace {
+
+auto fields(const line_word& word) {
+    return std::tie(word.begin, word.end, word.value, word.target, word.slot, word.point);
+}
+
+auto fields(const code_word& code) {
+    return std::tie(code.letter, code.tenths, code.kind);
+}
+
+// A list of words or codes, compared item by item, field by field.
+template <typename Item>
+struct listed {
+    const std::vector<Item>* items;
+
+    bool operator==(const listed& other) const {
+        return std::equal(items->begin(), items->end(), other.items->begin(), other.items->end(),
+                          [](const Item& x, const Item& y) { return fields(x) == fields(y); });
+    }
+};
+
+auto fields(const scanned_line& scan) {
+    return std::tuple_cat(
+        std::make_tuple(listed<line_word>{&scan.words}, listed<code_word>{&scan.codes}),
+        std::tie(scan.more_words, scan.held, scan.axes, scan.computed_axes, scan.arcs,
+                 scan.g91_digits, scan.motion, scan.plane, scan.unit, scan.conflict_first,
+                 scan.conflict_second, scan.letters, scan.l_value, scan.l_begin, scan.l_end,
+                 scan.e_word, scan.polar_word, scan.parameters, scan.computed_code,
+                 scan.block_delete, scan.flow_keyword, scan.jump_keyword, scan.o_word));
+}
+
+}  // namespace
+
 bool same_reading(const scanned_line& a, const scanned_line& b) {
-    return a.words == b.words && a.more_words == b.more_words && a.codes == b.codes &&
-           a.held == b.held && a.axes == b.axes && a.computed_axes == b.computed_axes &&
-           a.arcs == b.arcs && a.g91_digits == b.g91_digits && a.motion == b.motion &&
-           a.plane == b.plane && a.unit == b.unit && a.conflict_first == b.conflict_first &&
-           a.conflict_second == b.conflict_second && a.letters == b.letters &&
-           a.l_value == b.l_value && a.l_begin == b.l_begin && a.l_end == b.l_end &&
-           a.e_word == b.e_word && a.polar_word == b.polar_word && a.parameters == b.parameters &&
-           a.computed_code == b.computed_code && a.block_delete == b.block_delete &&
-           a.flow_keyword == b.flow_keyword && a.jump_keyword == b.jump_keyword &&
-           a.o_word == b.o_word;
+    return fields(a) == fields(b);
 }
 
 void scan_more_words(const padded_line& line, scanned_line& scan) {

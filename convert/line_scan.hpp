@@ -55,8 +55,6 @@ struct line_word {
     exact_number target;  // what is written for it: set when the line is applied
     std::uint8_t slot;    // an axis (0-8) or FIRST_ARC_SLOT + 0-3 for I, J, K, R
     bool point;           // its number text has a decimal point
-
-    bool operator==(const line_word&) const = default;
 };
 
 // A G or M code of the line.
@@ -64,8 +62,6 @@ struct code_word {
     char letter;  // 'G' or 'M'
     int tenths;   // its value in tenths, or OTHER_CODE
     code_kind kind;
-
-    bool operator==(const code_word&) const = default;
 };
 
 enum class o_word_line : std::uint8_t { none, control, call };

@@ -141,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
         scan_case{.name = "far decimals", .line = "G91.00001 G90.000", .scan = "G? G90"},
         scan_case{
             .name = "two codes of a group", .line = "G90 G91", .scan = "G90 G91 G91@6 conflict"},
+        scan_case{.name = "two motion codes", .line = "G0 G1 X1\n", .scan = "motion conflict X1"},
         scan_case{
             .name = "the same code twice", .line = "G91 G91 X5", .scan = "G91 G91@2 G91@6 X5"},
         scan_case{.name = "more axes and arcs",

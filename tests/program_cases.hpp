@@ -30,9 +30,15 @@ inline std::vector<program_case> whole_program_cases() {
     const std::string longer_comment = "(" + std::string(70000, 'C') + ")";
     std::string many_words;
     std::string many_written;
-    for (int word = 1; word <= 70; ++word) {
+    // Three batches of words, the later ones read past other words and a
+    // run of letters.
+    for (int word = 1; word <= 140; ++word) {
         many_words += " X1";
         many_written += " X" + std::to_string(word);
+        if (word == 100) {
+            many_words += " F100 AB";
+            many_written += " F100 AB";
+        }
     }
     return {
         {.name = "runs longer than the output block",
