@@ -419,6 +419,15 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
     if (!converted_cycle(code)) {
         return "";
     }
+    // Codes whose axis words are not moves: on a cycle line no control
+    // agrees whose words they are (RS274NGC refuses the line).
+    constexpr kind_set OTHER_AXIS_WORDS =
+        kinds(code_kind::set_position, code_kind::machine_coordinates, code_kind::return_home,
+              code_kind::offset_named, code_kind::offset_all, code_kind::dwell,
+              code_kind::tool_length_axes, code_kind::probe);
+    if ((plan.held & OTHER_AXIS_WORDS) != 0) {
+        return "another code's axis words on the line";
+    }
     if (plane == 0) {
         return "plane unknown";
     }
