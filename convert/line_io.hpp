@@ -38,7 +38,8 @@ class padded_line {
     const char* data() const { return text_.data(); }
     std::size_t size() const { return text_.size(); }
     bool empty() const { return text_.empty(); }
-    char operator[](std::size_t at) const { return text_[at]; }
+    // Any byte up to LINE_PADDING past the text.
+    char operator[](std::size_t at) const { return text_.data()[at]; }
     bool newline() const { return has_newline(text_); }
 
     // Eight bytes from `at` (at most the size) as one little-endian word,
