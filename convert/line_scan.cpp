@@ -413,6 +413,18 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                 continue;
             }
         }
+        if (kind == N_LETTER || (kind == OTHER_LETTER && upper(c) != 'L')) {
+            // A word whose value is not kept, with a plain number of any length.
+            const std::size_t end = plain_number_end(line, i + 1);
+            if (end != 0) [[likely]] {
+                if (kind == OTHER_LETTER) {
+                    scan.letters |= first ? 1U << (upper(c) - 'A') : 0U;
+                    first_word = false;
+                }
+                i = end;
+                continue;
+            }
+        }
         if ((kind == G_LETTER || kind == M_LETTER || kind == OTHER_LETTER) && first) {
             // The common code or other word: a plain number.
             plain_number plain;
@@ -582,13 +594,14 @@ bool read_common_line(const padded_line& line, scanned_line& scan) {
         } else if (kind == LINE_END) {
             return true;
         } else if ((kind == OTHER_LETTER && upper(c) != 'L') || kind == N_LETTER) {
-            if (!read_plain_number(line, i + 1, plain)) {
+            const std::size_t end = plain_number_end(line, i + 1);
+            if (end == 0) {
                 return false;
             }
             if (kind == OTHER_LETTER) {
                 scan.letters |= 1U << (upper(c) - 'A');
             }
-            i = plain.end;
+            i = end;
         } else {
             return false;
         }

@@ -155,6 +155,49 @@ inline constexpr std::array<std::uint64_t, 8> SMALL_POWERS_OF_TEN{1,     10,    
     return true;
 }
 
+// Where the number text of a word whose value is not kept (a line number, a
+// feed, a speed) ends, when it is plain as `read_plain_number` reads it but
+// with any count of digits (N10000000): 0 for any other text. A run of
+// digits never runs past the line's text: its newline, or the zero bytes
+// after it, end the run.
+[[gnu::always_inline]] inline std::size_t plain_number_end(const padded_line& line,
+                                                           std::size_t at) {
+    const std::size_t size = line.size();
+    std::size_t i = at;
+    if (i >= size) {
+        return 0;
+    }
+    i += (line[i] == '-' || line[i] == '+') ? 1 : 0;
+    std::size_t digits = 0;
+    const auto skip_digits = [&] {
+        for (;;) {
+            const std::size_t count = leading_digits(line.eight_bytes(i));
+            i += count;
+            digits += count;
+            if (count < 8) {
+                return;
+            }
+        }
+    };
+    skip_digits();
+    if (i < size && line[i] == '.') {
+        ++i;
+        skip_digits();
+    }
+    if (digits == 0) {
+        return 0;
+    }
+    if (i < size) {
+        // As after a plain number: the text goes on, or may go on after a blank.
+        const unsigned char next = static_cast<unsigned char>(line[i]);
+        const unsigned char after = i + 1 < size ? static_cast<unsigned char>(line[i + 1]) : '\n';
+        if ((NUMBER_FOLLOWER[next] & (NUMBER_GOES_ON | (NUMBER_FOLLOWER[after] >> 1))) != 0) {
+            return 0;
+        }
+    }
+    return i;
+}
+
 // Powers of ten that a double holds exactly.
 inline constexpr std::array<double, 23> EXACT_POWERS_OF_TEN{
     1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
