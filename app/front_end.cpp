@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "convert/convert.hpp"
+#include "platform.hpp"
 
 namespace g91to90 {
 
@@ -93,6 +94,7 @@ void open_output_file(output_file& file, const file_name& name) {
     if (written_through_temporary(name.path)) {
         file.temporary = open_temporary(name.path, file.stream);
         if (!file.temporary.empty()) {
+            let_go_of_cached_pages(name.path);  // an older output, replaced when the run succeeds
             return;
         }
     }
