@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "convert/convert.hpp"
-#include "platform.hpp"
 
 namespace g91to90 {
 
@@ -154,6 +153,10 @@ void open_output(open_files& files, const file_name& input, const file_name& out
     }
     open_output_file(files.output, output);
     files.output_buffer = files.output.stream.rdbuf();
+    if (!files.output.temporary.empty()) {
+        files.output_buffer =
+            &files.written_back.emplace(*files.output.stream.rdbuf(), files.output.temporary);
+    }
 }
 
 void discard_output(open_files& files) {

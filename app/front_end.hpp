@@ -4,10 +4,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <streambuf>
 #include <string>
 #include <string_view>
+
+#include "file_pages.hpp"
 
 namespace g91to90 {
 
@@ -62,6 +65,7 @@ struct open_files {
     std::ifstream input;
     std::streambuf* input_buffer = nullptr;
     output_file output;
+    std::optional<written_back_buffer> written_back;  // a file written through a temporary
     std::streambuf* output_buffer = nullptr;
     discarding_buffer discarded;
 };

@@ -1,10 +1,5 @@
 #include "platform.hpp"
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -108,16 +103,6 @@ file_name name_from_text(const std::string& text) {
     }
 #endif
     return name_from_bytes(text);
-}
-
-void let_go_of_cached_pages([[maybe_unused]] const std::filesystem::path& path) {
-#if defined(POSIX_FADV_DONTNEED)
-    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (file >= 0) {
-        (void)::posix_fadvise(file, 0, 0, POSIX_FADV_DONTNEED);
-        (void)::close(file);
-    }
-#endif
 }
 
 std::vector<file_name> command_words(int argc, char** argv) {

@@ -1,7 +1,6 @@
 // What differs between the platforms the program runs on.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,14 +22,6 @@ void use_unicode_console_input();
 // of those bytes; on Windows, of the characters they encode in UTF-8 when
 // they are UTF-8 (else of the bytes, in the system's code page).
 file_name name_from_text(const std::string& text);
-
-// Tells the system that the cached pages of the file at `path`, which is
-// about to be replaced, are no longer needed: the new file's pages then take
-// memory the old one frees, as they do when a file is emptied and written
-// again, instead of memory not used before. The file itself is not changed.
-// Nothing happens where the system has no such hint, or the file cannot be
-// opened.
-void let_go_of_cached_pages(const std::filesystem::path& path);
 
 // The words after the program's name, as names: the bytes given.
 std::vector<file_name> command_words(int argc, char** argv);

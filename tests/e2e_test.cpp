@@ -719,6 +719,17 @@ TEST(Preamble, NulBytesAreTextAndALoneCarriageReturnEndsALine) {
               std::string("%\r\n(A\0B)\r\nM06\r\nT1\r\nG92 X0 Y0 Z0\r\n", 33));
 }
 
+TEST(Output, AnOutputOfManyWriteBackStepsReplacesTheOldOneWhole) {
+    // Over 40 MiB: the written pages are handed back to the system twice
+    // on the way, which must not change a byte.
+    const std::string comment(std::size_t{40} << 20, 'C');
+    scratch_folder folder;
+    folder.put("in.nc", "%\n(" + comment + ")\nG92 X0\nG91 G1 X1\n");
+    folder.put("out.nc", OLD_OUTPUT);
+    EXPECT_EQ(folder.run({"in.nc", "out.nc"}).status, 0);
+    EXPECT_TRUE(folder.get("out.nc") == "%\r\n(" + comment + ")\r\nG92 X0\r\nG90 G1 X1\r\n");
+}
+
 TEST(Output, WriteFailureEndsWithTheCloseFailureStatus) {
     if (!fs::exists("/dev/full")) {
         GTEST_SKIP() << "needs a device that refuses writes";
