@@ -101,6 +101,8 @@ stop_report report_stop(const conversion_stop& stop) {
             return line_error(stop,
                               "canned cycle in incremental mode (a cycle may be active since " +
                                   since(stop) + ")");
+        case stop_reason::repeated_axis:
+            return line_error(stop, "two " + stop.detail + " words on one line");
         case stop_reason::call_not_expanded:
             return line_error(stop, "call cannot be expanded (" + stop.detail + ")");
         case stop_reason::main_program_loops:

@@ -181,6 +181,10 @@ bool mode_kept_under_g91(const line_facts& f) {
 bool unknown_position(const line_facts& f) {
     return f.incremental && f.form == write_form::rewrite && (f.needs_known & ~f.known) != 0;
 }
+bool repeated_axis(const line_facts& f) {
+    // Controls differ: some take the last word, some add them up, some refuse.
+    return f.incremental && f.form == write_form::rewrite && f.scan.repeated_axes != 0;
+}
 
 }  // namespace
 
@@ -210,6 +214,7 @@ constexpr stop_rule STOP_RULES[] = {
     {stop_reason::mode_kept_under_g91, mode_kept_under_g91},
     {stop_reason::unknown_position, unknown_position},
     {stop_reason::cycle_may_run, cycle_may_run},
+    {stop_reason::repeated_axis, repeated_axis},
 };
 
 namespace {
@@ -250,6 +255,10 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             break;
         case stop_reason::firmware_incremental:
             stop.detail = code_name_of(f.scan, kind_bit(code_kind::firmware));
+            break;
+        case stop_reason::repeated_axis:
+            stop.detail = std::string(
+                1, AXIS_LETTERS[static_cast<std::size_t>(std::countr_zero(f.scan.repeated_axes))]);
             break;
         case stop_reason::offset_with_move:
             stop.detail =
@@ -712,6 +721,14 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     }
     if (scan.block_delete && scan.axes != 0) {
         why = "/";
+    }
+    std::array<char, 12> repeated_text{"two X words"};
+    if (scan.repeated_axes != 0) {
+        // Which of the words counts differs from control to control.
+        after |= scan.repeated_axes;
+        repeated_text[4] =
+            AXIS_LETTERS[static_cast<std::size_t>(std::countr_zero(scan.repeated_axes))];
+        why = std::string_view(repeated_text.data(), 11);
     }
     if (why.empty()) {  // G69 with axis words, an H word, or G10 L2 with R
         why = first_code_name(scan, kind_bit(code_kind::transform_end), why_text);

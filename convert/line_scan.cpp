@@ -364,15 +364,27 @@ void note_grouped(scanned_line& scan, int group, int tenths, std::array<int, 4>&
     add_other_code(scan, letter, code, group_first);
 }
 
+// Notes the axis or arc word of `slot` (an arc word's axis bit falls away);
+// the first reading of a line (`first`) also notes an axis named again.
+[[gnu::always_inline]] inline void note_axis_word(scanned_line& scan, std::uint8_t slot,
+                                                  bool first) {
+    const auto axis = static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+    if (first) {
+        scan.repeated_axes |= static_cast<std::uint16_t>((scan.axes | scan.computed_axes) & axis);
+    }
+    scan.axes |= axis;
+    scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
+}
+
 // Adds the axis or arc word whose letter (of `kind`) stands at `letter`,
 // with its plain number.
 [[gnu::always_inline]] inline void add_plain_word(scanned_line& scan, std::uint8_t kind,
-                                                  std::size_t letter, const plain_number& plain) {
+                                                  std::size_t letter, const plain_number& plain,
+                                                  bool first) {
     const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
     const exact_number value = exact_of(plain);
     scan.words.push_back({letter, plain.end, value, value, slot, plain.point});
-    scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
-    scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
+    note_axis_word(scan, slot, first);
 }
 
 // Whether a word read now is kept in the first batch.
@@ -398,7 +410,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             // The common word: an axis or arc letter and a plain number.
             plain_number plain;
             if (read_plain_number(line, i + 1, plain)) [[likely]] {
-                add_plain_word(scan, kind, i, plain);
+                add_plain_word(scan, kind, i, plain, first);
                 first_word = false;
                 i = plain.end;
                 continue;
@@ -471,8 +483,10 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                     if (first) {
                         if (kind >= FIRST_SLOT_KIND) {
                             const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
-                            scan.computed_axes |=
-                                static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+                            const auto axis = static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+                            scan.repeated_axes |=
+                                static_cast<std::uint16_t>((scan.axes | scan.computed_axes) & axis);
+                            scan.computed_axes |= axis;
                         } else if (kind == G_LETTER || kind == M_LETTER) {
                             scan.computed_code = true;
                         } else if (kind == E_LETTER) {
@@ -500,9 +514,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                         return;
                     }
                 }
-                // An axis's bit; an arc word's lies past the axes and falls away.
-                scan.axes |= static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
-                scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
+                note_axis_word(scan, slot, first);
             } else if (first) {
                 const char letter = upper(c);
                 if (kind == G_LETTER || kind == M_LETTER) {
@@ -579,7 +591,7 @@ bool read_common_line(const padded_line& line, scanned_line& scan) {
             if (scan.words.size() == WORD_BATCH || !read_plain_number(line, i + 1, plain)) {
                 return false;
             }
-            add_plain_word(scan, kind, i, plain);
+            add_plain_word(scan, kind, i, plain, true);
             i = plain.end;
         } else if (kind == G_LETTER || kind == M_LETTER) {
             code_value code;
@@ -616,6 +628,7 @@ void clear_scan(scanned_line& scan) {
     scan.held = 0;
     scan.axes = 0;
     scan.computed_axes = 0;
+    scan.repeated_axes = 0;
     scan.arcs = 0;
     scan.motion = -1;
     scan.g91_digits.clear();
@@ -677,11 +690,12 @@ struct listed {
 auto fields(const scanned_line& scan) {
     return std::tuple_cat(
         std::make_tuple(listed<line_word>{&scan.words}, listed<code_word>{&scan.codes}),
-        std::tie(scan.more_words, scan.held, scan.axes, scan.computed_axes, scan.arcs,
-                 scan.g91_digits, scan.motion, scan.plane, scan.unit, scan.conflict_first,
-                 scan.conflict_second, scan.letters, scan.l_value, scan.l_begin, scan.l_end,
-                 scan.e_word, scan.polar_word, scan.parameters, scan.computed_code,
-                 scan.block_delete, scan.flow_keyword, scan.jump_keyword, scan.o_word));
+        std::tie(scan.more_words, scan.held, scan.axes, scan.computed_axes, scan.repeated_axes,
+                 scan.arcs, scan.g91_digits, scan.motion, scan.plane, scan.unit,
+                 scan.conflict_first, scan.conflict_second, scan.letters, scan.l_value,
+                 scan.l_begin, scan.l_end, scan.e_word, scan.polar_word, scan.parameters,
+                 scan.computed_code, scan.block_delete, scan.flow_keyword, scan.jump_keyword,
+                 scan.o_word));
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ struct scanned_line {
     kind_set held = 0;                // the kinds of its codes
     std::uint16_t axes = 0;           // axes named, by a number or a parameter
     std::uint16_t computed_axes = 0;  // axes whose number is a parameter or expression
+    std::uint16_t repeated_axes = 0;  // axes named by more than one word
     std::uint8_t arcs = 0;            // arc words named: I, J, K, R from bit 0
     // Where the "1" of each G91 stands, written "0" when the line is rewritten.
     std::vector<std::size_t> g91_digits;
@@ -105,11 +106,11 @@ struct scanned_line {
 
     // Whether the line holds anything beyond codes and plain words: an E,
     // polar, H or computed word, a parameter, a "/", flow, an O-word line,
-    // or two codes of one group.
+    // two codes of one group, or an axis named twice.
     bool unusual() const {
         return e_word || polar_word || parameters || computed_code || block_delete ||
                flow_keyword || o_word != o_word_line::none || conflict_second != 0 ||
-               holds_letter('H');
+               repeated_axes != 0 || holds_letter('H');
     }
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
     bool holds_letter(char letter) const { return (letters >> (letter - 'A') & 1U) != 0; }

@@ -26,7 +26,7 @@ void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number
     plan.forget_after = 0;  // the words the line names are the start
     plan.forget_before = 0;
     apply_before_words(plan, machine);
-    // The first word of an axis counts.
+    // An axis named twice is unknown: controls differ on which word counts.
     std::array<exact_number, AXIS_COUNT> position{};
     std::uint16_t named = 0;
     for (const line_word& word : scan.words) {
@@ -35,7 +35,8 @@ void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number
             position[word.slot] = word.value;
         }
     }
-    start_at(machine, position, static_cast<std::uint16_t>(named & ~scan.computed_axes),
+    start_at(machine, position,
+             static_cast<std::uint16_t>(named & ~scan.computed_axes & ~scan.repeated_axes),
              loss_at(line_number, "G92"));
     write_line_start(scan, plan, out);
     write_unchanged_line(line, scan, plan, out);

@@ -45,6 +45,7 @@ enum class stop_reason {
     mode_kept_under_g91,       // M70, M72 or M73 on a line written under an added G91
     unknown_position,          // detail: the axis letter; since: where it was lost
     cycle_may_run,             // since: where the converter lost track of the cycle
+    repeated_axis,             // detail: the axis named by two words of a converted line
     // Calls written out in place (--expand-calls).
     call_not_expanded,   // detail: why the call cannot be written out
     main_program_loops,  // M99 in the main program

@@ -47,6 +47,7 @@ const std::vector<stop_fragment>& fragments() {
         {stop_reason::unknown_position, "A1", nullptr},
         {stop_reason::cycle_may_run, "Y2",
          [](machine_state& m) { forget_state(m, loss_at(1, "M98")); }},
+        {stop_reason::repeated_axis, "Z1 Z2"},
     };
     return list;
 }

@@ -31,10 +31,12 @@ inline std::vector<program_case> whole_program_cases() {
     std::string many_words;
     std::string many_written;
     // Three batches of words, the later ones read past other words and a
-    // run of letters.
+    // run of letters. Every X word of an absolute line is written in the
+    // format (and X is unknown after the line: controls differ on which of
+    // them counts).
     for (int word = 1; word <= 140; ++word) {
-        many_words += " X1";
-        many_written += " X" + std::to_string(word);
+        many_words += " X" + std::to_string(word) + ".5";
+        many_written += " X" + std::to_string(word) + ".500";
         if (word == 100) {
             many_words += " F100 AB";
             many_written += " F100 AB";
@@ -45,8 +47,8 @@ inline std::vector<program_case> whole_program_cases() {
          .input = "G92 X0 Y0 Z0\nG91 " + longer_comment + " X1 " + longer_comment + "\n",
          .output = "G92 X0 Y0 Z0\r\nG90 " + longer_comment + " X1 " + longer_comment + "\r\n"},
         {.name = "a line of more words than one batch",
-         .input = "G92 X0 Y0 Z0\nG91 G1" + many_words + "\nG53" + many_words + "\n",
-         .output = "G92 X0 Y0 Z0\r\nG90 G1" + many_written + "\r\nG91\r\nG53" + many_words +
+         .input = "G92 X0 Y0 Z0\nG90 G1" + many_words + "\nG91\nG53" + many_words + "\n",
+         .output = "G92 X0 Y0 Z0\r\nG90 G1" + many_written + "\r\nG90\r\nG91\r\nG53" + many_words +
                    "\r\nG90\r\n"},
         {.name = "lines of any length are handled whole",
          .input =
