@@ -48,6 +48,11 @@ std::string describe(const scanned_line& scan) {
     if (scan.conflict_second != 0) {
         add("conflict");
     }
+    for (int axis = 0; axis < AXIS_COUNT; ++axis) {
+        if ((scan.repeated_axes & axis_bit(axis)) != 0) {
+            add(std::string(1, AXIS_LETTERS[static_cast<std::size_t>(axis)]) + "-twice");
+        }
+    }
     const std::pair<bool, const char*> flags[] = {
         {scan.e_word, "E"},
         {scan.polar_word, "polar"},
@@ -114,6 +119,15 @@ INSTANTIATE_TEST_SUITE_P(
         scan_case{.name = "long line numbers and other words",
                   .line = "N123456789012 G1 X1 F1234567890.12345678 S-99999999\n",
                   .scan = "motion F S X1"},
+        scan_case{.name = "other words of every shape",
+                  .line = "N10.5 S+5 F.5 T12345678 P5-3 Q\n",
+                  .scan = "F P S T"},
+        scan_case{.name = "other words of every shape after a comment",
+                  .line = "(C) N10.5 S+5 F.5 T12345678 P5-3 H1 2 S",
+                  .scan = "F H P S T"},
+        scan_case{.name = "an axis named twice",
+                  .line = "G1 X1 Y2 x3 Z#1 Z4\n",
+                  .scan = "motion X-twice Z-twice param Z# X1 Y2 X3 Z4"},
         scan_case{.name = "codes and other words",
                   .line = "N5 G0 M3 S1000 T1 x1 j-2.\n",
                   .scan = "M3 motion S T X1 J-2"},
