@@ -364,10 +364,25 @@ void note_grouped(scanned_line& scan, int group, int tenths, std::array<int, 4>&
     add_other_code(scan, letter, code, group_first);
 }
 
-// Notes the axis or arc word of `slot` (an arc word's axis bit falls away);
-// the first reading of a line (`first`) also notes an axis named again.
-[[gnu::always_inline]] inline void note_axis_word(scanned_line& scan, std::uint8_t slot,
-                                                  bool first) {
+// The axes and arc words a line names, and the axes it names again: kept
+// apart from the scan while a line is read, so that they stay in registers.
+struct named_words {
+    std::uint16_t axes = 0;
+    std::uint16_t repeated_axes = 0;
+    std::uint8_t arcs = 0;
+
+    // Notes the word of `slot` (an arc word's axis bit falls away).
+    void note(std::uint8_t slot) {
+        const auto axis = static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
+        repeated_axes = static_cast<std::uint16_t>(repeated_axes | (axes & axis));
+        axes = static_cast<std::uint16_t>(axes | axis);
+        arcs = static_cast<std::uint8_t>(arcs | ((1U << slot) >> FIRST_ARC_SLOT));
+    }
+};
+
+// Notes the axis or arc word of `slot` in the scan; the first reading of a
+// line (`first`) also notes an axis named again, by a number or a parameter.
+void note_axis_word(scanned_line& scan, std::uint8_t slot, bool first) {
     const auto axis = static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
     if (first) {
         scan.repeated_axes |= static_cast<std::uint16_t>((scan.axes | scan.computed_axes) & axis);
@@ -377,14 +392,14 @@ void note_grouped(scanned_line& scan, int group, int tenths, std::array<int, 4>&
 }
 
 // Adds the axis or arc word whose letter (of `kind`) stands at `letter`,
-// with its plain number.
-[[gnu::always_inline]] inline void add_plain_word(scanned_line& scan, std::uint8_t kind,
-                                                  std::size_t letter, const plain_number& plain,
-                                                  bool first) {
+// with its plain number; returns its slot.
+[[gnu::always_inline]] inline std::uint8_t add_plain_word(scanned_line& scan, std::uint8_t kind,
+                                                          std::size_t letter,
+                                                          const plain_number& plain) {
     const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
     const exact_number value = exact_of(plain);
     scan.words.push_back({letter, plain.end, value, value, slot, plain.point});
-    note_axis_word(scan, slot, first);
+    return slot;
 }
 
 // Whether a word read now is kept in the first batch.
@@ -410,7 +425,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             // The common word: an axis or arc letter and a plain number.
             plain_number plain;
             if (read_plain_number(line, i + 1, plain)) [[likely]] {
-                add_plain_word(scan, kind, i, plain, first);
+                note_axis_word(scan, add_plain_word(scan, kind, i, plain), first);
                 first_word = false;
                 i = plain.end;
                 continue;
@@ -582,6 +597,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
 // anything else it returns false, and the line is read again from the start.
 bool read_common_line(const padded_line& line, scanned_line& scan) {
     std::array<int, 4> group_first{-1, -1, -1, -1};
+    named_words named;
     std::size_t i = 0;
     while (i < line.size()) {
         const char c = line[i];
@@ -591,7 +607,7 @@ bool read_common_line(const padded_line& line, scanned_line& scan) {
             if (scan.words.size() == WORD_BATCH || !read_plain_number(line, i + 1, plain)) {
                 return false;
             }
-            add_plain_word(scan, kind, i, plain, true);
+            named.note(add_plain_word(scan, kind, i, plain));
             i = plain.end;
         } else if (kind == G_LETTER || kind == M_LETTER) {
             code_value code;
@@ -604,7 +620,7 @@ bool read_common_line(const padded_line& line, scanned_line& scan) {
         } else if (kind == PLAIN && is_blank(c)) {
             ++i;
         } else if (kind == LINE_END) {
-            return true;
+            break;
         } else if ((kind == OTHER_LETTER && upper(c) != 'L') || kind == N_LETTER) {
             const std::size_t end = plain_number_end(line, i + 1);
             if (end == 0) {
@@ -618,6 +634,9 @@ bool read_common_line(const padded_line& line, scanned_line& scan) {
             return false;
         }
     }
+    scan.axes = named.axes;
+    scan.repeated_axes = named.repeated_axes;
+    scan.arcs = named.arcs;
     return true;
 }
 
