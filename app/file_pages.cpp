@@ -9,10 +9,11 @@ namespace g91to90 {
 
 namespace {
 
-// The file at `path` opened for the hints, or -1.
+// The file at `path` opened for the hints, or -1: never through a symbolic
+// link, and without waiting should it have become a pipe meanwhile.
 int open_for_hints([[maybe_unused]] const std::filesystem::path& path) {
 #if defined(POSIX_FADV_DONTNEED)
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
 #else
     return -1;
 #endif
