@@ -380,12 +380,18 @@ struct named_words {
     }
 };
 
+// Notes `axis` (one bit, or none) as named again when a number or a
+// parameter named it before on the line.
+void note_repeat(scanned_line& scan, std::uint16_t axis) {
+    scan.repeated_axes |= static_cast<std::uint16_t>((scan.axes | scan.computed_axes) & axis);
+}
+
 // Notes the axis or arc word of `slot` in the scan; the first reading of a
-// line (`first`) also notes an axis named again, by a number or a parameter.
+// line (`first`) also notes an axis named again.
 void note_axis_word(scanned_line& scan, std::uint8_t slot, bool first) {
     const auto axis = static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
     if (first) {
-        scan.repeated_axes |= static_cast<std::uint16_t>((scan.axes | scan.computed_axes) & axis);
+        note_repeat(scan, axis);
     }
     scan.axes |= axis;
     scan.arcs |= static_cast<std::uint8_t>((1U << slot) >> FIRST_ARC_SLOT);
@@ -499,8 +505,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                         if (kind >= FIRST_SLOT_KIND) {
                             const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
                             const auto axis = static_cast<std::uint16_t>((1U << slot) & ALL_AXES);
-                            scan.repeated_axes |=
-                                static_cast<std::uint16_t>((scan.axes | scan.computed_axes) & axis);
+                            note_repeat(scan, axis);
                             scan.computed_axes |= axis;
                         } else if (kind == G_LETTER || kind == M_LETTER) {
                             scan.computed_code = true;
