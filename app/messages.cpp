@@ -53,6 +53,10 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::ctrl_z_inside:
             return line_error(stop,
                               "Ctrl-Z (an end-of-file mark) with more of the program after it");
+        case stop_reason::malformed_number:
+            return line_error(stop, stop.detail + " is not a number");
+        case stop_reason::control_character:
+            return line_error(stop, "control character " + stop.detail + " outside comments");
         case stop_reason::conflicting_codes:
             return line_error(stop, stop.detail + " on one line");
         case stop_reason::computed_code:

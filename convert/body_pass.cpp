@@ -12,7 +12,7 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
                   toolpath* path) {
     const line_plan plan = plan_line(scan, machine, line_number);
     if (plan.stops) {
-        throw describe_stop(plan, scan, machine, line_number);
+        throw describe_stop(plan, line, scan, machine, line_number);
     }
     apply_before_words(plan, machine);
     if (plan.form == write_form::rewrite) {

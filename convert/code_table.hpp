@@ -79,6 +79,40 @@ inline code_kind m_code_kind(int tenths) {
                                                       : code_kind::firmware;
 }
 
+// Modal groups of G codes: two different codes of one group on a line stop
+// the run, since controls differ (some take the last, some refuse the line).
+enum code_group : std::int8_t {
+    NO_GROUP = -1,
+    MOTION_GROUP,        // G0-G3 and the canned cycles (G80 is not counted: the
+                         // safe-start line G0 G80 is common)
+    PLANE_GROUP,         // G17-G19
+    UNITS_GROUP,         // G20, G21
+    DISTANCE_GROUP,      // G90, G91
+    ARC_DISTANCE_GROUP,  // G90.1, G91.1
+    FEED_MODE_GROUP,     // G93-G95
+    CUTTER_GROUP,        // G40-G42, G41.1, G42.1
+    TOOL_LENGTH_GROUP,   // G43, G43.1, G43.2, G44, G49
+    SYSTEM_GROUP,        // G54-G59, G59.1-G59.3, G54.1
+    PATH_GROUP,          // G61, G61.1, G64
+    RETRACT_GROUP,       // G98, G99
+    SPINDLE_GROUP,       // G96, G97
+    POLAR_GROUP,         // G15, G16
+    SCALING_GROUP,       // G50, G51
+    MIRROR_GROUP,        // G50.1, G51.1
+    ROTATION_GROUP,      // G68-G68.4, G69
+    DIAMETER_GROUP,      // G7, G8
+    GROUP_COUNT
+};
+static_assert(GROUP_COUNT <= 32, "every group has a bit");
+
+// The group of each G code below CODE_LIMIT, by its value in tenths.
+extern const std::array<code_group, CODE_LIMIT> G_GROUPS;
+
+inline code_group g_code_group(int tenths) {
+    return static_cast<unsigned>(tenths) < CODE_LIMIT ? G_GROUPS[static_cast<std::size_t>(tenths)]
+                                                      : NO_GROUP;
+}
+
 // How a line is written.
 enum class write_form : std::uint8_t {
     rewrite,              // every G91 written G90, axis words as absolute coordinates, arc

@@ -101,7 +101,8 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
         (held & kind_bit(code_kind::tool_length)) == 0) {
         held |= kind_bit(code_kind::probe);  // an endstop move, such as G1 H1 Z-300
     }
-    if (has_code(scan, 'G', 100) && (scan.l_value == 2 || scan.l_value == 20) &&
+    if (has_code(scan, 'G', 100) &&
+        (scan.l_value.billionths == 2 * BILLION || scan.l_value.billionths == 20 * BILLION) &&
         (scan.arcs & R_WORD) != 0) {
         held |= kind_bit(code_kind::transform);  // a rotated coordinate system
     }
@@ -116,6 +117,12 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
 
 // --- The stop rules ---
 
+bool malformed_number(const line_facts& f) {
+    return !f.scan.malformed.empty();
+}
+bool control_character(const line_facts& f) {
+    return f.scan.control_char != 0;
+}
 bool two_codes_of_a_group(const line_facts& f) {
     return f.scan.conflict_second != 0;
 }
@@ -195,6 +202,8 @@ struct stop_rule {
     bool (*applies)(const line_facts& facts);
 };
 constexpr stop_rule STOP_RULES[] = {
+    {stop_reason::malformed_number, malformed_number},
+    {stop_reason::control_character, control_character},
     {stop_reason::conflicting_codes, two_codes_of_a_group},
     {stop_reason::computed_code, computed_code},
     {stop_reason::optional_block, optional_block},
@@ -217,6 +226,10 @@ constexpr stop_rule STOP_RULES[] = {
     {stop_reason::repeated_axis, repeated_axis},
 };
 
+// The first rules: lines that no control reads alike, in any mode.
+constexpr std::size_t UNREADABLE_RULES = 3;
+static_assert(STOP_RULES[UNREADABLE_RULES - 1].reason == stop_reason::conflicting_codes);
+
 namespace {
 
 // The first axis of `axes` in the order the line names them.
@@ -231,6 +244,7 @@ int first_axis(const scanned_line& scan, std::uint16_t axes) {
 
 // The stop of `reason` for the line, with what its message names.
 struct stop_facts {
+    const padded_line& line;
     const scanned_line& scan;
     const machine_state& machine;
     std::uint16_t known;
@@ -242,6 +256,16 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
     conversion_stop stop(reason, {}, line_number);
     std::array<char, 12> text{};
     switch (reason) {
+        case stop_reason::malformed_number:
+            stop.detail = std::string(f.line.text().substr(
+                f.scan.malformed.begin, f.scan.malformed.end - f.scan.malformed.begin));
+            break;
+        case stop_reason::control_character: {
+            constexpr std::string_view HEX = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(f.line[f.scan.control_char - 1]);
+            stop.detail = std::string("0x") + HEX[byte >> 4] + HEX[byte & 0xF];
+            break;
+        }
         case stop_reason::conflicting_codes:
             stop.detail = std::string(code_name('G', f.scan.conflict_first, text)) + " and " +
                           std::string(code_name('G', f.scan.conflict_second, text));
@@ -411,13 +435,10 @@ std::optional<exact_number> word_value(const scanned_line& scan, int slot) {
 }
 
 // A repeat count: whole and at least 1, or 0 for any other.
-std::uint64_t repeat_count(double value) {
-    constexpr double MOST = 1e9;
-    if (!(value >= 1 && value < MOST) ||
-        value != static_cast<double>(static_cast<std::uint64_t>(value))) {
-        return 0;
-    }
-    return static_cast<std::uint64_t>(value);
+std::uint64_t repeat_count(exact_number value) {
+    return value.billionths % BILLION == 0 && value.billionths > 0
+               ? static_cast<std::uint64_t>(value.billionths / BILLION)
+               : 0;
 }
 
 // Whether a cycle line in incremental mode can be converted; nullptr when it
@@ -468,9 +489,7 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
     }
     plan.repeat_in_k = k.has_value();
     if (k) {
-        plan.holes = k->billionths % BILLION == 0 && k->billionths > 0
-                         ? static_cast<std::uint32_t>(k->billionths / BILLION)
-                         : 0;
+        plan.holes = repeat_count(*k);
     } else if (scan.l_end != 0) {
         plan.holes = repeat_count(scan.l_value);
     }
@@ -507,11 +526,40 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
 
 }  // namespace
 
-conversion_stop describe_stop(const line_plan& plan, const scanned_line& scan,
-                              const machine_state& machine, std::uint64_t line_number) {
-    const stop_facts facts{scan, machine, known_after_units(scan, plan.held, machine),
-                           plan.needs_known, plan.cycle_problem};
+conversion_stop describe_stop(const line_plan& plan, const padded_line& line,
+                              const scanned_line& scan, const machine_state& machine,
+                              std::uint64_t line_number) {
+    const stop_facts facts{line,
+                           scan,
+                           machine,
+                           known_after_units(scan, plan.held, machine),
+                           plan.needs_known,
+                           plan.cycle_problem};
     return make_stop(plan.stop, facts, line_number);
+}
+
+void refuse_unreadable_line(const padded_line& line, const scanned_line& scan,
+                            const machine_state& machine, std::uint64_t line_number) {
+    const line_facts facts{scan,
+                           machine,
+                           scan.held,
+                           machine.mode,
+                           false,
+                           false,
+                           false,
+                           write_form::copy,
+                           axis_effect::none,
+                           0,
+                           false,
+                           machine.known,
+                           0,
+                           nullptr};
+    for (std::size_t rule = 0; rule < UNREADABLE_RULES; ++rule) {
+        if (STOP_RULES[rule].applies(facts)) {
+            const stop_facts described{line, scan, machine, machine.known, 0, nullptr};
+            throw make_stop(STOP_RULES[rule].reason, described, line_number);
+        }
+    }
 }
 
 line_plan plan_other_line(const scanned_line& scan, const machine_state& machine,

@@ -98,8 +98,15 @@ inline line_plan plan_line(const scanned_line& scan, const machine_state& machin
     return plan_plain_line(scan, machine);
 }
 
+// Throws the stop of a line that no control reads alike, in any mode and
+// wherever it stands: a malformed number, a control character, two codes of
+// one group.
+void refuse_unreadable_line(const padded_line& line, const scanned_line& scan,
+                            const machine_state& machine, std::uint64_t line_number);
+
 // The stop of a plan that stops, with what its message names.
-conversion_stop describe_stop(const line_plan& plan, const scanned_line& scan,
-                              const machine_state& machine, std::uint64_t line_number);
+conversion_stop describe_stop(const line_plan& plan, const padded_line& line,
+                              const scanned_line& scan, const machine_state& machine,
+                              std::uint64_t line_number);
 
 }  // namespace g91to90

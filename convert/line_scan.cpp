@@ -23,11 +23,14 @@ enum char_kind : std::uint8_t {
     EXPRESSION,    // "["
     COMMA,         // ",": a corner word such as ",C1." or ",R2" follows
     SLASH,         // "/": block delete
+    COLON,         // ":": a program number follows, as O does
     G_LETTER,
     M_LETTER,
     E_LETTER,
     O_LETTER,
     N_LETTER,
+    L_LETTER,
+    P_LETTER,
     OTHER_LETTER,
     FIRST_SLOT_KIND,  // then an axis or arc word letter, its slot added
 };
@@ -47,6 +50,7 @@ constexpr std::array<std::uint8_t, 256> make_kind_table() {
     table['['] = EXPRESSION;
     table[','] = COMMA;
     table['/'] = SLASH;
+    table[':'] = COLON;
     const auto both_cases = [&table](char letter, std::uint8_t kind) {
         table[static_cast<unsigned char>(letter)] = kind;
         table[static_cast<unsigned char>(letter - 'A' + 'a')] = kind;
@@ -59,6 +63,8 @@ constexpr std::array<std::uint8_t, 256> make_kind_table() {
     both_cases('E', E_LETTER);
     both_cases('O', O_LETTER);
     both_cases('N', N_LETTER);
+    both_cases('L', L_LETTER);
+    both_cases('P', P_LETTER);
     for (std::size_t slot = 0; slot < AXIS_LETTERS.size(); ++slot) {
         both_cases(AXIS_LETTERS[slot], static_cast<std::uint8_t>(FIRST_SLOT_KIND + slot));
     }
@@ -181,28 +187,11 @@ std::size_t short_code_end(const padded_line& line, std::size_t at, code_value& 
     return end;
 }
 
-// The groups in which two different codes on one line stop the run.
-int code_group(int tenths) {
-    switch (tenths) {
-        case 0:
-        case 10:
-        case 20:
-        case 30:
-            return 0;  // motion
-        case 170:
-        case 180:
-        case 190:
-            return 1;  // plane
-        case 200:
-        case 210:
-            return 2;  // units
-        case 900:
-        case 910:
-            return 3;  // distance mode
-        default:
-            return -1;
-    }
-}
+// The first code of each group a line holds, for the groups it holds.
+struct group_codes {
+    std::uint32_t seen = 0;  // a bit for each group
+    std::array<int, GROUP_COUNT> first;
+};
 
 // The index after a comment that opens at `open`: past its first `close`,
 // or the line's end.
@@ -237,6 +226,7 @@ std::size_t after_letters(const padded_line& line, std::size_t at) {
     return at;
 }
 
+// Whether `text` begins with `keyword` (lower case), in either case.
 bool starts_with_keyword(std::string_view text, std::string_view keyword) {
     if (text.size() < keyword.size()) {
         return false;
@@ -250,9 +240,9 @@ bool starts_with_keyword(std::string_view text, std::string_view keyword) {
 }
 
 constexpr std::array<std::string_view, 5> FLOW_KEYWORDS{"while", "if", "goto", "end", "do"};
-constexpr std::array<std::string_view, 14> O_WORD_KEYWORDS{
-    "sub",   "endsub",   "return", "if",     "elseif",    "else",  "endif",
-    "while", "endwhile", "do",     "repeat", "endrepeat", "break", "continue"};
+constexpr std::array<std::string_view, 12> O_FLOW_KEYWORDS{
+    "return",   "if", "elseif", "else",      "endif", "while",
+    "endwhile", "do", "repeat", "endrepeat", "break", "continue"};
 
 // A run of letters: Fanuc macro flow (WHILE, IF, GOTO, END, DO), or a name
 // or a word of a message, which is no word to the converter.
@@ -277,19 +267,29 @@ std::size_t computed_number_at(const padded_line& line, std::size_t after_letter
 
 // An O-word line: the O word (a number, a <name> or an [expression]), then,
 // after blanks and comments, one of the keywords of subroutines and flow.
-o_word_line read_o_word(const padded_line& line, std::size_t letter, std::string& scratch,
-                        bool& computed) {
+struct o_word_reading {
+    o_word_line kind = o_word_line::none;
+    text_span name;
+    bool arguments = false;  // "[" after "call", outside comments
+    bool computed = false;   // the O word is an expression
+};
+
+o_word_reading read_o_word(const padded_line& line, std::size_t letter, std::string& scratch) {
+    o_word_reading o_word;
     std::size_t after = skip_blanks(line, letter + 1);
     if (after < line.size() && line[after] == '<') {
+        const std::size_t name_begin = after;
         after = after_closing(line, after, '>');
+        o_word.name = {name_begin, after};
     } else if (after < line.size() && line[after] == '[') {
-        computed = true;
+        o_word.computed = true;
         after = after_expression(line, after);
     } else {
         const word_number number = read_word_number(line, letter + 1, scratch);
         if (!number.digit) {
-            return o_word_line::none;
+            return o_word;
         }
+        o_word.name = {number.begin, number.end};
         after = number.end;
     }
     while (after < line.size() && (is_blank(line[after]) || line[after] == '(')) {
@@ -297,20 +297,34 @@ o_word_line read_o_word(const padded_line& line, std::size_t letter, std::string
     }
     const std::string_view rest = line.text().substr(after);
     if (starts_with_keyword(rest, "call")) {
-        return o_word_line::call;
-    }
-    for (const std::string_view keyword : O_WORD_KEYWORDS) {
-        if (starts_with_keyword(rest, keyword)) {
-            return o_word_line::control;
+        o_word.kind = o_word_line::call;
+        for (std::size_t i = after + 4; i < line.size() && line[i] != ';' && line[i] != '\n';) {
+            if (line[i] == '[') {
+                o_word.arguments = true;
+                break;
+            }
+            i = line[i] == '(' ? after_closing(line, i, ')') : i + 1;
+        }
+    } else if (starts_with_keyword(rest, "sub")) {
+        o_word.kind = o_word_line::sub;
+    } else if (starts_with_keyword(rest, "endsub")) {
+        o_word.kind = o_word_line::endsub;
+    } else {
+        for (const std::string_view keyword : O_FLOW_KEYWORDS) {
+            if (starts_with_keyword(rest, keyword)) {
+                o_word.kind = o_word_line::control;
+            }
         }
     }
-    return o_word_line::none;
+    return o_word;
 }
 
 // Notes a grouped code: the first of its group, or the first conflict.
-void note_grouped(scanned_line& scan, int group, int tenths, std::array<int, 4>& group_first) {
-    int& first = group_first[static_cast<std::size_t>(group)];
-    if (first < 0) {
+void note_grouped(scanned_line& scan, code_group group, int tenths, group_codes& groups) {
+    const std::uint32_t bit = 1U << group;
+    int& first = groups.first[static_cast<std::size_t>(group)];
+    if ((groups.seen & bit) == 0) {
+        groups.seen |= bit;
         first = tenths;
     } else if (first != tenths && scan.conflict_second == 0) {
         scan.conflict_first = first;
@@ -321,36 +335,38 @@ void note_grouped(scanned_line& scan, int group, int tenths, std::array<int, 4>&
 // Adds a code to the line. Motion, plane, unit and distance codes are told
 // by their kind and group alone; every other code is kept in `codes`.
 [[gnu::noinline]] void add_other_code(scanned_line& scan, char letter, const code_value& code,
-                                      std::array<int, 4>& group_first) {
+                                      group_codes& groups) {
     const code_kind kind = letter == 'G' ? g_code_kind(code.tenths) : m_code_kind(code.tenths);
     scan.held |= kind_bit(kind);
-    constexpr kind_set GROUPED = kinds(code_kind::motion, code_kind::plane, code_kind::units,
-                                       code_kind::absolute, code_kind::incremental);
-    if (letter != 'G' || (kind_bit(kind) & GROUPED) == 0) {
+    if (letter != 'G') {
+        scan.codes.push_back({letter, code.tenths, kind});
+        return;
+    }
+    const code_group group = g_code_group(code.tenths);
+    if (group != NO_GROUP) {
+        note_grouped(scan, group, code.tenths, groups);
+    }
+    constexpr kind_set TOLD_BY_GROUP = kinds(code_kind::motion, code_kind::plane, code_kind::units,
+                                             code_kind::absolute, code_kind::incremental);
+    if ((kind_bit(kind) & TOLD_BY_GROUP) == 0) {
         scan.codes.push_back({letter, code.tenths, kind});
         return;
     }
     if (code.tenths == 910) {
         scan.g91_digits.push_back(code.units_digit);
     }
-    const int group = code_group(code.tenths);
-    if (group < 0) {
-        return;  // G9
-    }
-    if (group == 0 && scan.motion < 0) {
+    if (group == MOTION_GROUP && scan.motion < 0) {
         scan.motion = code.tenths;
-    }
-    note_grouped(scan, group, code.tenths, group_first);
-    if (group == 1) {
+    } else if (group == PLANE_GROUP) {
         scan.plane = code.tenths / 10;
-    } else if (group == 2) {
+    } else if (group == UNITS_GROUP) {
         scan.unit = code.tenths / 10;
     }
 }
 
 // The common code, G0 to G3, inline; any other by `add_other_code`.
 [[gnu::always_inline]] inline void add_code(scanned_line& scan, char letter, const code_value& code,
-                                            std::array<int, 4>& group_first) {
+                                            group_codes& groups) {
     constexpr int LAST_MOTION = 30;  // G3
     if (letter == 'G' && static_cast<unsigned>(code.tenths) <= LAST_MOTION && code.tenths % 10 == 0)
         [[likely]] {
@@ -358,10 +374,10 @@ void note_grouped(scanned_line& scan, int group, int tenths, std::array<int, 4>&
         if (scan.motion < 0) {
             scan.motion = code.tenths;
         }
-        note_grouped(scan, 0, code.tenths, group_first);
+        note_grouped(scan, MOTION_GROUP, code.tenths, groups);
         return;
     }
-    add_other_code(scan, letter, code, group_first);
+    add_other_code(scan, letter, code, groups);
 }
 
 // The axes and arc words a line names, and the axes it names again: kept
@@ -413,17 +429,40 @@ bool first_words_fit(const scanned_line& scan) {
     return scan.words.size() < WORD_BATCH;
 }
 
+// Notes the number text of a P, L or N word read in the first pass.
+void note_other_word(scanned_line& scan, std::uint8_t kind, char c, std::size_t letter,
+                     const word_number& number) {
+    if (kind == N_LETTER) {
+        if (scan.n_number.empty()) {
+            scan.n_number = {number.begin, number.end};
+        }
+        return;
+    }
+    scan.letters |= 1U << (upper(c) - 'A');
+    if (kind == P_LETTER && scan.p_number.empty()) {
+        scan.p_number = {number.begin, number.end};
+    } else if (kind == L_LETTER) {
+        scan.l_value = exact_of(number);
+        scan.l_begin = letter;
+        scan.l_end = number.end;
+    }
+}
+
 // Reads the line from `from`. The first pass (`first`) reads everything and
 // keeps the first WORD_BATCH words; a later pass keeps the next batch of
 // words and nothing else.
 void read_line_part(const padded_line& line, std::size_t from, scanned_line& scan, bool first) {
-    std::array<int, 4> group_first{-1, -1, -1, -1};
+    group_codes groups;
     bool first_word = first;  // nothing but an N word stood before
     std::size_t i = from;
     while (i < line.size()) {
         const char c = line[i];
         const std::uint8_t kind = CHAR_KINDS[static_cast<unsigned char>(c)];
         if (kind == PLAIN) {
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+                scan.control_char = scan.control_char == 0 && first ? i + 1 : scan.control_char;
+            }
             ++i;
             continue;
         }
@@ -440,41 +479,24 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             code_value code;
             const std::size_t end = short_code_end(line, i + 1, code);
             if (end != 0) [[likely]] {
-                add_code(scan, upper(c), code, group_first);
+                add_code(scan, upper(c), code, groups);
                 first_word = false;
                 i = end;
                 continue;
             }
         }
-        if (kind == N_LETTER || (kind == OTHER_LETTER && upper(c) != 'L')) {
+        if (kind == N_LETTER || kind == OTHER_LETTER) {
             // A word whose value is not kept, with a plain number of any length.
             const std::size_t end = plain_number_end(line, i + 1);
             if (end != 0) [[likely]] {
-                if (kind == OTHER_LETTER) {
-                    scan.letters |= first ? 1U << (upper(c) - 'A') : 0U;
-                    first_word = false;
+                if (first) {
+                    word_number number;
+                    number.begin = i + 1;
+                    number.end = end;
+                    note_other_word(scan, kind, c, i, number);
                 }
+                first_word = first_word && kind == N_LETTER;
                 i = end;
-                continue;
-            }
-        }
-        if ((kind == G_LETTER || kind == M_LETTER || kind == OTHER_LETTER) && first) {
-            // The common code or other word: a plain number.
-            plain_number plain;
-            if (read_plain_number(line, i + 1, plain) && plain.decimals <= 8) [[likely]] {
-                const char letter = upper(c);
-                if (kind == OTHER_LETTER) {
-                    scan.letters |= 1U << (letter - 'A');
-                    if (letter == 'L') {
-                        scan.l_value = plain_number_value(plain);
-                        scan.l_begin = i;
-                        scan.l_end = plain.end;
-                    }
-                } else {
-                    add_code(scan, letter, plain_code(plain), group_first);
-                }
-                first_word = false;
-                i = plain.end;
                 continue;
             }
         }
@@ -489,11 +511,12 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                 continue;
             }
             if (kind == O_LETTER && first_word) {
-                bool computed = false;
-                const o_word_line o_word = read_o_word(line, i, scan.scratch, computed);
-                if (o_word != o_word_line::none) {
-                    scan.o_word = o_word;
-                    scan.computed_code = scan.computed_code || computed;
+                const o_word_reading o_word = read_o_word(line, i, scan.scratch);
+                if (o_word.kind != o_word_line::none) {
+                    scan.o_word = o_word.kind;
+                    scan.o_name = o_word.name;
+                    scan.o_arguments = o_word.arguments;
+                    scan.computed_code = scan.computed_code || o_word.computed;
                     return;  // nothing else on an O-word line is read
                 }
             }
@@ -517,11 +540,17 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                     i = computed;  // the parameter or expression is read next
                     continue;
                 }
-                if (number.end == 0 || kind < FIRST_SLOT_KIND) {
-                    // A letter with no number text is no word; a code needs a digit.
-                    i = number.end == 0 ? i + 1 : number.end;
+                if (number.end == 0) {
+                    ++i;  // a letter with no number text is no word
                     continue;
                 }
+            }
+            if (number.malformed && first && scan.malformed.empty()) {
+                scan.malformed = {i, number.end};
+            }
+            if (!number.digit || number.malformed) {
+                i = number.end;  // no word: the line stops on its malformed number
+                continue;
             }
             if (kind >= FIRST_SLOT_KIND) {
                 const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
@@ -536,21 +565,19 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                 }
                 note_axis_word(scan, slot, first);
             } else if (first) {
-                const char letter = upper(c);
                 if (kind == G_LETTER || kind == M_LETTER) {
-                    add_code(scan, letter,
+                    add_code(scan, upper(c),
                              number.plain && number.parts.decimals <= 8 ? plain_code(number.parts)
                                                                         : read_code(line, number),
-                             group_first);
+                             groups);
                 } else if (kind == E_LETTER) {
                     scan.e_word = true;
-                } else if (kind == OTHER_LETTER) {
-                    scan.letters |= 1U << (letter - 'A');
-                    if (letter == 'L') {
-                        scan.l_value = value_of(number);
-                        scan.l_begin = i;
-                        scan.l_end = number.end;
+                } else if (kind == O_LETTER) {
+                    if (first_word && scan.o_name.empty()) {
+                        scan.o_name = {number.begin, number.end};  // a program number
                     }
+                } else {
+                    note_other_word(scan, kind, c, i, number);
                 }
             }
             if (kind != N_LETTER) {
@@ -586,6 +613,16 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                 scan.block_delete = true;
                 ++i;
                 break;
+            case COLON: {
+                // A program number, as Fanuc-style controls write it (":1000").
+                const word_number number = read_word_number(line, i + 1, scan.scratch);
+                if (first && first_word && number.digit && !number.malformed) {
+                    scan.o_name = {number.begin, number.end};
+                }
+                first_word = false;
+                i = number.end == 0 ? i + 1 : number.end;
+                break;
+            }
             default: {  // POLAR
                 const word_number number = read_word_number(line, i + 1, scan.scratch);
                 scan.polar_word = scan.polar_word || number.digit;
@@ -600,8 +637,8 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
 // digits, and axis, arc and other words with plain numbers (no L word), up to
 // the newline. What it reads it records as `read_line_part` does; at
 // anything else it returns false, and the line is read again from the start.
-bool read_common_line(const padded_line& line, scanned_line& scan) {
-    std::array<int, 4> group_first{-1, -1, -1, -1};
+[[gnu::always_inline]] inline bool read_common_line(const padded_line& line, scanned_line& scan) {
+    group_codes groups;
     named_words named;
     std::size_t i = 0;
     while (i < line.size()) {
@@ -620,19 +657,21 @@ bool read_common_line(const padded_line& line, scanned_line& scan) {
             if (end == 0) {
                 return false;
             }
-            add_code(scan, upper(c), code, group_first);
+            add_code(scan, upper(c), code, groups);
             i = end;
         } else if (kind == PLAIN && is_blank(c)) {
             ++i;
         } else if (kind == LINE_END) {
             break;
-        } else if ((kind == OTHER_LETTER && upper(c) != 'L') || kind == N_LETTER) {
+        } else if (kind == OTHER_LETTER || kind == N_LETTER) {
             const std::size_t end = plain_number_end(line, i + 1);
             if (end == 0) {
                 return false;
             }
             if (kind == OTHER_LETTER) {
                 scan.letters |= 1U << (upper(c) - 'A');
+            } else if (scan.n_number.empty()) {
+                scan.n_number = {i + 1, end};
             }
             i = end;
         } else {
@@ -647,11 +686,9 @@ bool read_common_line(const padded_line& line, scanned_line& scan) {
 
 void clear_scan(scanned_line& scan) {
     scan.words.clear();
-    scan.more_words = 0;
     scan.codes.clear();
     scan.held = 0;
     scan.axes = 0;
-    scan.computed_axes = 0;
     scan.repeated_axes = 0;
     scan.arcs = 0;
     scan.motion = -1;
@@ -661,17 +698,31 @@ void clear_scan(scanned_line& scan) {
     scan.conflict_first = 0;
     scan.conflict_second = 0;
     scan.letters = 0;
-    scan.l_value = 0;
-    scan.l_begin = 0;
-    scan.l_end = 0;
-    scan.e_word = false;
-    scan.polar_word = false;
-    scan.parameters = false;
-    scan.computed_code = false;
-    scan.block_delete = false;
-    scan.flow_keyword = false;
-    scan.jump_keyword = false;
-    scan.o_word = o_word_line::none;
+    scan.n_number = {};
+    if (scan.read_generally) [[unlikely]] {
+        // What only the general reading records; the common line holds none
+        // of it, and it stays clear until the general reading runs again.
+        scan.more_words = 0;
+        scan.computed_axes = 0;
+        scan.l_value = {};
+        scan.l_begin = 0;
+        scan.l_end = 0;
+        scan.p_number = {};
+        scan.o_name = {};
+        scan.o_arguments = false;
+        scan.malformed = {};
+        scan.control_char = 0;
+        scan.e_word = false;
+        scan.polar_word = false;
+        scan.parameters = false;
+        scan.computed_code = false;
+        scan.block_delete = false;
+        scan.flow_keyword = false;
+        scan.jump_keyword = false;
+        scan.o_word = o_word_line::none;
+        scan.read_generally = false;
+        scan.unusual_text = false;
+    }
 }
 
 }  // namespace
@@ -686,8 +737,13 @@ void scan_line(const padded_line& line, scanned_line& scan) {
 
 void scan_line_generally(const padded_line& line, scanned_line& scan) {
     clear_scan(scan);
+    scan.read_generally = true;
     read_line_part(line, 0, scan, true);
     scan.axes |= scan.computed_axes;
+    scan.unusual_text = scan.e_word || scan.polar_word || scan.parameters || scan.computed_code ||
+                        scan.block_delete || scan.flow_keyword ||
+                        scan.o_word != o_word_line::none || !scan.malformed.empty() ||
+                        scan.control_char != 0;
 }
 
 namespace {
@@ -717,9 +773,10 @@ auto fields(const scanned_line& scan) {
         std::tie(scan.more_words, scan.held, scan.axes, scan.computed_axes, scan.repeated_axes,
                  scan.arcs, scan.g91_digits, scan.motion, scan.plane, scan.unit,
                  scan.conflict_first, scan.conflict_second, scan.letters, scan.l_value,
-                 scan.l_begin, scan.l_end, scan.e_word, scan.polar_word, scan.parameters,
-                 scan.computed_code, scan.block_delete, scan.flow_keyword, scan.jump_keyword,
-                 scan.o_word));
+                 scan.l_begin, scan.l_end, scan.p_number, scan.n_number, scan.o_name,
+                 scan.o_arguments, scan.malformed, scan.control_char, scan.e_word, scan.polar_word,
+                 scan.parameters, scan.computed_code, scan.block_delete, scan.flow_keyword,
+                 scan.jump_keyword, scan.o_word));
 }
 
 }  // namespace

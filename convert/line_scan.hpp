@@ -64,10 +64,21 @@ struct code_word {
     code_kind kind;
 };
 
-enum class o_word_line : std::uint8_t { none, control, call };
+// What an O-word line (LinuxCNC) does: begins or ends a subroutine's
+// definition, calls one, or is other program flow (if, while, return...).
+enum class o_word_line : std::uint8_t { none, sub, endsub, call, control };
 
-// (`same_reading` compares every field but `scratch`: one added here is
-// added there.)
+// Where a word's number text stands in the line; `end` is 0 when there is none.
+struct text_span {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+
+    bool empty() const { return end == 0; }
+    bool operator==(const text_span&) const = default;
+};
+
+// (`same_reading` compares every field but `scratch`, `read_generally` and
+// `unusual_text`: one added here is added there.)
 struct scanned_line {
     std::vector<line_word> words;     // the first WORD_BATCH words, in the order they stand
     std::size_t more_words = 0;       // where the next batch of words begins; 0 when none
@@ -89,9 +100,20 @@ struct scanned_line {
     int conflict_first = 0;
     int conflict_second = 0;
     std::uint32_t letters = 0;  // other letters with a number: bit 0 for A
-    double l_value = 0;         // the L word's value, when there is one
+    exact_number l_value;       // the L word's value, when there is one
     std::size_t l_begin = 0;    // where the L word stands: its letter, and just after it;
     std::size_t l_end = 0;      // 0 and 0 when there is none
+    text_span p_number;         // the number text of the first P word
+    text_span n_number;         // the number text of the first N word (a line label)
+    // An O word that stands first: an O-word line's name (digits, or a
+    // <name> with its brackets), or the digits of a program number (O1000,
+    // :1000).
+    text_span o_name;
+    bool o_arguments = false;  // an O-word call with arguments ("[...]" after "call")
+    // A word whose number text is no number (X5-3, X1.2.5, X--5, X., a sign
+    // alone): the word, its letter included.
+    text_span malformed;
+    std::size_t control_char = 0;  // just after the first control character outside comments
     bool e_word = false;
     bool polar_word = false;     // "@" or "^", then a number with a digit
     bool parameters = false;     // "#" or "[" in the code part
@@ -103,14 +125,23 @@ struct scanned_line {
     // "sub", "if" or "call": nothing else on it is read.
     o_word_line o_word = o_word_line::none;
     std::string scratch;  // a number text with its inner blanks left out
+    // The general reading read the line: what only it records may be set.
+    bool read_generally = false;
+    // Set by the general reading: an E, polar or computed word, a parameter,
+    // a "/", flow, an O-word line, a malformed number or a control character.
+    bool unusual_text = false;
 
     // Whether the line holds anything beyond codes and plain words: an E,
     // polar, H or computed word, a parameter, a "/", flow, an O-word line,
     // two codes of one group, or an axis named twice.
     bool unusual() const {
-        return e_word || polar_word || parameters || computed_code || block_delete ||
-               flow_keyword || o_word != o_word_line::none || conflict_second != 0 ||
-               repeated_axes != 0 || holds_letter('H');
+        return unusual_text || conflict_second != 0 || repeated_axes != 0 || holds_letter('H');
+    }
+    // A program number alone (O1000, :1000), with comments at most: where a
+    // Fanuc-style program begins.
+    bool program_number() const {
+        return !o_name.empty() && o_word == o_word_line::none && codes.empty() && held == 0 &&
+               words.empty() && letters == 0 && !parameters && !e_word && n_number.empty();
     }
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
     bool holds_letter(char letter) const { return (letters >> (letter - 'A') & 1U) != 0; }

@@ -178,6 +178,7 @@ word_number read_general_number(const padded_line& line, std::size_t at, std::st
     }
     number.value = number_value(text);
     const decimal_shape shape = scan_decimal(text);
+    number.malformed = shape.digit_count == 0 || shape.end != text.size();
     number.exact = shape.digit_count == 0 ? exact_number{} : exact_value(text.substr(0, shape.end));
     return number;
 }

@@ -223,6 +223,9 @@ struct word_number {
     bool digit = false;     // it holds a digit
     bool point = false;     // it holds a decimal point
     bool plain = false;     // read as a plain number: `parts` holds it
+    // Its text is no number: a sign alone, a point without digits, a second
+    // sign or point (X5-3, X--5, X1.2.5).
+    bool malformed = false;
     plain_number parts;
 };
 

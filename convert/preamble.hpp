@@ -2,6 +2,7 @@
 #pragma once
 
 #include "line_io.hpp"
+#include "line_plan.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
 #include "stop.hpp"
@@ -37,7 +38,11 @@ padded_line copy_preamble(Source& in, line_writer& out, scanned_line& scan,
         return line;
     };
     padded_line line = read_line();
-    while (!is_mode_line(scan)) {
+    for (;;) {
+        refuse_unreadable_line(line, scan, machine, in.line_number());
+        if (is_mode_line(scan)) {
+            break;
+        }
         if (holds_misplaced_axis_word(scan)) {
             throw conversion_stop(stop_reason::misplaced_mode_line);
         }

@@ -20,7 +20,7 @@ void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number
     set_mode(machine, distance_mode::absolute);
     line_plan plan = plan_line(scan, machine, line_number);
     if (plan.stops) {
-        throw describe_stop(plan, scan, machine, line_number);
+        throw describe_stop(plan, line, scan, machine, line_number);
     }
     plan.form = plan.form == write_form::rewrite ? write_form::copy : plan.form;
     plan.forget_after = 0;  // the words the line names are the start

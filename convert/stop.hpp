@@ -25,6 +25,8 @@ enum class stop_reason {
     ctrl_z_inside,        // a Ctrl-Z that more of the program follows
     // Lines that cannot be converted; each names its line. They are tried in
     // this order, and the first that applies is given.
+    malformed_number,          // detail: the word whose number text is no number ("X5-3")
+    control_character,         // detail: the byte, as "0x00"
     conflicting_codes,         // detail: "G90 and G91"
     computed_code,             // a G, M or O code whose number is a parameter or expression
     optional_block,            // "/" with a move or a mode

@@ -745,7 +745,7 @@ TEST(Output, WriteFailureEndsWithTheCloseFailureStatus) {
     folder.put("large.nc", large);
     EXPECT_EQ(folder.run({"large.nc", "/dev/full"}).status, 255);
     // Output that fails when the last of it is written at the end.
-    folder.put("medium.nc", large.substr(0, 30000));
+    folder.put("medium.nc", large.substr(0, large.rfind('\n', 30000) + 1));
     EXPECT_EQ(folder.run({"medium.nc", "/dev/full"}).status, 255);
 }
 

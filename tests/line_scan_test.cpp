@@ -61,12 +61,27 @@ std::string describe(const scanned_line& scan) {
         {scan.block_delete, "/"},
         {scan.flow_keyword, "flow"},
         {scan.jump_keyword, "jump"},
+        {scan.o_word == o_word_line::sub, "O-sub"},
+        {scan.o_word == o_word_line::endsub, "O-endsub"},
         {scan.o_word == o_word_line::call, "O-call"},
-        {scan.o_word == o_word_line::control, "O-control"}};
+        {scan.o_word == o_word_line::control, "O-control"},
+        {scan.o_arguments, "arguments"},
+        {scan.program_number(), "program"}};
     for (const auto& [held, name] : flags) {
         if (held) {
             add(name);
         }
+    }
+    const std::pair<text_span, const char*> spans[] = {
+        {scan.o_name, "name"}, {scan.p_number, "P"}, {scan.malformed, "bad"}};
+    for (const auto& [span, name] : spans) {
+        if (!span.empty()) {
+            add(std::string(name) + "@" + std::to_string(span.begin) + "-" +
+                std::to_string(span.end));
+        }
+    }
+    if (scan.control_char != 0) {
+        add("control@" + std::to_string(scan.control_char - 1));
     }
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         if (scan.holds_letter(letter)) {
@@ -121,10 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
                   .scan = "motion F S X1"},
         scan_case{.name = "other words of every shape",
                   .line = "N10.5 S+5 F.5 T12345678 P5-3 Q\n",
-                  .scan = "F P S T"},
+                  .scan = "bad@24-28 F S T"},
         scan_case{.name = "other words of every shape after a comment",
                   .line = "(C) N10.5 S+5 F.5 T12345678 P5-3 H1 2 S",
-                  .scan = "F H P S T"},
+                  .scan = "bad@28-32 F H S T"},
         scan_case{.name = "a letter at the end of a line without newline",
                   .line = "G1 X1 S",
                   .scan = "motion X1"},
@@ -146,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
         scan_case{.name = "blank inside number", .line = "X1 0.5 Y- .5", .scan = "X10.5 Y-0.5"},
         scan_case{.name = "blank before a sign ends the word", .line = "X5 -3", .scan = "X5"},
         scan_case{.name = "letter without number", .line = "G1 X Y5", .scan = "motion Y5"},
-        scan_case{.name = "point alone is a number", .line = "Y.", .scan = "Y0"},
+        scan_case{.name = "point alone is no number", .line = "Y.", .scan = "bad@0-2"},
         scan_case{.name = "program name", .line = "%_N_XYZ_MPF", .scan = ""},
         scan_case{.name = "message words", .line = "M117 Print done", .scan = "M117"},
         scan_case{
@@ -155,8 +170,8 @@ INSTANTIATE_TEST_SUITE_P(
             .name = "G91 with a trailing point", .line = "G91. G091.", .scan = "G91 G91@2 G91@8"},
         scan_case{.name = "dotted codes differ",
                   .line = "G91.1 G90.1 G92.1 G1.5",
-                  .scan = "G91.1 G90.1 G92.1 G1.5"},
-        scan_case{.name = "code without digit", .line = "G G. G- X1", .scan = "X1"},
+                  .scan = "G91.1 G90.1 G92.1 G1.5 conflict"},
+        scan_case{.name = "code without digit", .line = "G G. G- X1", .scan = "bad@2-4 X1"},
         scan_case{.name = "negative code", .line = "G-91 G-0", .scan = "G? motion"},
         scan_case{.name = "far decimals", .line = "G91.00001 G90.000", .scan = "G? G90"},
         scan_case{
@@ -184,18 +199,45 @@ INSTANTIATE_TEST_SUITE_P(
         scan_case{.name = "Fanuc loop end", .line = "END1", .scan = "flow"},
         scan_case{
             .name = "H and L words", .line = "G1 H1 Z-300 G10 L2", .scan = "G10 motion H L Z-300"},
-        scan_case{.name = "O-word sub", .line = "o100 sub", .scan = "O-control"},
-        scan_case{.name = "O-word named call", .line = "O<probe> CALL [1]", .scan = "O-call"},
-        scan_case{.name = "O-word callsub", .line = " (X) o 7 callsub", .scan = "O-call"},
-        scan_case{.name = "O-word after N and slash", .line = "/N10 o100 call", .scan = "/ O-call"},
-        scan_case{.name = "O-word with a comment", .line = "o100 (note) call", .scan = "O-call"},
+        scan_case{.name = "O-word sub", .line = "o100 sub", .scan = "O-sub name@1-4"},
+        scan_case{.name = "O-word named call",
+                  .line = "O<probe> CALL [1]",
+                  .scan = "O-call arguments name@1-8"},
+        scan_case{.name = "O-word callsub", .line = " (X) o 7 callsub", .scan = "O-call name@7-8"},
+        scan_case{.name = "O-word after N and slash",
+                  .line = "/N10 o100 call",
+                  .scan = "/ O-call name@6-9"},
+        scan_case{
+            .name = "O-word with a comment", .line = "o100 (note) call", .scan = "O-call name@1-4"},
         scan_case{.name = "O-word computed", .line = "o[100] call", .scan = "computed O-call"},
-        scan_case{.name = "program number", .line = "O1000 (PART) G91", .scan = "G91 G91@15"},
+        scan_case{.name = "program number with a code",
+                  .line = "O1000 (PART) G91",
+                  .scan = "G91 G91@15 name@1-5"},
+        scan_case{
+            .name = "program number alone", .line = "O0010 (PART)", .scan = "program name@1-5"},
+        scan_case{
+            .name = "program number after a colon", .line = ":1000", .scan = "program name@1-5"},
+        scan_case{.name = "O-word end of a definition",
+                  .line = "o<x> endsub",
+                  .scan = "O-endsub name@1-4"},
+        scan_case{.name = "cycle code beside a motion code",
+                  .line = "G0 G81 Z-1",
+                  .scan = "G81 motion conflict Z-1"},
+        scan_case{.name = "two cycle codes", .line = "G81 G83 Z-1", .scan = "G81 G83 conflict Z-1"},
+        scan_case{.name = "two retract codes", .line = "G98 G99", .scan = "G98 G99 conflict"},
+        scan_case{.name = "safe start line",
+                  .line = "G00 G17 G40 G49 G80 G90",
+                  .scan = "G40 G49 G80 motion G90 G17"},
+        scan_case{.name = "malformed numbers", .line = "X1.2.5 X--5 X+ Y2", .scan = "bad@0-6 Y2"},
+        scan_case{.name = "control character outside comments",
+                  .line = "X1\x01 (\x02) Y5",
+                  .scan = "control@2 X1 Y5"},
+        scan_case{.name = "P and L words", .line = "M98 P0100 L3.", .scan = "M98 P@5-9 L P"},
         scan_case{.name = "O-word without name end", .line = "o<probe call", .scan = ""},
-        scan_case{.name = "O word without a digit", .line = "o. sub", .scan = ""},
+        scan_case{.name = "O word without a digit", .line = "o. sub", .scan = "bad@0-2"},
         scan_case{.name = "codes read character by character",
                   .line = "G -1 G9-1 G 91.05 G 92 .1 M 3",
-                  .scan = "G? G? G92.1 M3"},
+                  .scan = "G? G? G92.1 M3 bad@5-9"},
         scan_case{.name = "other words read character by character",
                   .line = "F 100 L 2 E 1",
                   .scan = "E F L"},
