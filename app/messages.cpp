@@ -83,6 +83,12 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::canned_cycle_incremental:
             return line_error(stop, "canned cycle in incremental mode" +
                                         (stop.detail.empty() ? "" : " (" + stop.detail + ")"));
+        case stop_reason::cycle_word_other_mode:
+            return line_error(stop, "the cycle's " + stop.detail + " word of " +
+                                        line_in_file(stop.since_file, stop.since_line) +
+                                        " was read in " + stop.since +
+                                        ": give the R and depth words on this line (controls "
+                                        "differ)");
         case stop_reason::parameter_incremental:
             return line_error(stop, "parameter or expression in incremental mode");
         case stop_reason::offset_with_move:
@@ -97,6 +103,13 @@ stop_report report_stop(const conversion_stop& stop) {
             return line_error(stop, "incremental E move cannot be converted");
         case stop_reason::mode_kept_under_g91:
             return line_error(stop, "M70/M72/M73 on a line written under an added G91");
+        case stop_reason::restore_other_level:
+            return line_error(stop,
+                              "M72 in the written-out program would restore the modes another "
+                              "call level saved");
+        case stop_reason::restore_not_written:
+            return line_error(stop, "the " + stop.detail +
+                                        " M73 saved cannot be written where its program returns");
         case stop_reason::unknown_position:
             return line_error(stop, "incremental " + stop.detail +
                                         " move from an unknown position (" + stop.detail +
@@ -107,6 +120,15 @@ stop_report report_stop(const conversion_stop& stop) {
                                   since(stop) + ")");
         case stop_reason::repeated_axis:
             return line_error(stop, "two " + stop.detail + " words on one line");
+        case stop_reason::incremental_definition:
+            return line_error(stop, "subprogram " + stop.detail +
+                                        " holds moves that depend on where it is called "
+                                        "(--expand-calls writes the called lines in place)");
+        case stop_reason::optional_end:
+            return line_error(stop, "optional block (/) ends the program before more of it");
+        case stop_reason::subroutine_file:
+            return line_error(
+                stop, "a subroutine file: convert the program that calls it, with --expand-calls");
         case stop_reason::call_not_expanded:
             return line_error(stop, "call cannot be expanded (" + stop.detail + ")");
         case stop_reason::main_program_loops:

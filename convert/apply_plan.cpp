@@ -55,7 +55,7 @@ bool apply_next_hole(const line_plan& plan, scanned_line& scan, machine_state& m
 
 void apply_other_before_words(const line_plan& plan, machine_state& machine) {
     if (plan.save) {
-        save_state(machine);
+        save_state(machine, plan.autorestore, plan.why.line);
     }
     if (plan.restore) {
         restore_state(machine, loss_at(plan.why.line, "M72"));
@@ -69,6 +69,12 @@ void apply_other_before_words(const line_plan& plan, machine_state& machine) {
     set_mode(machine, plan.mode);
     if (plan.select_system != 0) {
         select_system(machine, plan.select_system);
+    }
+    if (plan.feed_mode != 0) {
+        set_feed_mode(machine, plan.feed_mode);
+    }
+    if (plan.tool_length != 0) {
+        set_tool_length(machine, plan.tool_length);
     }
     forget(machine, plan.forget_before, plan.why);
     if (plan.retract != 0) {
@@ -97,6 +103,13 @@ bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state&
 
 void apply_other_after_words(const line_plan& plan, machine_state& machine) {
     forget(machine, plan.forget_after, plan.why);
+    const bool incremental = plan.mode == distance_mode::incremental;
+    if ((plan.gives_cycle_words & CYCLE_R_WORD) != 0) {
+        keep_cycle_word(machine.kept_r, plan.why.line, incremental);
+    }
+    if ((plan.gives_cycle_words & CYCLE_DEPTH_WORD) != 0) {
+        keep_cycle_word(machine.kept_depth, plan.why.line, incremental);
+    }
     if (plan.words == axis_effect::cycle_holes && machine.retract > 0) {
         // After the last hole: back to the initial level (G98) or the R level (G99).
         const cycle_series& series = machine.series;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "call_levels.hpp"
+#include "definitions.hpp"
 #include "line_io.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
@@ -20,14 +22,22 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
 
 // Converts or copies every remaining line of the input. `Source` gives lines
 // as `line_reader` does.
+// The lines of subprogram definitions (`layout`) are copied as they stand.
 template <typename Source>
 void convert_body(Source& in, line_writer& out, scanned_line& scan, machine_state& machine,
-                  const number_format& format, toolpath* path = nullptr) {
+                  program_layout& layout, const number_format& format, toolpath* path = nullptr) {
     padded_line line;
     while (in.next(line)) {
+        follow_call_levels(in, out, machine);
         scan_line(line, scan);
+        if (layout.place(line, scan, machine, in.line_number()) == line_place::definition)
+            [[unlikely]] {
+            out.copy_line(line.text());
+            continue;
+        }
         convert_line(line, in.line_number(), scan, out, machine, format, path);
     }
+    follow_call_levels(in, out, machine);
 }
 
 }  // namespace g91to90

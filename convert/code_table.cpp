@@ -110,9 +110,10 @@ constexpr code_entry G_CODES[] = {
 // Every M code with a rule of its own; any other is a machine function, or
 // firmware data on a line with axis words.
 constexpr code_entry M_CODES[] = {
-    {20, code_kind::program_end}, {300, code_kind::program_end},   {700, code_kind::save_state},
-    {730, code_kind::save_state}, {720, code_kind::restore_state}, {970, code_kind::jump},
-    {980, code_kind::call},       {990, code_kind::flow},          {1980, code_kind::call},
+    {20, code_kind::program_end}, {60, code_kind::tool_change}, {300, code_kind::program_end},
+    {700, code_kind::save_state}, {730, code_kind::save_state}, {720, code_kind::restore_state},
+    {970, code_kind::jump},       {980, code_kind::call},       {990, code_kind::flow},
+    {1980, code_kind::call},
 };
 // M codes that are machine functions whatever the line holds: M0-M9, M19,
 // M48-M53, M60, M71.

@@ -40,7 +40,8 @@ enum class code_kind : std::uint8_t {
     modal_call_end,       // G67 (a call too)
     flow,                 // O-word sub, if, while...; Fanuc WHILE, IF, GOTO, END, DO; M99
     jump,                 // a jump to a line number: GOTO, M97, M99 to the start or to P
-    machine_function,     // M0-M9, M19, M48-M53, M60, M71, and M codes without axis words
+    tool_change,          // M6
+    machine_function,     // M0-M5, M7-M9, M19, M48-M53, M60, M71, and M codes without axis words
     program_end,          // M2, M30
     save_state,           // M70, M73
     restore_state,        // M72
@@ -139,14 +140,15 @@ enum class axis_effect : std::uint8_t {
 
 // What else a row does.
 enum row_flag : std::uint8_t {
-    FORGETS_STATE = 1U << 0,    // the mode, plane, units, cycle and coordinate
-                                // system become unknown after the line
-    FORGETS_Z = 1U << 1,        // Z becomes unknown (tool length), unless the
-                                // line names it absolutely
-    STOPS_ON_Z = 1U << 2,       // a Z word stops in incremental mode
-    SELECTS_SYSTEM = 1U << 3,   // selecting another system forgets every axis
-    STOPS_WITH_MOVE = 1U << 4,  // a motion code and axis words on the line stop
-    STOPS_WITH_AXES = 1U << 5,  // axis words stop in incremental mode
+    FORGETS_STATE = 1U << 0,     // the mode, plane, units, cycle and coordinate
+                                 // system become unknown after the line
+    FORGETS_Z = 1U << 1,         // Z becomes unknown (tool length), unless the
+                                 // line names it absolutely
+    STOPS_ON_Z = 1U << 2,        // a Z word stops in incremental mode
+    SELECTS_SYSTEM = 1U << 3,    // selecting another system forgets every axis
+    STOPS_WITH_MOVE = 1U << 4,   // a motion code and axis words on the line stop
+    STOPS_WITH_AXES = 1U << 5,   // axis words stop in incremental mode
+    FORGETS_Z_ALWAYS = 1U << 6,  // Z becomes unknown, even where the line names it
 };
 
 struct code_row {
@@ -221,6 +223,10 @@ inline constexpr std::array<code_row, static_cast<std::size_t>(code_kind::count)
      axis_effect::move, 0},
     {code_kind::mode, write_form::rewrite, axis_effect::move, write_form::rewrite,
      axis_effect::move, 0},
+    // Many machines move Z to a change position on M6, and controls differ
+    // on whether a Z word on its line moves before or after the change.
+    {code_kind::tool_change, write_form::rewrite, axis_effect::move, write_form::rewrite,
+     axis_effect::move, FORGETS_Z_ALWAYS | STOPS_ON_Z},
     {code_kind::machine_function, write_form::rewrite, axis_effect::move, write_form::rewrite,
      axis_effect::move, 0},
     {code_kind::motion, write_form::rewrite, axis_effect::move, write_form::rewrite,

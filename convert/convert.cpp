@@ -15,7 +15,8 @@ void convert_source(Source& in, line_writer& out, const start_source& start,
                     const number_format& format, toolpath* path) {
     machine_state machine;
     scanned_line scan;
-    const padded_line mode_line = copy_preamble(in, out, scan, machine);
+    program_layout layout;
+    const padded_line mode_line = copy_preamble(in, out, scan, machine, layout);
     const std::uint64_t mode_line_number = in.line_number();
     const bool mode_line_waits =
         establish_start_position(mode_line, mode_line_number, scan, out, start, machine);
@@ -25,7 +26,7 @@ void convert_source(Source& in, line_writer& out, const start_source& start,
     if (mode_line_waits) {
         convert_line(mode_line, mode_line_number, scan, out, machine, format, path);
     }
-    convert_body(in, out, scan, machine, format, path);
+    convert_body(in, out, scan, machine, layout, format, path);
 }
 
 }  // namespace

@@ -30,24 +30,16 @@ struct line_facts {
     write_form form;
     axis_effect words;
     std::uint8_t flags;
-    bool adds_g91;              // written under a G91 the converter adds
-    std::uint16_t known;        // the axes known when the words apply
-    std::uint16_t needs_known;  // the axes the line's words need known
-    const char* cycle_problem;  // why a cycle run in incremental mode cannot be converted
+    bool adds_g91;                      // written under a G91 the converter adds
+    std::uint16_t known;                // the axes known when the words apply
+    std::uint16_t needs_known;          // the axes the line's words need known
+    const char* cycle_problem;          // why a cycle run in incremental mode cannot be converted
+    std::uint8_t mixed_cycle_word = 0;  // a kept cycle word read in the other mode
 
     bool holds(kind_set wanted) const { return (held & wanted) != 0; }
 };
 
 namespace {
-
-bool has_code(const scanned_line& scan, char letter, int tenths) {
-    for (const code_word& code : scan.codes) {
-        if (code.letter == letter && code.tenths == tenths) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The name of the line's first code of a kind, such as "G28", written in
 // `text`; empty when it holds none.
@@ -87,11 +79,11 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
     if (scan.jump_keyword) {
         held |= kind_bit(code_kind::jump);
     }
-    if ((held & kind_bit(code_kind::flow)) != 0 && has_code(scan, 'M', 990) &&
+    if ((held & kind_bit(code_kind::flow)) != 0 && scan.has_code('M', 990) &&
         (scan.holds_letter('P') || !machine.program_ended)) {
         held |= kind_bit(code_kind::jump);  // M99 to a line, or to the start of the program
     }
-    if ((held & kind_bit(code_kind::jump)) != 0 && has_code(scan, 'M', 970)) {
+    if ((held & kind_bit(code_kind::jump)) != 0 && scan.has_code('M', 970)) {
         held |= kind_bit(code_kind::call);  // M97: a local subprogram
     }
     if ((held & kind_bit(code_kind::firmware)) != 0 && scan.axes == 0) {
@@ -101,7 +93,7 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
         (held & kind_bit(code_kind::tool_length)) == 0) {
         held |= kind_bit(code_kind::probe);  // an endstop move, such as G1 H1 Z-300
     }
-    if (has_code(scan, 'G', 100) &&
+    if (scan.has_code('G', 100) &&
         (scan.l_value.billionths == 2 * BILLION || scan.l_value.billionths == 20 * BILLION) &&
         (scan.arcs & R_WORD) != 0) {
         held |= kind_bit(code_kind::transform);  // a rotated coordinate system
@@ -159,6 +151,9 @@ bool under_transform(const line_facts& f) {
 bool cycle_incremental(const line_facts& f) {
     return f.incremental && f.cycle_problem != nullptr;
 }
+bool cycle_word_other_mode(const line_facts& f) {
+    return f.mixed_cycle_word != 0;
+}
 bool cycle_may_run(const line_facts& f) {
     return f.incremental && f.runs_cycle && f.words != axis_effect::cycle_holes;
 }
@@ -181,6 +176,15 @@ bool polar_incremental(const line_facts& f) {
 }
 bool e_word_incremental(const line_facts& f) {
     return f.incremental && f.scan.e_word;
+}
+bool restore_other_level(const line_facts& f) {
+    // Written out in place, the calls run at one level: the control's M72
+    // restores the last modes saved, which must be those of the line's own level.
+    if (!f.holds(kind_bit(code_kind::restore_state))) {
+        return false;
+    }
+    const saved_modes* here = saved_here(f.machine);
+    return here != nullptr ? here->event != f.machine.save_events : f.machine.save_events != 0;
 }
 bool mode_kept_under_g91(const line_facts& f) {
     return f.adds_g91 && f.holds(kinds(code_kind::save_state, code_kind::restore_state));
@@ -214,6 +218,7 @@ constexpr stop_rule STOP_RULES[] = {
     {stop_reason::firmware_incremental, firmware_incremental},
     {stop_reason::under_transform, under_transform},
     {stop_reason::canned_cycle_incremental, cycle_incremental},
+    {stop_reason::cycle_word_other_mode, cycle_word_other_mode},
     {stop_reason::parameter_incremental, parameter_incremental},
     {stop_reason::offset_with_move, offset_with_move},
     {stop_reason::dwell_with_axes, dwell_with_axes},
@@ -221,6 +226,7 @@ constexpr stop_rule STOP_RULES[] = {
     {stop_reason::polar_incremental, polar_incremental},
     {stop_reason::e_word_incremental, e_word_incremental},
     {stop_reason::mode_kept_under_g91, mode_kept_under_g91},
+    {stop_reason::restore_other_level, restore_other_level},
     {stop_reason::unknown_position, unknown_position},
     {stop_reason::cycle_may_run, cycle_may_run},
     {stop_reason::repeated_axis, repeated_axis},
@@ -250,6 +256,8 @@ struct stop_facts {
     std::uint16_t known;
     std::uint16_t needs_known;
     const char* cycle_problem;
+    std::uint8_t mixed_cycle_word = 0;
+    int plane = 0;
 };
 
 conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t line_number) {
@@ -289,8 +297,9 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
                 code_name_of(f.scan, kinds(code_kind::offset_named, code_kind::offset_all));
             break;
         case stop_reason::tool_length_z:
-            stop.detail =
-                code_name_of(f.scan, kinds(code_kind::tool_length, code_kind::tool_length_axes));
+            stop.detail = code_name_of(
+                f.scan,
+                kinds(code_kind::tool_length, code_kind::tool_length_axes, code_kind::tool_change));
             break;
         case stop_reason::under_transform: {
             const standing_transform& standing = *f.machine.transform();
@@ -315,6 +324,15 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
                     return code.letter == 'M' && (code.tenths == 980 || code.tenths == 970);
                 });
             stop.detail = !macro && (m98 || f.scan.o_word == o_word_line::call) ? "expandable" : "";
+            break;
+        }
+        case stop_reason::cycle_word_other_mode: {
+            const bool r = f.mixed_cycle_word == CYCLE_R_WORD;
+            const kept_cycle_word& kept = r ? f.machine.kept_r : f.machine.kept_depth;
+            const int normal = std::countr_zero(plane_normal_axes(f.plane));
+            stop.detail = r ? "R" : std::string(1, AXIS_LETTERS[static_cast<std::size_t>(normal)]);
+            stop.since = kept.incremental ? "G91" : "G90";
+            stop.since_line = kept.line;
             break;
         }
         case stop_reason::cycle_may_run:
@@ -391,8 +409,8 @@ std::uint16_t known_after_units(const scanned_line& scan, kind_set held,
                                 const machine_state& machine) {
     std::uint16_t known = machine.known;
     const int unit = scan.unit != 0 ? scan.unit
-                     : (held & kind_bit(code_kind::restore_state)) != 0 && machine.saved
-                         ? machine.saved->unit
+                     : (held & kind_bit(code_kind::restore_state)) != 0 && saved_here(machine)
+                         ? saved_here(machine)->modes.unit
                          : machine.unit;
     if (unit != machine.unit && (machine.unit == 0 || unit == 0)) {
         for (int axis = 0; axis < AXIS_COUNT; ++axis) {
@@ -467,6 +485,10 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
     if (!plan.series_start && !machine.series.incremental) {
         return "series begun in absolute mode";
     }
+    if (machine.cycle == cycle_state::on && plan.cycle_code != 0 &&
+        plan.cycle_code != machine.cycle_code) {
+        return "another cycle code without G80: controls differ on the initial level";
+    }
     if (scan.parameters || scan.computed_axes != 0) {
         return "parameter or expression";
     }
@@ -534,8 +556,45 @@ conversion_stop describe_stop(const line_plan& plan, const padded_line& line,
                            machine,
                            known_after_units(scan, plan.held, machine),
                            plan.needs_known,
-                           plan.cycle_problem};
+                           plan.cycle_problem,
+                           plan.mixed_cycle_word,
+                           scan.plane != 0 ? scan.plane : machine.plane};
     return make_stop(plan.stop, facts, line_number);
+}
+
+std::string restoring_codes(const modal_state& now, const saved_modes& saved) {
+    const modal_state& to = saved.modes;
+    std::string codes;
+    std::array<char, 12> text{};
+    const auto add = [&](int tenths, bool known, const char* what) {
+        if (!known) {
+            throw conversion_stop(stop_reason::restore_not_written, what, saved.line);
+        }
+        codes += (codes.empty() ? "" : " ") + std::string(code_name('G', tenths, text));
+    };
+    if (to.unit != now.unit) {
+        add(to.unit * 10, to.unit != 0, "units");
+    }
+    if (to.plane != now.plane) {
+        add(to.plane * 10, to.plane != 0, "plane");
+    }
+    if (to.feed_mode != now.feed_mode) {
+        add(to.feed_mode, to.feed_mode != 0, "feed mode");
+    }
+    if (to.coordinate_system != now.coordinate_system) {
+        add(to.coordinate_system, to.coordinate_system > 0, "coordinate system");
+    }
+    if (to.retract != now.retract) {
+        add(to.retract, to.retract != 0, "G98 or G99");
+    }
+    if (to.tool_length_changes != now.tool_length_changes) {
+        // G43 takes its offset from an H word that is not kept.
+        add(to.tool_length, to.tool_length == 490, "tool length");
+    }
+    if (to.diameter != now.diameter) {
+        add(to.diameter ? 70 : 80, true, "diameter mode");
+    }
+    return codes;
 }
 
 void refuse_unreadable_line(const padded_line& line, const scanned_line& scan,
@@ -568,8 +627,8 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     const kind_set held = line_kinds(scan, machine);
     plan.held = held;
     distance_mode mode = machine.mode;
-    if ((held & kind_bit(code_kind::restore_state)) != 0 && machine.saved) {
-        mode = machine.saved->mode;
+    if ((held & kind_bit(code_kind::restore_state)) != 0 && saved_here(machine) != nullptr) {
+        mode = saved_here(machine)->modes.mode;
     }
     if ((held & kind_bit(code_kind::incremental)) != 0) {
         mode = distance_mode::incremental;
@@ -625,8 +684,8 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
         plan.form == write_form::under_g91 && (held & kind_bit(code_kind::incremental)) == 0;
 
     // G98 and G99 stand for the rest of the program.
-    const bool initial_return = has_code(scan, 'G', 980);
-    const bool r_return = has_code(scan, 'G', 990);
+    const bool initial_return = scan.has_code('G', 980);
+    const bool r_return = scan.has_code('G', 990);
     plan.retract = static_cast<std::int16_t>(initial_return && r_return ? -1
                                              : initial_return           ? 980
                                              : r_return                 ? 990
@@ -652,6 +711,25 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     if (plan.words == axis_effect::move) {
         plan.needs_known = scan.axes;
     }
+    if (runs_cycle && cycle == cycle_state::on && mode != distance_mode::unknown && plane != 0) {
+        // The R and depth words a line does not give are those the control
+        // kept from an earlier cycle line: read in the other mode, controls
+        // differ on what they mean now.
+        const std::uint16_t normal = plane_normal_axes(plane);
+        const bool incremental = mode == distance_mode::incremental;
+        plan.gives_cycle_words =
+            static_cast<std::uint8_t>(((scan.arcs & R_WORD) != 0 ? CYCLE_R_WORD : 0) |
+                                      ((scan.axes & normal) != 0 ? CYCLE_DEPTH_WORD : 0));
+        const auto other_mode = [&](const kept_cycle_word& kept) {
+            return kept.line != 0 && kept.incremental != incremental;
+        };
+        if ((plan.gives_cycle_words & CYCLE_R_WORD) == 0 && other_mode(machine.kept_r)) {
+            plan.mixed_cycle_word = CYCLE_R_WORD;
+        } else if ((plan.gives_cycle_words & CYCLE_DEPTH_WORD) == 0 &&
+                   other_mode(machine.kept_depth)) {
+            plan.mixed_cycle_word = CYCLE_DEPTH_WORD;
+        }
+    }
 
     const std::uint16_t known = known_after_units(scan, held, machine);
     const line_facts facts{scan,
@@ -667,7 +745,8 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
                            adds_g91,
                            known,
                            plan.needs_known,
-                           cycle_problem};
+                           cycle_problem,
+                           plan.mixed_cycle_word};
     for (const stop_rule& rule : STOP_RULES) {
         if (rule.applies(facts)) {
             plan.stops = true;
@@ -691,6 +770,7 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     plan.plane = scan.plane;
     plan.unit = scan.unit;
     plan.save = (held & kind_bit(code_kind::save_state)) != 0;
+    plan.autorestore = scan.has_code('M', 730);
     plan.restore = (held & kind_bit(code_kind::restore_state)) != 0;
     if ((held & kind_bit(code_kind::modal_call)) != 0) {
         plan.modal_call = state_change::start;
@@ -717,6 +797,11 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
         if (code.kind == code_kind::coordinate_system) {
             // G54.1 selects one of many systems by its P word: never the same.
             plan.select_system = code.tenths == 541 ? -1 : code.tenths;
+        } else if (code.kind == code_kind::tool_length ||
+                   code.kind == code_kind::tool_length_axes) {
+            plan.tool_length = static_cast<std::int16_t>(code.tenths);
+        } else if (g_code_group(code.tenths) == FEED_MODE_GROUP) {
+            plan.feed_mode = static_cast<std::int16_t>(code.tenths);
         }
     }
     plan.program_end = (held & kind_bit(code_kind::program_end)) != 0;
@@ -742,13 +827,16 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
             plan.words = axis_effect::none;
         }
     }
-    if ((flags & FORGETS_Z) != 0 &&
-        !(mode == distance_mode::absolute && plan.words == axis_effect::move &&
-          (scan.axes & Z_AXIS) != 0)) {
+    if (((flags & FORGETS_Z) != 0 &&
+         !(mode == distance_mode::absolute && plan.words == axis_effect::move &&
+           (scan.axes & Z_AXIS) != 0)) ||
+        (flags & FORGETS_Z_ALWAYS) != 0) {
         after |= Z_AXIS;
         if (row.kind != code_kind::machine_coordinates && row.kind != code_kind::return_home) {
-            why = first_code_name(scan, kinds(code_kind::tool_length, code_kind::tool_length_axes),
-                                  why_text);
+            why = first_code_name(
+                scan,
+                kinds(code_kind::tool_length, code_kind::tool_length_axes, code_kind::tool_change),
+                why_text);
         }
     }
     const int retract = plan.retract != 0 ? plan.retract : machine.retract;

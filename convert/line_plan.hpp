@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "code_table.hpp"
 #include "line_scan.hpp"
@@ -41,7 +42,10 @@ struct line_plan {
     axis_effect words = axis_effect::move;  // what the axis words do
     distance_mode mode = distance_mode::absolute;  // the mode the words are read in
     bool forget_state = false;                     // a call, a jump or a program end
+    std::int16_t feed_mode = 0;                    // G93, G94 or G95 on the line, or 0
+    std::int16_t tool_length = 0;                  // a tool length code on the line, or 0
     bool save = false;                             // M70, M73
+    bool autorestore = false;                      // M73
     bool restore = false;                          // M72
     state_change cycle = state_change::keep;
     state_change modal_call = state_change::keep;
@@ -51,7 +55,15 @@ struct line_plan {
     // A canned cycle converted in incremental mode (`words` is cycle_holes).
     bool series_start = false;  // the line begins a series (any mode)
     bool repeat_in_k = false;   // the repeat count is its K word
+    // A line that runs a cycle: the R and depth words it gives, which the
+    // control keeps (CYCLE_R_WORD, CYCLE_DEPTH_WORD), and the one it relies
+    // on that was kept from a line read in the other mode.
+    std::uint8_t gives_cycle_words = 0;
+    std::uint8_t mixed_cycle_word = 0;
 };
+
+inline constexpr std::uint8_t CYCLE_R_WORD = 1;
+inline constexpr std::uint8_t CYCLE_DEPTH_WORD = 2;
 
 // The common line: motion codes, G90 or G91 at most, plain words, and a
 // machine in a plain state (no cycle, call, transform or jump, a known mode).
@@ -103,6 +115,13 @@ inline line_plan plan_line(const scanned_line& scan, const machine_state& machin
 // one group.
 void refuse_unreadable_line(const padded_line& line, const scanned_line& scan,
                             const machine_state& machine, std::uint64_t line_number);
+
+// The codes that restore the modes M73 `saved` where its called program
+// returns, the modes standing `now`, on a line of their own (calls written
+// out in place run at one level, so the control restores nothing there).
+// Distance mode needs none: the written program is absolute throughout.
+// Throws `restore_not_written` when a mode cannot be written exactly.
+std::string restoring_codes(const modal_state& now, const saved_modes& saved);
 
 // The stop of a plan that stops, with what its message names.
 conversion_stop describe_stop(const line_plan& plan, const padded_line& line,

@@ -144,6 +144,19 @@ struct scanned_line {
                words.empty() && letters == 0 && !parameters && !e_word && n_number.empty();
     }
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
+    bool has_code(char letter, int tenths) const {
+        for (const code_word& code : codes) {
+            if (code.letter == letter && code.tenths == tenths) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Whether the line holds anything but blanks, comments and "%".
+    bool holds_program() const {
+        return held != 0 || !words.empty() || more_words != 0 || letters != 0 ||
+               !n_number.empty() || !o_name.empty() || unusual_text || computed_axes != 0;
+    }
     bool holds_letter(char letter) const { return (letters >> (letter - 'A') & 1U) != 0; }
 };
 

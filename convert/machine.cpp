@@ -99,20 +99,77 @@ void start_at(machine_state& machine, const std::array<exact_number, AXIS_COUNT>
     forget(machine, static_cast<std::uint16_t>(ALL_AXES & ~known), why);
 }
 
-void save_state(machine_state& machine) {
-    machine.saved = saved_state{machine.mode, machine.plane, machine.unit};
+modal_state current_modes(const machine_state& machine) {
+    return {machine.mode,
+            machine.plane,
+            machine.unit,
+            machine.feed_mode,
+            machine.coordinate_system,
+            machine.retract,
+            machine.tool_length,
+            machine.tool_length_changes,
+            (machine.standing & (1U << DIAMETER_SLOT)) != 0};
+}
+
+void save_state(machine_state& machine, bool autorestore, std::uint64_t line) {
+    machine.saved[static_cast<std::size_t>(machine.call_level)] =
+        saved_modes{current_modes(machine), autorestore, ++machine.save_events, line};
+}
+
+void restore_modes(machine_state& machine, const modal_state& modes, const loss& why) {
+    if (modes.mode == distance_mode::unknown && machine.mode != distance_mode::unknown) {
+        machine.mode_lost = why;
+    }
+    machine.mode = modes.mode;
+    machine.plane = modes.plane;
+    set_units(machine, modes.unit, why);
+    machine.feed_mode = modes.feed_mode;
+    if (modes.coordinate_system != machine.coordinate_system || modes.coordinate_system <= 0) {
+        forget(machine, ALL_AXES, why);  // every position changes with the system
+    }
+    machine.coordinate_system = modes.coordinate_system;
+    machine.retract = modes.retract;
+    if (modes.tool_length_changes != machine.tool_length_changes) {
+        forget(machine, Z_AXIS, why);
+    }
+    machine.tool_length = modes.tool_length;
+    const bool diameter = (machine.standing & (1U << DIAMETER_SLOT)) != 0;
+    if (modes.diameter && !diameter) {
+        begin_transform(machine, DIAMETER_SLOT, 70, why.line);
+    } else if (!modes.diameter && diameter) {
+        end_transform(machine, DIAMETER_SLOT);
+    }
 }
 
 void restore_state(machine_state& machine, const loss& why) {
-    if (!machine.saved) {
-        return;
+    if (const saved_modes* saved = saved_here(machine)) {
+        restore_modes(machine, saved->modes, why);
     }
-    if (machine.saved->mode == distance_mode::unknown && machine.mode != distance_mode::unknown) {
-        machine.mode_lost = why;
+}
+
+void enter_call(machine_state& machine) {
+    ++machine.call_level;
+    machine.saved[static_cast<std::size_t>(machine.call_level)].reset();
+}
+
+std::optional<saved_modes> leave_call(machine_state& machine) {
+    std::optional<saved_modes>& saved = machine.saved[static_cast<std::size_t>(machine.call_level)];
+    std::optional<saved_modes> restored;
+    if (saved && saved->autorestore) {
+        restored = saved;
     }
-    machine.mode = machine.saved->mode;
-    machine.plane = machine.saved->plane;
-    set_units(machine, machine.saved->unit, why);
+    saved.reset();
+    --machine.call_level;
+    return restored;
+}
+
+void set_feed_mode(machine_state& machine, int tenths) {
+    machine.feed_mode = tenths;
+}
+
+void set_tool_length(machine_state& machine, int tenths) {
+    machine.tool_length = tenths;
+    ++machine.tool_length_changes;
 }
 
 void select_system(machine_state& machine, int tenths) {
@@ -141,6 +198,10 @@ void keep_cycle_words(machine_state& machine, const std::optional<exact_number>&
     if (depth) {
         machine.series.depth = depth;
     }
+}
+
+void keep_cycle_word(kept_cycle_word& word, std::uint64_t line, bool incremental) {
+    word = {line, incremental};
 }
 
 void set_retract(machine_state& machine, int tenths) {

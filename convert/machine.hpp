@@ -53,11 +53,40 @@ struct cycle_series {
     std::optional<exact_number> depth;  // the normal axis's word in force
 };
 
-// The mode, plane and units that M70 and M73 save and M72 restores.
-struct saved_state {
-    distance_mode mode;
-    int plane;
-    int unit;
+// Where a cycle line last gave the R word, or the word of the axis normal to
+// the plane (the depth), and in which mode: the control keeps them for later
+// cycle lines that do not give their own.
+struct kept_cycle_word {
+    std::uint64_t line = 0;  // 0: none given yet
+    bool incremental = false;
+};
+
+// The modes that M70 and M73 save and M72 restores (M73's at the end of the
+// called program that saved them): distance mode, units, plane, feed mode,
+// coordinate system, G98/G99, tool length and diameter mode.
+struct modal_state {
+    distance_mode mode = distance_mode::absolute;
+    int plane = 0;
+    int unit = 0;
+    int feed_mode = 0;  // G93, G94 or G95 in tenths; 0 when unknown
+    int coordinate_system = 0;
+    int retract = 0;
+    int tool_length = 0;                    // G43, G44, G43.1, G43.2 or G49 in tenths; 0 unknown
+    std::uint32_t tool_length_changes = 0;  // tool length codes read before
+    bool diameter = false;                  // G7 stands
+
+    bool operator==(const modal_state&) const = default;
+};
+
+// Call levels: the main program's, and one for each call nested in it.
+inline constexpr int CALL_LEVELS = 9;
+
+// The modes M70 or M73 saved at one call level.
+struct saved_modes {
+    modal_state modes;
+    bool autorestore = false;  // M73: restored when its called program returns
+    std::uint64_t event = 0;   // which save of the run it was, from 1
+    std::uint64_t line = 0;    // the line that saved them
 };
 
 struct machine_state {
@@ -75,12 +104,19 @@ struct machine_state {
     int cycle_code = 0;           // the cycle's code in tenths
     loss cycle_unsure;            // where the cycle became `maybe`
     cycle_series series;          // the series the cycle runs, while one runs
+    kept_cycle_word kept_r;       // the R word cycle lines keep
+    kept_cycle_word kept_depth;   // the normal axis's word cycle lines keep
     int retract = 0;              // G98 or G99 in tenths; 0 until either is read
     bool modal_call = false;      // G66 until G67
     int coordinate_system = 540;  // in tenths; 0 when unknown
     std::array<standing_transform, TRANSFORM_SLOTS> transforms{};
-    std::uint8_t standing = 0;  // the slots of the transforms that stand, one bit each
-    std::optional<saved_state> saved;
+    std::uint8_t standing = 0;              // the slots of the transforms that stand, one bit each
+    int feed_mode = 0;                      // G93, G94 or G95 in tenths; 0 unknown
+    int tool_length = 0;                    // the last tool length code in tenths; 0 unknown
+    std::uint32_t tool_length_changes = 0;  // tool length codes read
+    int call_level = 0;                     // 0 in the main program
+    std::array<std::optional<saved_modes>, CALL_LEVELS> saved{};  // by call level
+    std::uint64_t save_events = 0;     // saves made so far: the last one's number
     bool program_ended = false;        // M2 or M30 read: M99 then returns from a subprogram
     bool moved_incrementally = false;  // an incremental move was converted
     loss jumped;                       // the first jump (line 0 when there is none)
@@ -137,9 +173,29 @@ void forget_state(machine_state& machine, const loss& why);
 // The start position: the axes in `known` at `position`, the others unknown.
 void start_at(machine_state& machine, const std::array<exact_number, AXIS_COUNT>& position,
               std::uint16_t known, const loss& why);
-void save_state(machine_state& machine);
-// Restores the saved mode, plane and units, when there are any.
+// M70 (or M73, with `autorestore`) at `line`: the modes saved at the
+// current call level.
+void save_state(machine_state& machine, bool autorestore, std::uint64_t line);
+// The modes saved at the current call level, or nullptr.
+inline const saved_modes* saved_here(const machine_state& machine) {
+    const auto& saved = machine.saved[static_cast<std::size_t>(machine.call_level)];
+    return saved ? &*saved : nullptr;
+}
+// The modes as they stand.
+modal_state current_modes(const machine_state& machine);
+// Restores `modes`: another coordinate system makes every axis unknown,
+// another tool length Z, another unit every axis that is not at 0 when
+// either unit is unknown.
+void restore_modes(machine_state& machine, const modal_state& modes, const loss& why);
+// M72: restores the modes saved at the current call level, when there are any.
 void restore_state(machine_state& machine, const loss& why);
+// A call's lines follow (--expand-calls): a level of its own, nothing saved.
+void enter_call(machine_state& machine);
+// The called program returned: its level's saves are gone. Returns M73's
+// saved modes, which the caller restores, or nothing.
+std::optional<saved_modes> leave_call(machine_state& machine);
+void set_feed_mode(machine_state& machine, int tenths);
+void set_tool_length(machine_state& machine, int tenths);
 void select_system(machine_state& machine, int tenths);
 void begin_transform(machine_state& machine, transform_slot slot, int tenths, std::uint64_t line);
 void end_transform(machine_state& machine, transform_slot slot);
@@ -149,6 +205,8 @@ void begin_series(machine_state& machine, bool incremental, exact_number initial
 // The R and depth words of an incremental series line stay in force.
 void keep_cycle_words(machine_state& machine, const std::optional<exact_number>& r,
                       const std::optional<exact_number>& depth);
+// A cycle line gave its R word or depth word, read in `incremental` mode or not.
+void keep_cycle_word(kept_cycle_word& word, std::uint64_t line, bool incremental);
 // G98 (back to the initial level) or G99 (to the R level) after each hole.
 void set_retract(machine_state& machine, int tenths);
 void set_modal_call(machine_state& machine, bool active);

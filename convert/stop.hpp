@@ -38,6 +38,8 @@ enum class stop_reason {
     firmware_incremental,      // detail: an M code with axis words ("M201")
     under_transform,           // detail: the axis; since: the transform and its line
     canned_cycle_incremental,  // a canned cycle in incremental mode
+    cycle_word_other_mode,     // detail: "R" or the depth's axis; since: the mode it was read
+                               // in ("G91"), since_line: the line that gave it
     parameter_incremental,     // a parameter or expression with axis words
     offset_with_move,          // detail: the offset code ("G92.1")
     dwell_with_axes,           // G4 with axis words in incremental mode
@@ -45,9 +47,17 @@ enum class stop_reason {
     polar_incremental,         // "@" or "^" in incremental mode
     e_word_incremental,        // an E word in incremental mode
     mode_kept_under_g91,       // M70, M72 or M73 on a line written under an added G91
+    restore_other_level,       // M72 whose modes another call level saved last (calls
+                               // written out in place run at one level)
+    restore_not_written,       // detail: the mode M73 saved that cannot be written where its
+                               // program returns; line: the M73
     unknown_position,          // detail: the axis letter; since: where it was lost
     cycle_may_run,             // since: where the converter lost track of the cycle
     repeated_axis,             // detail: the axis named by two words of a converted line
+    // The program's layout, found while it is read; each names its line.
+    incremental_definition,  // detail: the definition's name ("o100"); line: its first line
+    optional_end,            // a "/" M2 or M30 with more of the program after it
+    subroutine_file,         // no main program, only definitions; line: the first one
     // Calls written out in place (--expand-calls).
     call_not_expanded,   // detail: why the call cannot be written out
     main_program_loops,  // M99 in the main program

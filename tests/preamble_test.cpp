@@ -32,7 +32,8 @@ TEST_P(CopyPreamble, CopiesUpToTheModeLine) {
     try {
         scanned_line scan;
         machine_state machine;
-        mode_line = copy_preamble(run.reader, run.writer, scan, machine).text();
+        program_layout layout;
+        mode_line = copy_preamble(run.reader, run.writer, scan, machine, layout).text();
     } catch (const conversion_stop& stop) {
         console = report_stop(stop).message;
     }

@@ -25,6 +25,19 @@ inline program_case converted(std::string name, std::string input, std::string o
     return {.name = std::move(name), .input = lf(input), .output = crlf(output)};
 }
 
+// The stop of a subprogram definition whose moves depend on where it is called.
+inline std::string definition(const std::string& name) {
+    return "subprogram " + name +
+           " holds moves that depend on where it is called (--expand-calls writes the called "
+           "lines in place)";
+}
+
+// The stop of a cycle line that relies on an R or depth word read in the other mode.
+inline std::string kept_word(const std::string& word, int line, const std::string& mode) {
+    return "the cycle's " + word + " word of line " + std::to_string(line) + " was read in " +
+           mode + ": give the R and depth words on this line (controls differ)";
+}
+
 // The unknown-position stop, naming where the axis was lost ("line 3: G28").
 inline std::string unknown(char axis, const std::string& since) {
     return std::string("incremental ") + axis + " move from an unknown position (" + axis +
@@ -310,6 +323,22 @@ inline std::vector<program_case> canned_cycle_cases() {
                 unknown('Z', "line 1: G92")),
         stopped("cycle under polar mode", start + "G16|G91 G99 G81 X1 Z-2 R-1", "G92 X0 Y0 Z10|G16",
                 3, "incremental X move under G16 (line 2)"),
+        stopped("a series begun in G91 goes on in G90",
+                "G92 X0 Y0 Z1|G91 G99 G81 X5. Y5. Z-6. R0. F50.|G90 X10. Y10.|G80",
+                "G92 X0 Y0 Z1|G90 G99 G81 X5. Y5. Z-5. R1. F50.", 3, kept_word("R", 2, "G91")),
+        converted("a G90 line of a G91 series gives its own R and depth",
+                  "G92 X0 Y0 Z1|G91 G99 G81 X5. Y5. Z-6. R0. F50.|G90 X10. Y10. Z-6. R0.|G80",
+                  "G92 X0 Y0 Z1|G90 G99 G81 X5. Y5. Z-5. R1. F50.|G90 X10. Y10. Z-6. R0.|G80"),
+        stopped("a G91 line takes the R of a G90 line",
+                start + "G91 G99 G81 X1. Z-5. R-3.|G90 X5. Z-2. R2.|G91 X1.",
+                start + "G90 G99 G81 X1. Z2. R7.|G90 X5. Z-2. R2.", 4, kept_word("R", 3, "G90")),
+        stopped("the depth of a G91 line after G80",
+                start + "G91 G99 G81 X1. Z-5. R-3.|G80|G90 G81 X1 R1",
+                start + "G90 G99 G81 X1. Z2. R7.|G80", 4, kept_word("Z", 2, "G91")),
+        stopped("another cycle code without G80",
+                start + "G91 G99 G81 X1. Z-5. R-3.|G83 X10. Z-5. R-3. Q1.",
+                start + "G90 G99 G81 X1. Z2. R7.", 3,
+                cycle + " (another cycle code without G80: controls differ on the initial level)"),
     };
 }
 
@@ -348,6 +377,17 @@ inline std::vector<program_case> code_table_cases() {
     return {
         converted("safe-start line", "G92 X0 Y0 Z0|G00 G17 G40 G49 G80 G90|G91 X1",
                   "G92 X0 Y0 Z0|G00 G17 G40 G49 G80 G90|G90 X1"),
+        stopped("a tool change leaves Z unknown", start + "X1|T3 M06|Z-1", written + "X1|T3 M06", 5,
+                unknown('Z', "line 4: M6")),
+        converted("Z stated after a tool change", "G92 X0 Y0 Z10|T3 M6|G0 Z5|G91 Z-1 X1",
+                  "G92 X0 Y0 Z10|T3 M6|G0 Z5|G90 Z4 X1"),
+        stopped("a Z word on a tool change line", start + "M6 Z1", head, 3,
+                "M6 with a Z word in incremental mode"),
+        stopped("M72 restores the coordinate system",
+                "G92 X0 Y0 Z0|M70|G55|G90 G0 X0 Y0 Z0|M72|G91 X1",
+                "G92 X0 Y0 Z0|M70|G55|G90 G0 X0 Y0 Z0|M72", 6, unknown('X', "line 5: M72")),
+        stopped("M72 restores the tool length", "G92 X0 Y0 Z0|G49|M70|G43 H1 Z5|M72|G91 X1 Z1",
+                "G92 X0 Y0 Z0|G49|M70|G43 H1 Z5|M72", 6, unknown('Z', "line 5: M72")),
         stopped("safe-start line leaves Z unknown", "G92 X0 Y0 Z0|G0 G49 G90|G91 Z1",
                 "G92 X0 Y0 Z0|G0 G49 G90", 3, unknown('Z', "line 2: G49")),
         converted("G53 in absolute mode", "G92 X0 Y0 Z0|G53 Z0|G91 X1",
@@ -406,11 +446,11 @@ inline std::vector<program_case> code_table_cases() {
         stopped("M99 in incremental mode", start + "M99", head, 3, flow),
         stopped("M99 loops a program with incremental moves", start + "X1|G90|M99",
                 written + "X1|G90", 5, "jump (GOTO, M97, M99) in a program with incremental moves"),
-        stopped("a program after M30 starts unknown", "G92 X0 Y0 Z0|M30|O1000|G91 X1|M99",
-                "G92 X0 Y0 Z0|M30|O1000", 4, unknown('X', "line 2: M30")),
-        converted("M99 returns from a subprogram after M30",
-                  "G92 X0 Y0 Z0|M30|O1000|G90 G0 X1 Y1 Z1|G91 X1|G90|M99",
-                  "G92 X0 Y0 Z0|M30|O1000|G90 G0 X1 Y1 Z1|G90 X2|G90|M99"),
+        stopped("a program after M30 is a definition", "G92 X0 Y0 Z0|M30|O1000|G91 X1|M99",
+                "G92 X0 Y0 Z0|M30|O1000", 3, definition("O1000")),
+        converted("a definition of absolute moves is copied",
+                  "G92 X0 Y0 Z0|M30|O1000|G90 G0 X1 Y1 Z1|G91|G90 X2|M99|%",
+                  "G92 X0 Y0 Z0|M30|O1000|G90 G0 X1 Y1 Z1|G91|G90 X2|M99|%"),
         stopped("another G code in incremental mode", start + "G12 I5", head, 3,
                 "G12 cannot be converted in incremental mode"),
         stopped("another G code in absolute mode", "G92 X0 Y0 Z0|G33 Z-10 K1.5|G91 Z1",
@@ -491,6 +531,24 @@ inline std::vector<program_case> reading_cases() {
                   written + "G1 X10 ,C1.|Y5 ,R2"),
         stopped("units switched from unknown units", "G92 X25.4 Y0 Z0|G20|G91 G1 Y1 X1",
                 "G92 X25.4 Y0 Z0|G20", 3, unknown('X', "line 2: G20")),
+        stopped("a number with a second sign", "G92 X0 Y0 Z0|X5-3", "G92 X0 Y0 Z0", 2,
+                "X5-3 is not a number"),
+        stopped("a number with a second point", start + "G1 Y1.2.5 X1", head, 3,
+                "Y1.2.5 is not a number"),
+        stopped("a sign alone", start + "G1 X- Y1", head, 3, "X- is not a number"),
+        stopped("a point alone", "G92 X0 Y0 Z0|G90 X.", "G92 X0 Y0 Z0", 2, "X. is not a number"),
+        stopped("a malformed code", "G92 X0 Y0 Z0|G1.2.3 X1", "G92 X0 Y0 Z0", 2,
+                "G1.2.3 is not a number"),
+        stopped("a malformed number before the mode line", "G0 X5--3|G92 X0 Y0 Z0", "", 1,
+                "X5--3 is not a number"),
+        stopped("a NUL between words", "G92 X0 Y0 Z0|" + std::string("X1\0 Y5", 6), "G92 X0 Y0 Z0",
+                2, "control character 0x00 outside comments"),
+        converted("a NUL inside a comment", "G92 X0 Y0 Z0|G91 " + std::string("X1 (A\0B)", 8),
+                  "G92 X0 Y0 Z0|G90 " + std::string("X1 (A\0B)", 8)),
+        stopped("a cycle code beside a motion code", "G92 X0 Y0 Z10|G0 G81 X1 Z-1 R1",
+                "G92 X0 Y0 Z10", 2, "G0 and G81 on one line"),
+        stopped("two feed modes", "G92 X0 Y0 Z10|G93 G94 X1", "G92 X0 Y0 Z10", 2,
+                "G93 and G94 on one line"),
     };
 }
 
@@ -498,6 +556,40 @@ inline std::vector<program_case> reading_cases() {
 inline program_case expanded(program_case row) {
     row.expand = true;
     return row;
+}
+
+// Subprogram definitions and optional program ends: lines that do not run
+// where they stand.
+inline std::vector<program_case> layout_cases() {
+    const std::string sub = "o100 sub|G91 G1 Z-2 F100|X10|Y10|X-10|Y-10|Z2|G90|o100 endsub|";
+    const std::string main = "G92 X0 Y0 Z10|G90 G0 X5 Y5 Z1|o100 call|M2";
+    return {
+        stopped("an incremental subroutine before the main program", sub + main, "o100 sub", 1,
+                definition("o100")),
+        expanded(converted("an incremental subroutine written out in place", sub + main,
+                           "G92 X0 Y0 Z10|G90 G0 X5 Y5 Z1|(CALL o100 1/1)|G90 G1 Z-1 F100|X15|Y15|"
+                           "X5|Y5|Z1|G90|M2")),
+        converted("an absolute subroutine is copied",
+                  "o100 sub|G90 G0 X0 Y0|o100 endsub|G92 X0 Y0 Z0|G91 X1|G90|o100 call|G90 G0 X0 "
+                  "Y0 Z5|G91 X1",
+                  "o100 sub|G90 G0 X0 Y0|o100 endsub|G92 X0 Y0 Z0|G90 X1|G90|o100 call|G90 G0 X0 "
+                  "Y0 Z5|G90 X1"),
+        stopped("a subroutine's moves in its caller's mode", "o7 sub|G0 X1|o7 endsub|G92 X0 Y0 Z0",
+                "o7 sub", 1, definition("o7")),
+        stopped("an incremental subroutine after the mode line", "G92 X0 Y0 Z0|o<b> sub|G91 X1",
+                "G92 X0 Y0 Z0|o<b> sub", 2, definition("o<b>")),
+        converted("the main program goes on across a subroutine",
+                  "G92 X0 Y0 Z0|G91 X1|o100 sub|G90 X0|o100 endsub|X1",
+                  "G92 X0 Y0 Z0|G90 X1|o100 sub|G90 X0|o100 endsub|X2"),
+        stopped("a subroutine file", "%|o100 sub|G90 G0 X1|o100 endsub|M2",
+                "%|o100 sub|G90 G0 X1|o100 endsub|M2", 2,
+                "a subroutine file: convert the program that calls it, with --expand-calls"),
+        stopped("an optional end before more of the program", "G92 X0 Y0 Z0|G91 X1|/M30|X1",
+                "G92 X0 Y0 Z0|G90 X1|/M30", 3,
+                "optional block (/) ends the program before more of it"),
+        converted("an optional end as the last program line", "G92 X0 Y0 Z0|G91 X1|/M30|(END)|%",
+                  "G92 X0 Y0 Z0|G90 X1|/M30|(END)|%"),
+    };
 }
 
 inline std::vector<program_case> call_expansion_cases() {
@@ -649,4 +741,6 @@ inline std::vector<program_case> call_expansion_cases() {
                              ::testing::ValuesIn(test_support::code_table_cases()),               \
                              test_support::row_name());                                           \
     INSTANTIATE_TEST_SUITE_P(Reading, suite, ::testing::ValuesIn(test_support::reading_cases()),  \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(Layout, suite, ::testing::ValuesIn(test_support::layout_cases()),    \
                              test_support::row_name())
