@@ -94,8 +94,9 @@ double round_length(double longest) {
 std::string arc_path(const drawn_move& move, const view& at) {
     const double radius = std::hypot(move.from[0] - move.centre[0], move.from[1] - move.centre[1]);
     const std::string r = fixed(radius * at.scale, 2);
-    // The picture's Y runs down: a counterclockwise arc turns the SVG's positive way.
-    const char* sweep = move.kind == move_kind::arc_counterclockwise ? "1" : "0";
+    // The picture's Y runs down, so the SVG's positive turn (sweep flag 1) is
+    // clockwise as the machine's X and Y are seen from above: G2's way.
+    const char* sweep = move.kind == move_kind::arc_clockwise ? "1" : "0";
     std::string path = "M";
     path += at.point(move.from);
     const auto arc_to = [&](const std::array<double, 2>& end, const char* large) {
