@@ -755,7 +755,12 @@ INSTANTIATE_TEST_SUITE_P(
         render_case{.name = "G2 about an absolute centre",
                     .program = "G21 G92 X0 Y10 Z0\nG90.1 G91 G2 X10 Y-10 I0 J0\n",
                     .inked = {{FAR, FAR}},
-                    .blank = {{NEAR, NEAR}}}),
+                    .blank = {{NEAR, NEAR}}},
+        render_case{.name = "a name with a control byte and a Latin-1 byte",
+                    .program = "G21 G92 X0 Y5 Z0\nG91 G3 X0 Y0 I5 J0\n",
+                    .inked = {{5, 0}},
+                    .blank = {{5, 5}},
+                    .file = "a\x01z\xe9.nc"}),
     row_name());
 
 // A failed run writes no output file; an output that was there stays as it was.

@@ -165,8 +165,23 @@ INSTANTIATE_TEST_SUITE_P(
                      .title = "a&b<c>\"d\"",
                      .paths = 1,
                      .holds = {"<title>a&amp;b&lt;c&gt;&quot;d&quot;</title>", ">2</text>"}},
-        // Arcs: the SVG's sweep flag 1 turns clockwise as the
-        // machine is seen from above (the picture's Y runs down).
+        picture_case{
+            .name = "bytes of no text character in the title",
+            .input = "G91 G1 X10 Y5\n",
+            // A control byte, a Latin-1 byte, a two- and a four-byte
+            // character, a C1 control, U+FFFE, an overlong slash, a
+            // surrogate, a sequence cut short: each byte of no
+            // character one U+FFFD.
+            .title = "a\x01"
+                     "b\xe9"
+                     "c\xc3\xa9\xf0\x9f\x99\x82\xc2\x85\xef\xbf\xbe\xe0\x80\xaf\xed\xa0\x80&"
+                     "\xe2\x82",
+            .paths = 1,
+            .holds = {"<title>a\uFFFDb\uFFFDc\u00e9\U0001F642\uFFFD\uFFFD"
+                      "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD&amp;"
+                      "\uFFFD\uFFFD</title>"}},
+        // Arcs: the SVG's sweep flag 1 turns clockwise as the machine is
+        // seen from above (the picture's Y runs down).
         picture_case{.name = "G2 by its centre",
                      .input = "G91 G2 X10 Y10 I10 J0\n",
                      .paths = 1,
