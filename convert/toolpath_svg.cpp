@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <numbers>
 
@@ -28,10 +29,42 @@ std::string fixed(double value, int places) {
     return written;
 }
 
+// The length of the UTF-8 sequence `text` begins with when it is a character
+// XML text may hold and no control character; 0 otherwise.
+std::size_t text_character_length(std::string_view text) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned lead = byte(0);
+    if (lead < 0x80) {
+        return lead >= 0x20 && lead != 0x7f ? 1 : 0;
+    }
+    const std::size_t length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
+    if (length == 0 || lead > 0xf4 || text.size() < length) {
+        return 0;
+    }
+    std::uint32_t code = lead & (0x7fU >> length);
+    for (std::size_t at = 1; at < length; ++at) {
+        if ((byte(at) & 0xc0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (byte(at) & 0x3fU);
+    }
+    constexpr std::array<std::uint32_t, 5> LEAST = {0, 0, 0x80, 0x800, 0x10000};
+    const bool allowed = code >= LEAST[length] && code >= 0xa0 && code <= 0x10ffff &&
+                         (code < 0xd800 || code > 0xdfff) && code != 0xfffe && code != 0xffff;
+    return allowed ? length : 0;
+}
+
+// Text for the picture: XML's special characters as entities, and each byte
+// of a control character or of no UTF-8 character as U+FFFD, so that any
+// file name gives well-formed XML.
 std::string escaped(std::string_view text) {
     std::string out;
-    for (const char c : text) {
-        switch (c) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = text_character_length(text.substr(at));
+        switch (length == 0 ? '\0' : text[at]) {
+            case '\0':
+                out += "\xef\xbf\xbd";  // U+FFFD
+                break;
             case '&':
                 out += "&amp;";
                 break;
@@ -45,8 +78,9 @@ std::string escaped(std::string_view text) {
                 out += "&quot;";
                 break;
             default:
-                out += c;
+                out += text.substr(at, length);
         }
+        at += std::max<std::size_t>(length, 1);
     }
     return out;
 }
@@ -94,8 +128,9 @@ double round_length(double longest) {
 std::string arc_path(const drawn_move& move, const view& at) {
     const double radius = std::hypot(move.from[0] - move.centre[0], move.from[1] - move.centre[1]);
     const std::string r = fixed(radius * at.scale, 2);
-    // The picture's Y runs down: a counterclockwise arc turns the SVG's positive way.
-    const char* sweep = move.kind == move_kind::arc_counterclockwise ? "1" : "0";
+    // The picture's Y runs down, so the SVG's positive turn (sweep flag 1) is
+    // clockwise as the machine's X and Y are seen from above: G2's way.
+    const char* sweep = move.kind == move_kind::arc_clockwise ? "1" : "0";
     std::string path = "M";
     path += at.point(move.from);
     const auto arc_to = [&](const std::array<double, 2>& end, const char* large) {

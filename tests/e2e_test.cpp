@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -657,6 +660,108 @@ TEST(Preview, DrawsOnePathPerMoveAndRenders) {
     ASSERT_EQ(std::system(render.c_str()), 0);
     EXPECT_GT(fs::file_size(folder.path / "p.png"), 1000U);
 }
+
+// A program's picture, rendered by a real SVG renderer: the pixels where its
+// path passes are inked, and those where it would pass drawn the other way
+// round (or about the wrong centre) are blank. Every program spans X 0 to 10
+// and Y 0 to 10 mm, drawn at 70 pixels a millimetre with X0 Y10 at pixel
+// (40, 80). Points are in millimetres.
+struct render_case {
+    std::string name;
+    std::string program;
+    std::vector<std::array<double, 2>> inked;
+    std::vector<std::array<double, 2>> blank;
+    std::string file = "in.nc";
+};
+
+class Rendered : public ::testing::TestWithParam<render_case> {};
+
+TEST_P(Rendered, InksThePathWhereItRuns) {
+    const render_case& c = GetParam();
+    const bool plain_name = std::all_of(c.file.begin(), c.file.end(),
+                                        [](char byte) { return byte >= ' ' && byte <= '~'; });
+    if (!plain_name && test_support::program_command().find("wine") != std::string::npos) {
+        GTEST_SKIP() << "Wine hands a Windows program other characters for such bytes";
+    }
+    scratch_folder folder;
+    folder.put(c.file, c.program);
+    ASSERT_EQ(folder.run({"--preview", "p.svg", c.file, "out.nc"}).status, 0);
+    ASSERT_NE(folder.get("p.svg").find("X 0.000 to 10.000 mm,  Y 0.000 to 10.000 mm"),
+              std::string::npos)
+        << "the drawing's scale";
+    if (std::system("rsvg-convert --version >/dev/null 2>&1") != 0 ||
+        std::system("python3 --version >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "rsvg-convert (librsvg2-bin) renders the picture, python3 reads it";
+    }
+    const std::string png = test_support::shell_quote((folder.path / "p.png").string());
+    const std::string render = "rsvg-convert -f png " +
+                               test_support::shell_quote((folder.work() / "p.svg").string()) +
+                               " -o " + png;
+    ASSERT_EQ(std::system(render.c_str()), 0) << "the picture is no well-formed SVG";
+    std::string read = std::string("python3 ") + G91TO90_PNG_PIXELS + " " + png;
+    for (const auto& points : {c.inked, c.blank}) {
+        for (const std::array<double, 2>& at : points) {
+            read += " " + std::to_string(std::lround(40 + 70 * at[0])) + "," +
+                    std::to_string(std::lround(80 + 70 * (10 - at[1])));
+        }
+    }
+    const fs::path darkness = folder.path / "darkness";
+    ASSERT_EQ(std::system((read + " >" + test_support::shell_quote(darkness.string())).c_str()), 0);
+    std::istringstream values(test_support::read_file(darkness));
+    for (const std::array<double, 2>& at : c.inked) {
+        int darkest = 255;
+        values >> darkest;
+        EXPECT_LT(darkest, 200) << "blank at X" << at[0] << " Y" << at[1];
+    }
+    for (const std::array<double, 2>& at : c.blank) {
+        int darkest = 0;
+        values >> darkest;
+        EXPECT_EQ(darkest, 255) << "inked at X" << at[0] << " Y" << at[1];
+    }
+}
+
+// The points at 45 degrees on the rows' arcs: on a circle of radius 10 about
+// a corner of the square, 10 - 5 sqrt 2 and 5 sqrt 2 from its sides; on the
+// circle of radius 5 about its middle, 5 - 2.5 sqrt 2 and 5 + 2.5 sqrt 2.
+constexpr double NEAR = 10 - 5 * std::numbers::sqrt2;          // 2.929
+constexpr double FAR = 5 * std::numbers::sqrt2;                // 7.071
+constexpr double QUARTER_IN = 5 - 2.5 * std::numbers::sqrt2;   // 1.464
+constexpr double QUARTER_OUT = 5 + 2.5 * std::numbers::sqrt2;  // 8.536
+
+INSTANTIATE_TEST_SUITE_P(
+    Arcs, Rendered,
+    ::testing::Values(
+        render_case{.name = "G2 by its centre",
+                    .program = "G21 G92 X0 Y0 Z0\nG91 G2 X10 Y10 I10 J0\n",
+                    .inked = {{NEAR, FAR}},
+                    .blank = {{FAR, NEAR}}},
+        render_case{.name = "G3 by its centre",
+                    .program = "G21 G92 X0 Y0 Z0\nG91 G3 X10 Y10 I0 J10\n",
+                    .inked = {{FAR, NEAR}},
+                    .blank = {{NEAR, FAR}}},
+        render_case{.name = "G2 by a negative radius, the long way",
+                    .program = "G21 G92 X0 Y5 Z0\nG91 G2 X5 Y-5 R-5\n",
+                    .inked = {{QUARTER_OUT, QUARTER_OUT}, {5, 10}, {10, 5}},
+                    .blank = {{QUARTER_IN, QUARTER_IN}}},
+        render_case{.name = "G3 by a positive radius, the short way",
+                    .program = "G21 G92 X10 Y0 Z0\nG91 G3 X-10 Y10 R10\n",
+                    .inked = {{FAR, FAR}},
+                    .blank = {{NEAR, NEAR}}},
+        render_case{
+            .name = "a whole circle",
+            .program = "G21 G92 X0 Y5 Z0\nG91 G2 X0 Y0 I5 J0\n",
+            .inked = {{5, 10}, {5, 0}, {QUARTER_OUT, QUARTER_OUT}, {QUARTER_IN, QUARTER_IN}},
+            .blank = {{5, 5}}},
+        render_case{.name = "G2 about an absolute centre",
+                    .program = "G21 G92 X0 Y10 Z0\nG90.1 G91 G2 X10 Y-10 I0 J0\n",
+                    .inked = {{FAR, FAR}},
+                    .blank = {{NEAR, NEAR}}},
+        render_case{.name = "a name with a control byte and a Latin-1 byte",
+                    .program = "G21 G92 X0 Y5 Z0\nG91 G3 X0 Y0 I5 J0\n",
+                    .inked = {{5, 0}},
+                    .blank = {{5, 5}},
+                    .file = "a\x01z\xe9.nc"}),
+    row_name());
 
 // A failed run writes no output file; an output that was there stays as it was.
 TEST_P(EarlyStops, LeaveNoOutput) {
