@@ -1,6 +1,7 @@
 // g91to90: rewrites a G-code part program from incremental (G91) to absolute
 // (G90) distance mode. The entry point is the one place that prints a stop's
 // message, flushes what was written and ends the process.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "convert/convert.hpp"
+#include "convert/number_styles.hpp"
 #include "convert/toolpath_svg.hpp"
 #include "front_end.hpp"
 #include "messages.hpp"
@@ -102,9 +104,32 @@ std::string named_message(const std::string& name, const stop_report& report) {
     return name + ": " + message;
 }
 
+// The styles of a program's numbers, as --check prints them: "pointed",
+// "whole" or "mixed (first whole word X5, line 12)", and how numbers without
+// a point were read where there were any.
+std::string numbers_text(const toolpath& path, integer_reading reading) {
+    const std::uint8_t styles = path.number_styles();
+    if ((styles & WHOLE_NUMBER) == 0) {
+        return (styles & POINTED_NUMBER) != 0 ? "pointed" : "none but zeros";
+    }
+    std::string text = (styles & POINTED_NUMBER) == 0
+                           ? "whole"
+                           : "mixed (first whole word " + path.first_whole_word() + ", line " +
+                                 std::to_string(path.first_whole_line()) + ")";
+    switch (reading) {
+        case integer_reading::units:
+            return text + ", read as units";
+        case integer_reading::increments:
+            return text + ", read as increments";
+        default:
+            return text + ", reading not given";
+    }
+}
+
 // What --check prints: the verdict, then what was read up to it.
 void print_check(std::ostream& out, const std::string& name, const stop_report& report,
-                 const std::optional<line_reader>& in, const toolpath& path) {
+                 const std::optional<line_reader>& in, const toolpath& path,
+                 integer_reading reading) {
     out << (report.status == STATUS_SUCCESS ? name + ": converts\n" : named_message(name, report));
     if (!in) {
         return;
@@ -116,6 +141,7 @@ void print_check(std::ostream& out, const std::string& name, const stop_report& 
         out << "  " << AXIS_LETTERS[axis] << " " << extent_text(range, path.unit())
             << (range.seen ? unit : "") << "\n";
     }
+    out << "  numbers: " << numbers_text(path, reading) << "\n";
 }
 
 // Called programs in files beside the input (in the working folder for
@@ -207,7 +233,7 @@ int run_one(const program_options& options, const run_names& names, const consol
         drop_written_output(files, out, picture);
     }
     if (options.check) {
-        print_check(std::cout, input_name, report, in, *path);
+        print_check(std::cout, input_name, report, in, *path, options.format.integers);
     } else if (report.status != STATUS_SUCCESS && !batch_name.empty()) {
         user.messages << named_message(batch_name, report);
     } else {
@@ -270,7 +296,10 @@ int run_program(int argc, Char** argv) {
     }
     program_options options;
     try {
-        options = read_options(words);
+        const char* integers = std::getenv(INTEGERS_VARIABLE);
+        options = read_options(words, integers != nullptr && *integers != '\0'
+                                          ? std::optional<std::string_view>(integers)
+                                          : std::nullopt);
     } catch (const conversion_stop& stop) {
         const stop_report report = report_stop(stop);
         (filter ? std::cerr : std::cout) << report.message << std::flush;

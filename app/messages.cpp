@@ -4,6 +4,10 @@ namespace g91to90 {
 
 namespace {
 
+// What a stop that depends on how numbers without a point read says to do.
+const std::string GIVE_READING =
+    "give --integers units or --integers increments, or set G91TO90_INTEGERS (see \"Numbers\")";
+
 // "line 9", or "O1000.nc line 5" for a line of a called program's file.
 std::string line_in_file(const std::string& file, std::uint64_t line) {
     return (file.empty() ? "" : file + " ") + "line " + std::to_string(line);
@@ -44,6 +48,23 @@ stop_report report_stop(const conversion_stop& stop) {
                 return line_error(stop, "number out of range");
             }
             return {"ERROR: number out of range\n", STATUS_FAILURE};
+        case stop_reason::whole_added_to_pointed:
+        case stop_reason::pointed_added_to_whole: {
+            const bool whole_here = stop.reason == stop_reason::whole_added_to_pointed;
+            const std::string other =
+                stop.since + (whole_here ? "" : " (no decimal point)") +
+                (stop.since_line == 0 ? ", a position reached with numbers with a point"
+                                      : " of " + line_in_file(stop.since_file, stop.since_line));
+            return line_error(stop, stop.detail + (whole_here ? " (no decimal point)" : "") +
+                                        " is added to " + other + ": " + GIVE_READING);
+        }
+        case stop_reason::point_needs_reading:
+            return line_error(stop, "--decimal-point would put a point on " + stop.detail +
+                                        " (no decimal point): " + GIVE_READING);
+        case stop_reason::increments_unit_unknown:
+            return line_error(stop, stop.detail +
+                                        " counts least increments of unknown units: give G20 "
+                                        "or G21 before it");
         case stop_reason::output_failed:
             return {"", STATUS_OUTPUT_FAILED};
         case stop_reason::start_not_a_number:
@@ -136,6 +157,8 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::unknown_option:
             return {"ERROR: unknown option " + stop.detail + "\nTry: g91to90 --help\n",
                     STATUS_FAILURE};
+        case stop_reason::bad_integers:
+            return {"ERROR: " + stop.detail + " takes units or increments\n", STATUS_FAILURE};
         case stop_reason::bad_decimals:
             return {"ERROR: --decimals takes 3 to 6\n", STATUS_FAILURE};
         case stop_reason::bad_start:

@@ -17,6 +17,18 @@ int decimals_value(std::string_view text) {
     throw conversion_stop(stop_reason::bad_decimals);
 }
 
+// A reading of numbers without a point, as `source` (the option or the
+// environment variable) gives it.
+integer_reading reading_value(std::string_view text, std::string_view source) {
+    if (text == "units") {
+        return integer_reading::units;
+    }
+    if (text == "increments") {
+        return integer_reading::increments;
+    }
+    throw conversion_stop(stop_reason::bad_integers, std::string(source));
+}
+
 // The value of an option that takes one: "--name=value", or the next word.
 // Advances `i` past a value taken from the next word; empty when no word
 // follows; nullopt when the word is not this option.
@@ -87,6 +99,10 @@ std::string usage_text() {
            "  --decimal-point     write whole numbers with a point (X10. for X10)\n"
            "  --decimals N        fewest places of numbers written with decimals, 3 to 6\n"
            "                      (default: 3, or 4 under G20; more where the input has them)\n"
+           "  --integers READING  how the control reads a number without a point: units\n"
+           "                      (mm or inches: LinuxCNC, GRBL, most PC controls) or\n"
+           "                      increments (0.001 mm or 0.0001 in: Fanuc-style controls\n"
+           "                      without decimal-point input); default: G91TO90_INTEGERS\n"
            "  --start WORDS       the start position, such as \"X0 Y0 Z50\" (any of\n"
            "                      X Y Z A B C U V W; the others unknown; a G92 line wins)\n"
            "  --output-dir FOLDER convert every INPUT into FOLDER, under its own name\n"
@@ -107,8 +123,12 @@ std::string version_text() {
     return "g91to90 " G91TO90_VERSION "\n";
 }
 
-program_options read_options(std::span<const file_name> words) {
+program_options read_options(std::span<const file_name> words,
+                             std::optional<std::string_view> integers_default) {
     program_options options;
+    if (integers_default) {
+        options.format.integers = reading_value(*integers_default, INTEGERS_VARIABLE);
+    }
     bool options_ended = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string_view word = words[i].shown;
@@ -125,6 +145,8 @@ program_options read_options(std::span<const file_name> words) {
             return options;
         } else if (word == "--decimal-point") {
             options.format.decimal_point = true;
+        } else if (const auto integers = option_value(words, i, "--integers")) {
+            options.format.integers = reading_value(*integers, "--integers");
         } else if (const auto decimals = option_value(words, i, "--decimals")) {
             options.format.decimals = decimals_value(*decimals);
         } else if (const auto start = option_value(words, i, "--start")) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/number_output.hpp"
@@ -38,7 +39,15 @@ struct program_options {
 // --start value throws its stop. Once all words are read, more than two
 // names without --output-dir or --check throw `too_many_file_names`, and
 // options that cannot go together throw `bad_command_line`.
-program_options read_options(std::span<const file_name> words);
+// `integers_default` is the reading that G91TO90_INTEGERS gives, when it is
+// set; --integers wins over it, and a wrong value of either throws
+// `bad_integers`.
+program_options read_options(std::span<const file_name> words,
+                             std::optional<std::string_view> integers_default = std::nullopt);
+
+// The environment variable that gives the reading of numbers without a
+// point when --integers does not.
+inline constexpr const char* INTEGERS_VARIABLE = "G91TO90_INTEGERS";
 
 // What -h and --help show: the synopsis, what the program does, its prompts
 // and options, and where the manual is.

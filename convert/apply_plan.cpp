@@ -1,5 +1,11 @@
 #include "apply_plan.hpp"
 
+#include <array>
+#include <optional>
+#include <string>
+
+#include "number_output.hpp"
+
 #include "stop.hpp"
 
 namespace g91to90 {
@@ -9,21 +15,24 @@ namespace {
 // A converted cycle line: each plane axis moves to the first hole, R and the
 // normal axis's word become the R level and the bottom, measured from the
 // series' initial level; the K word (a repeat count) keeps its value.
-bool apply_cycle_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
+bool apply_cycle_words(const line_plan& plan, scanned_line& scan, machine_state& machine,
+                       std::uint64_t line_number) {
     const int normal = plan.normal_axis;
     if (plan.series_start) {
-        begin_series(machine, true, machine.position[static_cast<std::size_t>(normal)]);
+        begin_series(machine, true, machine.position[static_cast<std::size_t>(normal)],
+                     static_cast<std::uint8_t>(plan.cycle_word_styles & 3U));
     }
     std::optional<exact_number> r;
     std::optional<exact_number> depth;
     for (const line_word& word : scan.words) {
         if (word.slot == R_SLOT) {
-            r = word.value;
+            r = word_value(word, machine, line_number);
         } else if (word.slot == normal) {
-            depth = word.value;
+            depth = word_value(word, machine, line_number);
         }
     }
-    keep_cycle_words(machine, r, depth);
+    keep_cycle_words(machine, r, depth, static_cast<std::uint8_t>(plan.cycle_word_styles >> 2 & 3U),
+                     static_cast<std::uint8_t>(plan.cycle_word_styles >> 4 & 3U));
     const exact_number r_level = machine.series.initial + *machine.series.r;
     const exact_number bottom = r_level + *machine.series.depth;
     bool in_range = r_level.in_range() && bottom.in_range();
@@ -33,7 +42,9 @@ bool apply_cycle_words(const line_plan& plan, scanned_line& scan, machine_state&
         } else if (word.slot == normal) {
             word.target = bottom;
         } else if (word.slot < AXIS_COUNT) {
-            word.target = move(machine, word.slot, word.value);
+            word.target = move(machine, word.slot, word_value(word, machine, line_number));
+        } else {
+            word.target = word_value(word, machine, line_number);
         }
         in_range = in_range && word.target.in_range();
     }
@@ -42,15 +53,49 @@ bool apply_cycle_words(const line_plan& plan, scanned_line& scan, machine_state&
 
 }  // namespace
 
-bool apply_next_hole(const line_plan& plan, scanned_line& scan, machine_state& machine) {
+bool apply_next_hole(const line_plan& plan, scanned_line& scan, machine_state& machine,
+                     std::uint64_t line_number) {
     bool in_range = true;
     for (line_word& word : scan.words) {
         if (word.slot < AXIS_COUNT && word.slot != plan.normal_axis) {
-            word.target = move(machine, word.slot, word.value);
+            word.target = move(machine, word.slot, word_value(word, machine, line_number));
             in_range = in_range && word.target.in_range();
         }
     }
     return in_range;
+}
+
+void take_styles(const padded_line& line, const line_plan& plan, const scanned_line& scan,
+                 machine_state& machine, std::uint64_t line_number) {
+    const position_styles before = styles_of(machine);
+    if (!machine.styles_followed) {
+        // The positions reached so far are made of numbers with a point.
+        for (std::size_t axis = 0; axis < AXIS_COUNT; ++axis) {
+            if ((before.pointed >> axis & 1U) != 0) {
+                std::array<char, WORD_CAPACITY> text{};
+                const char* end = write_number_word(text.data(), AXIS_LETTERS[axis],
+                                                    machine.position[axis], 0, true);
+                machine.pointed_from[axis] = style_source_at(
+                    0, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
+            }
+        }
+    }
+    const auto gained_pointed = static_cast<std::uint16_t>(plan.styles.pointed & ~before.pointed);
+    const auto gained_whole = static_cast<std::uint16_t>(plan.styles.whole & ~before.whole);
+    for (const line_word& word : scan.words) {
+        if (word.slot >= AXIS_COUNT || ((gained_pointed | gained_whole) >> word.slot & 1U) == 0) {
+            continue;
+        }
+        const style_source source =
+            style_source_at(line_number, line.text().substr(word.begin, word.end - word.begin));
+        if ((gained_pointed >> word.slot & 1U) != 0) {
+            machine.pointed_from[word.slot] = source;
+        }
+        if ((gained_whole >> word.slot & 1U) != 0) {
+            machine.whole_from[word.slot] = source;
+        }
+    }
+    set_styles(machine, plan.styles.pointed, plan.styles.whole);
 }
 
 void apply_other_before_words(const line_plan& plan, machine_state& machine) {
@@ -85,16 +130,29 @@ void apply_other_before_words(const line_plan& plan, machine_state& machine) {
     }
 }
 
-bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine) {
+bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine,
+                       std::uint64_t line_number) {
     if (plan.words == axis_effect::cycle_holes) {
-        return apply_cycle_words(plan, scan, machine);
+        return apply_cycle_words(plan, scan, machine, line_number);
     }
     bool in_range = true;
+    const bool rewritten = plan.form == write_form::rewrite;
     for (line_word& word : scan.words) {
-        if (word.slot < AXIS_COUNT && plan.words == axis_effect::set) {
-            set_axis(machine, word.slot, word.value);
-        } else if (word.slot < AXIS_COUNT && plan.words == axis_effect::shift) {
-            shift(machine, word.slot, word.value);
+        const bool axis = word.slot < AXIS_COUNT;
+        if (axis ? plan.words != axis_effect::move && plan.words != axis_effect::set &&
+                       plan.words != axis_effect::shift
+                 : !rewritten) {
+            continue;  // a word whose value nothing reads
+        }
+        const exact_number value = word_value(word, machine, line_number);
+        if (!axis) {
+            word.target = value;
+        } else if (plan.words == axis_effect::move) {
+            word.target = move(machine, word.slot, value);
+        } else if (plan.words == axis_effect::set) {
+            set_axis(machine, word.slot, value);
+        } else {
+            shift(machine, word.slot, value);
         }
         in_range = in_range && word.target.in_range();
     }

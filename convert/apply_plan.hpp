@@ -5,6 +5,7 @@
 #include "line_plan.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
+#include "number_styles.hpp"
 
 namespace g91to90 {
 
@@ -22,11 +23,13 @@ inline void apply_before_words(const line_plan& plan, machine_state& machine) {
 // The batch of axis words in `scan`: each moves, sets or shifts its axis as
 // the plan says, and its word's `target` becomes what is written for it.
 // Returns whether every target is in range.
-bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine);
+bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine,
+                       std::uint64_t line_number);
 [[nodiscard]] inline bool apply_words(const line_plan& plan, scanned_line& scan,
-                                      machine_state& machine) {
-    if (plan.words != axis_effect::move) [[unlikely]] {
-        return apply_other_words(plan, scan, machine);
+                                      machine_state& machine, std::uint64_t line_number) {
+    if (plan.words != axis_effect::move || machine.reading == integer_reading::increments)
+        [[unlikely]] {
+        return apply_other_words(plan, scan, machine, line_number);
     }
     // The common case: each axis moves, an arc word keeps its value.
     bool in_range = true;
@@ -39,7 +42,15 @@ bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state&
 
 // The next hole of a converted cycle line: each plane axis moves by its word
 // again. Returns whether every target is in range.
-bool apply_next_hole(const line_plan& plan, scanned_line& scan, machine_state& machine);
+bool apply_next_hole(const line_plan& plan, scanned_line& scan, machine_state& machine,
+                     std::uint64_t line_number);
+
+// The positions take the styles of the numbers the line made them of (a
+// line whose styles the plan followed, `plan.styled`); for each axis that
+// takes a style it did not have, the line's word that gave it is noted, for
+// the message of a later stop that adds the other style.
+void take_styles(const padded_line& line, const line_plan& plan, const scanned_line& scan,
+                 machine_state& machine, std::uint64_t line_number);
 
 // After the words: the axes the line leaves unknown, the cycle, modal call,
 // transforms, program end and jumps.

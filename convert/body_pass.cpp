@@ -10,6 +10,9 @@ namespace g91to90 {
 void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
                   line_writer& out, machine_state& machine, const number_format& format,
                   toolpath* path) {
+    if (path != nullptr) [[unlikely]] {
+        path->numbers(line, scan, line_number);
+    }
     const line_plan plan = plan_line(scan, machine, line_number);
     if (plan.stops) {
         throw describe_stop(plan, line, scan, machine, line_number);
@@ -18,10 +21,13 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
     if (plan.form == write_form::rewrite) {
         // A value out of range stops the run before its line is written.
         const auto apply_batch = [&] {
-            if (!apply_words(plan, scan, machine)) {
+            if (!apply_words(plan, scan, machine, line_number)) {
                 throw conversion_stop(stop_reason::number_out_of_range, {}, line_number);
             }
         };
+        if (plan.styled) [[unlikely]] {
+            take_styles(line, plan, scan, machine, line_number);
+        }
         apply_batch();
         const number_format line_format = format.under(machine.unit);
         if (plan.words == axis_effect::cycle_holes) {
@@ -33,7 +39,7 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
                 if (hole == plan.holes) {
                     break;
                 }
-                if (!apply_next_hole(plan, scan, machine)) {
+                if (!apply_next_hole(plan, scan, machine, line_number)) {
                     throw conversion_stop(stop_reason::number_out_of_range, {}, line_number);
                 }
                 write_hole_line(line, scan, plan, hole + 1 == plan.holes, out, line_format);
@@ -45,9 +51,9 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
             return;
         }
         line_rewriter rewriter;
-        if (!rewriter.write_whole(line, scan, out, line_format)) {
+        if (!rewriter.write_whole(line, scan, plan, out, line_format)) {
             for (;;) {
-                rewriter.write_batch(line, scan, out, line_format);
+                rewriter.write_batch(line, scan, plan, out, line_format);
                 if (scan.more_words == 0) {
                     break;
                 }
@@ -58,8 +64,12 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
         }
     } else {
         write_line_start(scan, plan, out);
+        if (plan.styled) [[unlikely]] {
+            take_styles(line, plan, scan, machine, line_number);
+        }
         for (;;) {
-            (void)apply_words(plan, scan, machine);  // the line is copied: any value will do
+            // The line is copied: any value will do.
+            (void)apply_words(plan, scan, machine, line_number);
             if (scan.more_words == 0) {
                 break;
             }

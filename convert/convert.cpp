@@ -14,6 +14,8 @@ template <typename Source>
 void convert_source(Source& in, line_writer& out, const start_source& start,
                     const number_format& format, toolpath* path) {
     machine_state machine;
+    machine.reading = format.integers;
+    machine.points_whole_numbers = format.decimal_point;
     scanned_line scan;
     program_layout layout;
     const padded_line mode_line = copy_preamble(in, out, scan, machine, layout);
@@ -22,6 +24,9 @@ void convert_source(Source& in, line_writer& out, const start_source& start,
         establish_start_position(mode_line, mode_line_number, scan, out, start, machine);
     if (path != nullptr) {
         path->begin(machine);
+        if (!mode_line_waits) {
+            path->numbers(mode_line, scan, mode_line_number);  // the G92 line
+        }
     }
     if (mode_line_waits) {
         convert_line(mode_line, mode_line_number, scan, out, machine, format, path);

@@ -69,6 +69,29 @@ exact_number millimetres_to_inches(exact_number millimetres);
 // e, D or d. The text must be such a number (`is_number_token`).
 exact_number exact_value(std::string_view text);
 
+// How a control reads a number written without a point. A number with a
+// point (X10., X.5) means millimetres or inches on every control; one
+// without (X10) means them on some and least increments on others
+// (Fanuc-style controls without decimal-point input). A zero means zero on
+// all of them.
+enum class integer_reading : std::uint8_t {
+    unknown,    // not given: a conversion that depends on it stops
+    units,      // millimetres or inches (LinuxCNC, GRBL, decimal-point input)
+    increments  // least increments: 0.001 mm under G21, 0.0001 in under G20
+};
+
+// The least increment of a unit (20 or 21) in billionths; 0 when unknown.
+inline constexpr std::int64_t least_increment(int unit) {
+    return unit == 21 ? 1'000'000 : unit == 20 ? 100'000 : 0;
+}
+
+// A number written without a point, read as a count of `increment`
+// billionths: its value in millimetres or inches, with the places the
+// increment has.
+inline exact_number counted_increments(exact_number written, std::int64_t increment) {
+    return checked(written.billionths / BILLION * increment, increment == 100'000 ? 4 : 3);
+}
+
 // The value of a plain number: `digits` (below 10^14) with `decimals` (at
 // most 7) of them after the point, and so fewer than eight whole digits:
 // always in range.

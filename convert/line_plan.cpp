@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "number_output.hpp"
+
 namespace g91to90 {
 
 namespace {
@@ -35,6 +37,7 @@ struct line_facts {
     std::uint16_t needs_known;          // the axes the line's words need known
     const char* cycle_problem;          // why a cycle run in incremental mode cannot be converted
     std::uint8_t mixed_cycle_word = 0;  // a kept cycle word read in the other mode
+    numbers_refusal refusal = numbers_refusal::none;  // why its numbers cannot be written
 
     bool holds(kind_set wanted) const { return (held & wanted) != 0; }
 };
@@ -192,6 +195,12 @@ bool mode_kept_under_g91(const line_facts& f) {
 bool unknown_position(const line_facts& f) {
     return f.incremental && f.form == write_form::rewrite && (f.needs_known & ~f.known) != 0;
 }
+bool numbers_of_both_styles(const line_facts& f) {
+    return f.refusal == numbers_refusal::mixed;
+}
+bool point_needs_reading(const line_facts& f) {
+    return f.refusal == numbers_refusal::point;
+}
 bool repeated_axis(const line_facts& f) {
     // Controls differ: some take the last word, some add them up, some refuse.
     return f.incremental && f.form == write_form::rewrite && f.scan.repeated_axes != 0;
@@ -228,6 +237,8 @@ constexpr stop_rule STOP_RULES[] = {
     {stop_reason::mode_kept_under_g91, mode_kept_under_g91},
     {stop_reason::restore_other_level, restore_other_level},
     {stop_reason::unknown_position, unknown_position},
+    {stop_reason::whole_added_to_pointed, numbers_of_both_styles},
+    {stop_reason::point_needs_reading, point_needs_reading},
     {stop_reason::cycle_may_run, cycle_may_run},
     {stop_reason::repeated_axis, repeated_axis},
 };
@@ -258,12 +269,88 @@ struct stop_facts {
     const char* cycle_problem;
     std::uint8_t mixed_cycle_word = 0;
     int plane = 0;
+    const line_plan* plan = nullptr;
 };
+
+// The text of a word of the line.
+std::string word_text(const padded_line& line, const line_word& word) {
+    return std::string(line.text().substr(word.begin, word.end - word.begin));
+}
+
+// The line's first word of `slot`, or nullptr.
+const line_word* word_of(const scanned_line& scan, int slot) {
+    for (const line_word& word : scan.words) {
+        if (word.slot == slot) {
+            return &word;
+        }
+    }
+    return nullptr;
+}
+
+// The stop of numbers of both styles added up: the line's word, and the
+// word that gave the rest the other style (another word of a cycle line, or
+// the one that gave its axis's position that style).
+void describe_mixed_numbers(const stop_facts& f, conversion_stop& stop) {
+    const line_plan& plan = *f.plan;
+    const int axis = first_axis(f.scan, plan.styles.mixed);
+    const line_word* word = word_of(f.scan, axis);
+    const line_word* other_word = nullptr;
+    if (plan.words == axis_effect::cycle_holes && axis == plan.normal_axis) {
+        // The R level (the initial level's and R's styles) or the bottom
+        // (the R level's and the depth's) is made of both.
+        const auto initial = static_cast<std::uint8_t>(plan.cycle_word_styles & 3U);
+        const auto r = static_cast<std::uint8_t>(plan.cycle_word_styles >> 2 & 3U);
+        const line_word* r_word = word_of(f.scan, R_SLOT);
+        if ((initial | r) != MIXED_NUMBER && r_word != nullptr && word != nullptr) {
+            other_word = r_word;  // the depth is added to this line's R
+        } else if (r_word != nullptr) {
+            word = r_word;
+        }
+    }
+    if (word == nullptr) {
+        word = &f.scan.words.front();
+    }
+    const bool whole = (masks_of(f.scan).whole >> word->slot & 1U) != 0;
+    stop.reason = whole ? stop_reason::whole_added_to_pointed : stop_reason::pointed_added_to_whole;
+    stop.detail = word_text(f.line, *word);
+    if (other_word != nullptr) {
+        stop.since = word_text(f.line, *other_word);
+        stop.since_line = stop.line_number;
+        return;
+    }
+    const auto source_axis =
+        static_cast<std::size_t>(word->slot < AXIS_COUNT ? word->slot : plan.normal_axis);
+    if (!f.machine.styles_followed) {
+        // Before the first number without a point, every position that is
+        // not zero was reached with numbers with a point.
+        std::array<char, WORD_CAPACITY> text{};
+        const char* end = write_number_word(text.data(), AXIS_LETTERS[source_axis],
+                                            f.machine.position[source_axis], 0, true);
+        stop.since = std::string(text.data(), static_cast<std::size_t>(end - text.data()));
+        stop.since_line = 0;
+        return;
+    }
+    const style_source& source =
+        (whole ? f.machine.pointed_from : f.machine.whole_from)[source_axis];
+    stop.since = std::string(source.text());
+    stop.since_line = source.line;
+}
 
 conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t line_number) {
     conversion_stop stop(reason, {}, line_number);
     std::array<char, 12> text{};
     switch (reason) {
+        case stop_reason::whole_added_to_pointed:
+            describe_mixed_numbers(f, stop);
+            break;
+        case stop_reason::point_needs_reading:
+            for (const line_word& word : f.scan.words) {
+                if ((f.plan->styles.whole_slots >> word.slot & 1U) != 0) {
+                    stop.detail = word_text(f.line, word);
+                    break;
+                }
+            }
+            break;
         case stop_reason::malformed_number:
             stop.detail = std::string(f.line.text().substr(
                 f.scan.malformed.begin, f.scan.malformed.end - f.scan.malformed.begin));
@@ -558,7 +645,8 @@ conversion_stop describe_stop(const line_plan& plan, const padded_line& line,
                            plan.needs_known,
                            plan.cycle_problem,
                            plan.mixed_cycle_word,
-                           scan.plane != 0 ? scan.plane : machine.plane};
+                           scan.plane != 0 ? scan.plane : machine.plane,
+                           &plan};
     return make_stop(plan.stop, facts, line_number);
 }
 
@@ -595,6 +683,54 @@ std::string restoring_codes(const modal_state& now, const saved_modes& saved) {
         add(to.diameter ? 70 : 80, true, "diameter mode");
     }
     return codes;
+}
+
+numbers_refusal plan_styles(const scanned_line& scan, const machine_state& machine,
+                            line_plan& plan) {
+    plan.styled = true;
+    const word_masks masks = masks_of(scan);
+    const position_styles before = styles_of(machine);
+    switch (plan.words) {
+        case axis_effect::cycle_holes: {
+            const int normal = plan.normal_axis;
+            const auto value_style = [](const std::optional<exact_number>& value) {
+                return value && value->billionths != 0 ? POINTED_NUMBER : std::uint8_t{0};
+            };
+            // Before styles were followed, every number not zero had a point.
+            const bool followed = machine.styles_followed;
+            const std::uint8_t initial = plan.series_start ? axis_style(before, normal)
+                                         : followed        ? machine.series.initial_style
+                                                           : value_style(machine.series.initial);
+            const std::uint8_t r = (scan.arcs & R_WORD) != 0 ? word_style(masks, R_SLOT)
+                                   : followed                ? machine.series.r_style
+                                                             : value_style(machine.series.r);
+            const std::uint8_t depth = (scan.axes & axis_bit(normal)) != 0
+                                           ? word_style(masks, normal)
+                                       : followed ? machine.series.depth_style
+                                                  : value_style(machine.series.depth);
+            // After the last hole the normal axis stands at the initial
+            // level (G98) or the R level (G99).
+            const int retract = plan.retract != 0 ? plan.retract : machine.retract;
+            const auto level = static_cast<std::uint8_t>(retract == 980 ? initial : initial | r);
+            plan.styles = cycle_styles(scan, masks, before, normal, initial, r, depth, level);
+            plan.cycle_word_styles = static_cast<std::uint8_t>(initial | r << 2 | depth << 4);
+            break;
+        }
+        case axis_effect::move:
+        case axis_effect::set:
+        case axis_effect::shift:
+            plan.styles = move_styles(
+                scan, masks, before,
+                plan.words == axis_effect::shift ||
+                    (plan.words == axis_effect::move && plan.mode == distance_mode::incremental));
+            break;
+        default:
+            plan.styles.pointed = before.pointed;
+            plan.styles.whole = before.whole;
+            plan.styles.point_slots = masks.dotted;
+            break;
+    }
+    return refused_numbers(machine, plan.styles, plan.form == write_form::rewrite);
 }
 
 void refuse_unreadable_line(const padded_line& line, const scanned_line& scan,
@@ -731,6 +867,11 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
         }
     }
 
+    // The styles of the numbers the line's values are made of.
+    const numbers_refusal refusal = follows_styles(scan, machine) && cycle_problem == nullptr
+                                        ? plan_styles(scan, machine, plan)
+                                        : numbers_refusal::none;
+
     const std::uint16_t known = known_after_units(scan, held, machine);
     const line_facts facts{scan,
                            machine,
@@ -746,7 +887,8 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
                            known,
                            plan.needs_known,
                            cycle_problem,
-                           plan.mixed_cycle_word};
+                           plan.mixed_cycle_word,
+                           refusal};
     for (const stop_rule& rule : STOP_RULES) {
         if (rule.applies(facts)) {
             plan.stops = true;

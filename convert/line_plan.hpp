@@ -11,6 +11,7 @@
 #include "code_table.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
+#include "number_styles.hpp"
 #include "stop.hpp"
 
 namespace g91to90 {
@@ -60,10 +61,31 @@ struct line_plan {
     // on that was kept from a line read in the other mode.
     std::uint8_t gives_cycle_words = 0;
     std::uint8_t mixed_cycle_word = 0;
+    // The styles of the numbers the positions are made of after the line,
+    // and how the writer spells each word (see number_styles.hpp), where
+    // they are followed (`styled`).
+    line_styles styles;
+    bool styled = false;
+    // A converted cycle line's styles of the initial level, R and depth:
+    // two bits each, from the lowest.
+    std::uint8_t cycle_word_styles = 0;
 };
 
 inline constexpr std::uint8_t CYCLE_R_WORD = 1;
 inline constexpr std::uint8_t CYCLE_DEPTH_WORD = 2;
+
+// Whether a line's styles are followed (see number_styles.hpp): from the
+// first number without a point on, unless such numbers read as millimetres
+// or inches.
+inline bool follows_styles(const scanned_line& scan, const machine_state& machine) {
+    return machine.reading != integer_reading::units &&
+           (machine.styles_followed || scan.whole_word());
+}
+
+// The styles of the numbers the line's values are made of (its words do what
+// `plan.words` says), and whether they can be written.
+numbers_refusal plan_styles(const scanned_line& scan, const machine_state& machine,
+                            line_plan& plan);
 
 // The common line: motion codes, G90 or G91 at most, plain words, and a
 // machine in a plain state (no cycle, call, transform or jump, a known mode).
@@ -93,6 +115,14 @@ inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& 
         plan.stops = true;
         plan.stop = stop_reason::unknown_position;
         plan.needs_known = scan.axes;
+    }
+    if (follows_styles(scan, machine)) [[unlikely]] {
+        const numbers_refusal refusal = plan_styles(scan, machine, plan);
+        if (refusal != numbers_refusal::none && !plan.stops) {
+            plan.stops = true;
+            plan.stop = refusal == numbers_refusal::mixed ? stop_reason::whole_added_to_pointed
+                                                          : stop_reason::point_needs_reading;
+        }
     }
     if (scan.words.empty() && scan.g91_digits.empty()) {
         plan.form = write_form::copy;  // nothing to rewrite

@@ -386,6 +386,7 @@ struct named_words {
     std::uint16_t axes = 0;
     std::uint16_t repeated_axes = 0;
     std::uint8_t arcs = 0;
+    unsigned dotted = 0;
 
     // Notes the word of `slot` (an arc word's axis bit falls away).
     void note(std::uint8_t slot) {
@@ -470,7 +471,9 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             // The common word: an axis or arc letter and a plain number.
             plain_number plain;
             if (read_plain_number(line, i + 1, plain)) [[likely]] {
-                note_axis_word(scan, add_plain_word(scan, kind, i, plain), first);
+                const std::uint8_t slot = add_plain_word(scan, kind, i, plain);
+                note_axis_word(scan, slot, first);
+                scan.dotted_words = static_cast<std::uint8_t>(scan.dotted_words + plain.point);
                 first_word = false;
                 i = plain.end;
                 continue;
@@ -557,6 +560,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                 if (scan.words.size() < WORD_BATCH) {
                     const exact_number value = exact_of(number);
                     scan.words.push_back({i, number.end, value, value, slot, number.point});
+                    scan.dotted_words = static_cast<std::uint8_t>(scan.dotted_words + number.point);
                 } else if (scan.more_words == 0) {
                     scan.more_words = i;
                     if (!first) {
@@ -649,7 +653,9 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             if (scan.words.size() == WORD_BATCH || !read_plain_number(line, i + 1, plain)) {
                 return false;
             }
-            named.note(add_plain_word(scan, kind, i, plain));
+            const std::uint8_t slot = add_plain_word(scan, kind, i, plain);
+            named.note(slot);
+            named.dotted += static_cast<unsigned>(plain.point);
             i = plain.end;
         } else if (kind == G_LETTER || kind == M_LETTER) {
             code_value code;
@@ -681,16 +687,18 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
     scan.axes = named.axes;
     scan.repeated_axes = named.repeated_axes;
     scan.arcs = named.arcs;
+    scan.dotted_words = static_cast<std::uint8_t>(named.dotted);
     return true;
 }
 
-void clear_scan(scanned_line& scan) {
+[[gnu::always_inline]] inline void clear_scan(scanned_line& scan) {
     scan.words.clear();
     scan.codes.clear();
     scan.held = 0;
     scan.axes = 0;
     scan.repeated_axes = 0;
     scan.arcs = 0;
+    scan.dotted_words = 0;
     scan.motion = -1;
     scan.g91_digits.clear();
     scan.plane = 0;
@@ -771,7 +779,7 @@ auto fields(const scanned_line& scan) {
     return std::tuple_cat(
         std::make_tuple(listed<line_word>{&scan.words}, listed<code_word>{&scan.codes}),
         std::tie(scan.more_words, scan.held, scan.axes, scan.computed_axes, scan.repeated_axes,
-                 scan.arcs, scan.g91_digits, scan.motion, scan.plane, scan.unit,
+                 scan.arcs, scan.dotted_words, scan.g91_digits, scan.motion, scan.plane, scan.unit,
                  scan.conflict_first, scan.conflict_second, scan.letters, scan.l_value,
                  scan.l_begin, scan.l_end, scan.p_number, scan.n_number, scan.o_name,
                  scan.o_arguments, scan.malformed, scan.control_char, scan.e_word, scan.polar_word,
@@ -788,6 +796,7 @@ bool same_reading(const scanned_line& a, const scanned_line& b) {
 void scan_more_words(const padded_line& line, scanned_line& scan) {
     const std::size_t from = scan.more_words;
     scan.words.clear();
+    scan.dotted_words = 0;
     scan.more_words = 0;
     read_line_part(line, from, scan, false);
 }

@@ -88,6 +88,9 @@ struct scanned_line {
     std::uint16_t computed_axes = 0;  // axes whose number is a parameter or expression
     std::uint16_t repeated_axes = 0;  // axes named by more than one word
     std::uint8_t arcs = 0;            // arc words named: I, J, K, R from bit 0
+    // How many words of the batch have a point: when all have, none is a
+    // number without a point (see number_styles.hpp).
+    std::uint8_t dotted_words = 0;
     // Where the "1" of each G91 stands, written "0" when the line is rewritten.
     std::vector<std::size_t> g91_digits;
     int motion = -1;  // G0, G1, G2 or G3 in tenths (the first); -1 when none
@@ -144,9 +147,22 @@ struct scanned_line {
                words.empty() && letters == 0 && !parameters && !e_word && n_number.empty();
     }
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
+
     bool has_code(char letter, int tenths) const {
         for (const code_word& code : codes) {
             if (code.letter == letter && code.tenths == tenths) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Whether a word of the batch is a number without a point, not zero.
+    bool whole_word() const {
+        if (dotted_words == words.size()) [[likely]] {
+            return false;
+        }
+        for (const line_word& word : words) {
+            if (!word.point && word.value.billionths != 0) {
                 return true;
             }
         }

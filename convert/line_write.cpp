@@ -59,14 +59,59 @@ void write_line_start(const scanned_line& scan, const line_plan& plan, line_writ
 
 namespace {
 
-char* write_word(char* at, const line_word& word, char letter, const number_format& format) {
-    return write_number_word(at, letter, word.target, format.decimals,
-                             word.point || format.decimal_point);
+// A word of a program read as least increments (--integers increments): a
+// value made of numbers without a point only is written as the count of
+// increments it is, without a point, unless --decimal-point asks for
+// millimetres or inches; any other with a point, which means the same on
+// every control (a zero as its word is spelt).
+[[gnu::noinline]] char* write_counted_word(char* at, const line_word& word, char letter,
+                                           const line_plan& plan, const number_format& format) {
+    const exact_number& value = word.target;
+    const bool whole = (plan.styles.whole_slots >> word.slot & 1U) != 0;
+    if (whole && !format.decimal_point && format.increment != 0 &&
+        value.billionths % format.increment == 0) {
+        const exact_number count{value.billionths / format.increment * BILLION, 0};
+        return write_number_word(at, letter, count, format.decimals, false);
+    }
+    const bool point =
+        whole || (plan.styles.point_slots >> word.slot & 1U) != 0 || format.decimal_point;
+    return write_number_word(at, letter, value, format.decimals, point);
+}
+
+// A word of a line whose styles are followed: with a point where the plan
+// says, as the count of increments it is where they are read so.
+[[gnu::noinline]] char* write_styled_word(char* at, const line_word& word, char letter,
+                                          const line_plan& plan, const number_format& format) {
+    if (format.integers == integer_reading::increments) {
+        return write_counted_word(at, word, letter, plan, format);
+    }
+    return write_number_word(
+        at, letter, word.target, format.decimals,
+        (plan.styles.point_slots >> word.slot & 1U) != 0 || format.decimal_point);
+}
+
+// A rewritten word is written so that it means on the control what the
+// input's numbers meant (see number_styles.hpp): with a point where the plan
+// follows the styles and says so; before that, with a point when it is not
+// zero (every number not zero had one), and as its word is spelt when it is;
+// with its word's own spelling where numbers without a point are
+// millimetres or inches. --decimal-point adds a point to every whole value.
+char* write_word(char* at, const line_word& word, char letter, const line_plan& plan,
+                 const number_format& format) {
+    if (plan.styled) [[unlikely]] {
+        return write_styled_word(at, word, letter, plan, format);
+    }
+    bool point = word.point || format.decimal_point;
+    if (!point && format.integers != integer_reading::units) [[unlikely]] {
+        point = word.target.billionths != 0;  // a zero word on a position that is not zero
+    }
+    return write_number_word(at, letter, word.target, format.decimals, point);
 }
 
 }  // namespace
 
-void line_rewriter::write_batch(const padded_line& line, const scanned_line& scan, line_writer& out,
+void line_rewriter::write_batch(const padded_line& line, const scanned_line& scan,
+                                const line_plan& plan, line_writer& out,
                                 const number_format& format) {
     for (const line_word& word : scan.words) {
         const std::size_t room = word.begin - from_ + SHORT_RUN + WORD_CAPACITY;
@@ -80,13 +125,14 @@ void line_rewriter::write_batch(const padded_line& line, const scanned_line& sca
             start = out.room(WORD_CAPACITY);
             at = start;
         }
-        at = write_word(at, word, line[word.begin], format);
+        at = write_word(at, word, line[word.begin], plan, format);
         out.claim(static_cast<std::size_t>(at - start));
         from_ = word.end;
     }
 }
 
-bool line_rewriter::write_whole(const padded_line& line, const scanned_line& scan, line_writer& out,
+bool line_rewriter::write_whole(const padded_line& line, const scanned_line& scan,
+                                const line_plan& plan, line_writer& out,
                                 const number_format& format) {
     const std::size_t room = line.size() + scan.words.size() * WORD_CAPACITY + SHORT_RUN + 2;
     if (scan.more_words != 0 || room > out.block_size()) {
@@ -96,7 +142,7 @@ bool line_rewriter::write_whole(const padded_line& line, const scanned_line& sca
     char* at = start;
     for (const line_word& word : scan.words) {
         at = copy_run(at, line, from_, word.begin, scan.g91_digits);
-        at = write_word(at, word, line[word.begin], format);
+        at = write_word(at, word, line[word.begin], plan, format);
         from_ = word.end;
     }
     const bool newline = line.newline();
@@ -159,8 +205,8 @@ void write_cycle_line(const padded_line& line, const scanned_line& scan, const l
         write_run_through(out, line, from, begin, scan.g91_digits);
         if (e.word != nullptr) {
             char* const start = out.room(WORD_CAPACITY);
-            out.claim(static_cast<std::size_t>(write_word(start, *e.word, line[e.begin], format) -
-                                               start));
+            out.claim(static_cast<std::size_t>(
+                write_word(start, *e.word, line[e.begin], plan, format) - start));
         }
         from = e.end;
     }
@@ -180,8 +226,8 @@ void write_hole_line(const padded_line& line, const scanned_line& scan, const li
                 out.write(" ");
             }
             char* const start = out.room(WORD_CAPACITY);
-            out.claim(static_cast<std::size_t>(write_word(start, word, line[word.begin], format) -
-                                               start));
+            out.claim(static_cast<std::size_t>(
+                write_word(start, word, line[word.begin], plan, format) - start));
             first = false;
         }
     }

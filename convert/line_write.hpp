@@ -20,15 +20,15 @@ void write_line_start(const scanned_line& scan, const line_plan& plan, line_writ
 // target in the number format.
 class line_rewriter {
   public:
-    void write_batch(const padded_line& line, const scanned_line& scan, line_writer& out,
-                     const number_format& format);
+    void write_batch(const padded_line& line, const scanned_line& scan, const line_plan& plan,
+                     line_writer& out, const number_format& format);
     // The text after the last word, then the line end.
     void finish(const padded_line& line, const scanned_line& scan, line_writer& out);
     // The common line, whose words fit in one batch: all of it written in
     // place, in room taken from the output block at once. False, with nothing
     // written, when it does not fit that room.
-    bool write_whole(const padded_line& line, const scanned_line& scan, line_writer& out,
-                     const number_format& format);
+    bool write_whole(const padded_line& line, const scanned_line& scan, const line_plan& plan,
+                     line_writer& out, const number_format& format);
 
   private:
     std::size_t from_ = 0;  // the first character not yet written

@@ -16,6 +16,18 @@ loss loss_at(std::uint64_t line, std::string_view why) {
     return result;
 }
 
+std::string_view style_source::text() const {
+    return {word.data(),
+            static_cast<std::size_t>(std::find(word.begin(), word.end(), '\0') - word.begin())};
+}
+
+style_source style_source_at(std::uint64_t line, std::string_view word) {
+    style_source source;
+    source.line = line;
+    std::copy_n(word.begin(), std::min(word.size(), source.word.size() - 1), source.word.begin());
+    return source;
+}
+
 std::uint16_t plane_normal_axes(int plane) {
     switch (plane) {
         case 17:
@@ -38,12 +50,18 @@ void set_units(machine_state& machine, int unit, const loss& why) {
         return;
     }
     if (machine.unit != 0 && unit != 0) {
+        std::uint16_t unread = 0;
         for (int axis = 0; axis < AXIS_COUNT; ++axis) {
             if ((LINEAR_AXES & axis_bit(axis)) != 0) {
                 exact_number& value = machine.position[static_cast<std::size_t>(axis)];
                 value = unit == 20 ? millimetres_to_inches(value) : inches_to_millimetres(value);
+                if ((machine.whole_axes & axis_bit(axis)) != 0 &&
+                    machine.reading == integer_reading::unknown) {
+                    unread |= axis_bit(axis);  // so many units, or so many increments?
+                }
             }
         }
+        forget(machine, unread, why);
     } else {
         std::uint16_t not_at_zero = 0;
         for (int axis = 0; axis < AXIS_COUNT; ++axis) {
@@ -186,17 +204,21 @@ void end_transform(machine_state& machine, transform_slot slot) {
     machine.standing = static_cast<std::uint8_t>(machine.standing & ~(1U << slot));
 }
 
-void begin_series(machine_state& machine, bool incremental, exact_number initial) {
-    machine.series = {incremental, initial, std::nullopt, std::nullopt};
+void begin_series(machine_state& machine, bool incremental, exact_number initial,
+                  std::uint8_t initial_style) {
+    machine.series = {incremental, initial, std::nullopt, std::nullopt, initial_style, 0, 0};
 }
 
 void keep_cycle_words(machine_state& machine, const std::optional<exact_number>& r,
-                      const std::optional<exact_number>& depth) {
+                      const std::optional<exact_number>& depth, std::uint8_t r_style,
+                      std::uint8_t depth_style) {
     if (r) {
         machine.series.r = r;
+        machine.series.r_style = r_style;
     }
     if (depth) {
         machine.series.depth = depth;
+        machine.series.depth_style = depth_style;
     }
 }
 

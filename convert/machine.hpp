@@ -51,7 +51,22 @@ struct cycle_series {
     exact_number initial;               // the normal axis's position where it began
     std::optional<exact_number> r;      // the R word in force
     std::optional<exact_number> depth;  // the normal axis's word in force
+    // The styles of the numbers the initial level, the R word and the depth
+    // word are made of (see number_styles.hpp).
+    std::uint8_t initial_style = 0;
+    std::uint8_t r_style = 0;
+    std::uint8_t depth_style = 0;
 };
+
+// Where a value took its style: a word of a line ("X10.5" of line 8), or
+// the start position (line 0).
+struct style_source {
+    std::uint64_t line = 0;  // 0: a position reached before styles were followed
+    std::array<char, 16> word{};
+
+    std::string_view text() const;
+};
+style_source style_source_at(std::uint64_t line, std::string_view word);
 
 // Where a cycle line last gave the R word, or the word of the axis normal to
 // the plane (the depth), and in which mode: the control keeps them for later
@@ -116,7 +131,19 @@ struct machine_state {
     std::uint32_t tool_length_changes = 0;  // tool length codes read
     int call_level = 0;                     // 0 in the main program
     std::array<std::optional<saved_modes>, CALL_LEVELS> saved{};  // by call level
-    std::uint64_t save_events = 0;     // saves made so far: the last one's number
+    std::uint64_t save_events = 0;                       // saves made so far: the last one's number
+    integer_reading reading = integer_reading::unknown;  // how a number without a point reads
+    bool points_whole_numbers = false;                   // --decimal-point
+    // The styles of the numbers each position is made of, one bit an axis:
+    // some with a point, some without (zeros have none); followed from the
+    // first number without a point on (see number_styles.hpp).
+    bool styles_followed = false;
+    std::uint16_t pointed_axes = 0;
+    std::uint16_t whole_axes = 0;
+    // Where each position took each style: the word that gave it, for the
+    // message of a stop that adds the other style to it.
+    std::array<style_source, AXIS_COUNT> pointed_from{};
+    std::array<style_source, AXIS_COUNT> whole_from{};
     bool program_ended = false;        // M2 or M30 read: M99 then returns from a subprogram
     bool moved_incrementally = false;  // an incremental move was converted
     loss jumped;                       // the first jump (line 0 when there is none)
@@ -142,9 +169,18 @@ inline void set_mode(machine_state& machine, distance_mode mode) {
     machine.mode = mode;
 }
 void set_plane(machine_state& machine, int plane);
+// The positions take the styles of the numbers that made them, from now on
+// followed.
+inline void set_styles(machine_state& machine, std::uint16_t pointed, std::uint16_t whole) {
+    machine.styles_followed = true;
+    machine.pointed_axes = pointed;
+    machine.whole_axes = whole;
+}
+
 // Switching between known units converts the tracked linear axes (X, Y, Z,
 // U, V, W; A, B and C are angles); switching from unknown units makes every
-// axis that is not at 0 unknown (0 is 0 in any unit).
+// axis that is not at 0 unknown (0 is 0 in any unit), and so does switching
+// a position made of numbers without a point while their reading is unknown.
 void set_units(machine_state& machine, int unit, const loss& why);
 // Moves an axis by a word's value in the current mode: to it in absolute
 // mode, by it in incremental mode. The axis is known afterwards. Returns its
@@ -201,10 +237,12 @@ void begin_transform(machine_state& machine, transform_slot slot, int tenths, st
 void end_transform(machine_state& machine, transform_slot slot);
 void set_cycle(machine_state& machine, cycle_state state, int tenths);
 // A series of cycle lines begins, with the normal axis where it stands.
-void begin_series(machine_state& machine, bool incremental, exact_number initial);
+void begin_series(machine_state& machine, bool incremental, exact_number initial,
+                  std::uint8_t initial_style = 0);
 // The R and depth words of an incremental series line stay in force.
 void keep_cycle_words(machine_state& machine, const std::optional<exact_number>& r,
-                      const std::optional<exact_number>& depth);
+                      const std::optional<exact_number>& depth, std::uint8_t r_style = 0,
+                      std::uint8_t depth_style = 0);
 // A cycle line gave its R word or depth word, read in `incremental` mode or not.
 void keep_cycle_word(kept_cycle_word& word, std::uint64_t line, bool incremental);
 // G98 (back to the initial level) or G99 (to the R level) after each hole.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "exact_number.hpp"
 
@@ -19,10 +20,18 @@ struct number_format {
     // for controls that read a number without one in their smallest
     // increments.
     bool decimal_point = false;
+    // How the control reads a number written without a point.
+    integer_reading integers = integer_reading::unknown;
+    // The least increment in billionths, under a known unit.
+    std::int64_t increment = 0;
 
-    // The format under `unit` (20, 21, or 0 when unknown): its decimals set.
+    // The format under `unit` (20, 21, or 0 when unknown): its decimals and
+    // increment set.
     number_format under(int unit) const {
-        return {decimals != 0 ? decimals : unit == 20 ? 4 : 3, decimal_point};
+        return {decimals != 0 ? decimals
+                : unit == 20  ? 4
+                              : 3,
+                decimal_point, integers, least_increment(unit)};
     }
 };
 

@@ -32,15 +32,28 @@ void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number
     for (const line_word& word : scan.words) {
         if (word.slot < AXIS_COUNT && (named & axis_bit(word.slot)) == 0) {
             named |= axis_bit(word.slot);
-            position[word.slot] = word.value;
+            position[word.slot] = word_value(word, machine, line_number);
         }
+    }
+    if (plan.styled) {
+        take_styles(line, plan, scan, machine, line_number);
     }
     start_at(machine, position,
              static_cast<std::uint16_t>(named & ~scan.computed_axes & ~scan.repeated_axes),
              loss_at(line_number, "G92"));
+
     write_line_start(scan, plan, out);
     write_unchanged_line(line, scan, plan, out);
     apply_after_words(plan, machine);
+}
+
+// A start value, given or typed.
+exact_number start_value(std::string_view text) {
+    const exact_number value = exact_value(text);
+    if (!value.in_range()) {
+        throw conversion_stop(stop_reason::number_out_of_range);
+    }
+    return value;
 }
 
 exact_number ask_start_value(const ask_function& ask, std::string_view prompt) {
@@ -48,11 +61,7 @@ exact_number ask_start_value(const ask_function& ask, std::string_view prompt) {
     if (!is_number_token(token)) {
         throw conversion_stop(stop_reason::start_not_a_number, token);
     }
-    const exact_number value = exact_value(token);
-    if (!value.in_range()) {
-        throw conversion_stop(stop_reason::number_out_of_range);
-    }
-    return value;
+    return start_value(token);
 }
 
 given_start asked_start(const ask_function& ask) {
@@ -92,11 +101,7 @@ given_start read_start_words(std::string_view text) {
         if (!is_number_token(number)) {
             throw refuse();
         }
-        const exact_number value = exact_value(number);
-        if (!value.in_range()) {
-            throw conversion_stop(stop_reason::number_out_of_range);
-        }
-        start.position[axis] = value;
+        start.position[axis] = start_value(number);
         start.named |= axis_bit(static_cast<int>(axis));
     }
     if (start.named == 0) {

@@ -19,10 +19,17 @@ enum class stop_reason {
     no_mode_line,         // the input is empty or ends before the mode line
     misplaced_mode_line,  // an axis word stands before the mode line
     number_out_of_range,  // a value to be written or a start value is a billion or more
-    output_failed,        // the output could not be written
-    start_not_a_number,   // detail: the token typed as a start value
-    no_start_position,    // no G92 line, no given start, and nothing may be asked
-    ctrl_z_inside,        // a Ctrl-Z that more of the program follows
+    // Numbers without a point, while their reading (units or increments) is
+    // unknown; each names its line. detail: the line's word; since, since_line:
+    // the other word and its line (0: the start position).
+    whole_added_to_pointed,   // a number without a point added to one with a point
+    pointed_added_to_whole,   // a number with a point added to one without
+    point_needs_reading,      // detail: a word without a point that --decimal-point would change
+    increments_unit_unknown,  // detail: the axis; increments of an unknown unit
+    output_failed,            // the output could not be written
+    start_not_a_number,       // detail: the token typed as a start value
+    no_start_position,        // no G92 line, no given start, and nothing may be asked
+    ctrl_z_inside,            // a Ctrl-Z that more of the program follows
     // Lines that cannot be converted; each names its line. They are tried in
     // this order, and the first that applies is given.
     malformed_number,          // detail: the word whose number text is no number ("X5-3")
@@ -64,6 +71,7 @@ enum class stop_reason {
     // The command line, read before anything is opened or asked.
     unknown_option,       // detail: the word as given
     bad_decimals,         // --decimals without 3 to 6
+    bad_integers,         // detail: --integers or G91TO90_INTEGERS, without units or increments
     bad_start,            // detail: a --start value that is not axis words
     too_many_file_names,  // more than an input and an output name
     bad_command_line,     // detail: why the options cannot go together

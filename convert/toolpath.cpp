@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "number_styles.hpp"
+
 namespace g91to90 {
 
 namespace {
@@ -181,10 +183,11 @@ void toolpath::line(const scanned_line& scan, const line_plan& plan, const machi
         const double scale = unit_scale(machine.unit, unit_);
         for (const line_word& word : scan.words) {
             if (word.slot == FIRST_ARC_SLOT || word.slot == FIRST_ARC_SLOT + 1) {
-                offset[word.slot - FIRST_ARC_SLOT] = as_double(word.value) * scale;
+                offset[word.slot - FIRST_ARC_SLOT] =
+                    as_double(word_value(word, machine, 0)) * scale;
             } else if (word.slot == R_SLOT) {
                 by_radius = true;
-                radius = as_double(word.value) * scale;
+                radius = as_double(word_value(word, machine, 0)) * scale;
             }
         }
         move.centre = by_radius ? centre_from_radius(move, radius)
@@ -196,6 +199,20 @@ void toolpath::line(const scanned_line& scan, const line_plan& plan, const machi
         move.kind = move_kind::feed;  // seen from above, an arc of another plane
     }
     keep(move);
+}
+
+void toolpath::numbers(const padded_line& line, const scanned_line& scan,
+                       std::uint64_t line_number) {
+    for (const line_word& word : scan.words) {
+        if (word.value.billionths == 0) {
+            continue;
+        }
+        number_styles_ |= word.point ? POINTED_NUMBER : WHOLE_NUMBER;
+        if (!word.point && first_whole_line_ == 0) {
+            first_whole_word_ = std::string(line.text().substr(word.begin, word.end - word.begin));
+            first_whole_line_ = line_number;
+        }
+    }
 }
 
 }  // namespace g91to90

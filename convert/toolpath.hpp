@@ -6,8 +6,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "line_io.hpp"
 #include "line_plan.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
@@ -51,6 +53,15 @@ class toolpath {
     void hole(const machine_state& machine, const line_plan& plan);
     // A line, applied: a move when its axis words moved the tool.
     void line(const scanned_line& scan, const line_plan& plan, const machine_state& machine);
+    // The numbers of a line's axis and arc words: with a point or without
+    // (see number_styles.hpp); the first without a point is remembered.
+    void numbers(const padded_line& line, const scanned_line& scan, std::uint64_t line_number);
+
+    // The styles of the program's numbers that are not zero (POINTED_NUMBER,
+    // WHOLE_NUMBER), and its first word without a point and its line.
+    std::uint8_t number_styles() const { return number_styles_; }
+    const std::string& first_whole_word() const { return first_whole_word_; }
+    std::uint64_t first_whole_line() const { return first_whole_line_; }
 
     std::uint64_t moves() const { return moves_; }
     const std::array<extent, 3>& extents() const { return extents_; }
@@ -76,6 +87,9 @@ class toolpath {
     bool absolute_centres_ = false;  // G90.1 until G91.1
     std::vector<drawn_move> drawn_;
     bool all_drawn_ = true;
+    std::uint8_t number_styles_ = 0;
+    std::string first_whole_word_;
+    std::uint64_t first_whole_line_ = 0;
 };
 
 }  // namespace g91to90

@@ -47,6 +47,8 @@ struct line_case {
 
 class ConvertLine : public ::testing::TestWithParam<line_case> {};
 
+const number_format UNITS_FORMAT{.integers = integer_reading::units};
+
 TEST_P(ConvertLine, RewritesOneLine) {
     const line_case& c = GetParam();
     memory_run run("");
@@ -55,10 +57,12 @@ TEST_P(ConvertLine, RewritesOneLine) {
     machine.known = ALL_AXES;
     std::transform(c.position_before.begin(), c.position_before.end(), machine.position.begin(),
                    exact);
+    // The rows read numbers without a point as millimetres, as the tables do.
+    machine.reading = integer_reading::units;
     scanned_line scan;
     const padded_text line(c.line);
     scan_line(line.line(), scan);
-    convert_line(line.line(), 1, scan, run.writer, machine, number_format{});
+    convert_line(line.line(), 1, scan, run.writer, machine, UNITS_FORMAT);
     EXPECT_EQ(run.written(), c.written);
     EXPECT_EQ(machine.mode, c.mode_after);
     EXPECT_EQ(
@@ -215,11 +219,12 @@ TEST(ConvertLine, OverflowingSumStopsBeforeTheLineIsWritten) {
     machine_state machine;
     machine.mode = INC;
     machine.position[0] = exact(999'999'999);
+    machine.reading = integer_reading::units;
     const padded_text line("G01 Y1 X1\n");  // a billion
     scanned_line scan;
     scan_line(line.line(), scan);
     try {
-        convert_line(line.line(), 1, scan, run.writer, machine, number_format{});
+        convert_line(line.line(), 1, scan, run.writer, machine, UNITS_FORMAT);
         FAIL() << "a coordinate out of range was written";
     } catch (const conversion_stop& stop) {
         EXPECT_EQ(stop.reason, stop_reason::number_out_of_range);
@@ -235,6 +240,8 @@ TEST_P(ConvertProgram, InMemory) {
     const program_case& c = GetParam();
     memory_run run(c.input, c.answers);
     run.start = c.start;
+    run.integers = c.integers;
+    run.format.decimal_point = c.decimal_point;
     run.expand = c.expand;
     for (const auto& [name, lines] : c.beside) {
         run.beside[name] = test_support::lf(lines);

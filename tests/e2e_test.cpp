@@ -257,7 +257,9 @@ TEST_P(Options, AreReadBeforeAnythingIsOpened) {
     folder.put("in.nc", OPTIONS_PROGRAM);
     folder.put("-x.nc", G92_PROGRAM);
     folder.put("old.nc", OLD_FILE);
-    const program_result result = folder.run(c.arguments, c.answers);
+    // The program mixes numbers with and without a point, read as
+    // millimetres: the rows are about the other options.
+    const program_result result = folder.run(c.arguments, c.answers, "G91TO90_INTEGERS=units");
     EXPECT_EQ(result.status, c.status);
     if (c.console == USAGE_START) {
         EXPECT_EQ(result.console.substr(0, USAGE_START.size()), USAGE_START);
@@ -456,18 +458,18 @@ std::vector<std::string> file_names(const fs::path& folder) {
 // --check and --preview. The folder holds START_NEEDED (a program without a
 // G92 line), g92.nc and sub/g92.nc (G92_PROGRAM), bad.nc (STOPPING) and a
 // file named "-" (G92_PROGRAM).
-const std::string START_NEEDED = "%\nG91 G1 X1 Y2 Z-1\nM30\n";
-const std::string START_CONVERTED = "%\r\nG90 G1 X1 Y2 Z49\r\nM30\r\n";
+const std::string START_NEEDED = "%\nG91 G1 X1. Y2. Z-1.\nM30\n";
+const std::string START_CONVERTED = "%\r\nG90 G1 X1. Y2. Z49.\r\nM30\r\n";
 const std::string STOPPING = "G92 X0 Y0\nG91 Z1\n";
 const std::string STOP_MESSAGE =
     "ERROR: line 2: incremental Z move from an unknown position (Z unknown since line 1: G92)\n";
 const std::string NO_START = "ERROR: no start position (give --start or a G92 line)\n";
 const std::string CHECKED_G92 =
     "g92.nc: converts\n  lines 5, moves 1\n  X 0.000 to 1.000\n"
-    "  Y 0.000 to 0.000\n  Z 0.000 to 0.000\n";
+    "  Y 0.000 to 0.000\n  Z 0.000 to 0.000\n  numbers: whole, reading not given\n";
 const std::string CHECKED_BAD = "bad.nc: " + STOP_MESSAGE +
                                 "  lines 2, moves 0\n  X 0.000 to 0.000\n  Y 0.000 to 0.000\n"
-                                "  Z unknown\n";
+                                "  Z unknown\n  numbers: whole, reading not given\n";
 const std::string ANY_CONTENT = "*";
 
 struct use_case {
@@ -603,7 +605,7 @@ INSTANTIATE_TEST_SUITE_P(
                  .arguments = {"--check", "--start", "X0 Y0 Z50", "-"},
                  .standard_input = START_NEEDED,
                  .console = "-: converts\n  lines 3, moves 1\n  X 0.000 to 1.000\n  Y 0.000 to "
-                            "2.000\n  Z 49.000 to 50.000\n"},
+                            "2.000\n  Z 49.000 to 50.000\n  numbers: pointed\n"},
         use_case{.name = "preview beside the output",
                  .arguments = {"--preview", "p.svg", "g92.nc", "out.nc"},
                  .written = {{"out.nc", G92_CONVERTED}, {"p.svg", ANY_CONTENT}}},
@@ -885,6 +887,12 @@ TEST_P(WholePrograms, ConvertThroughTheProgram) {
     if (c.expand) {
         arguments.insert(arguments.begin(), "--expand-calls");
     }
+    if (!c.integers.empty()) {
+        arguments.insert(arguments.begin(), {"--integers", c.integers});
+    }
+    if (c.decimal_point) {
+        arguments.insert(arguments.begin(), "--decimal-point");
+    }
     std::vector<std::string> expected_files{"in.nc", "out.nc"};
     for (const auto& [name, lines] : c.beside) {
         folder.put(name, test_support::lf(lines));
@@ -955,12 +963,12 @@ INSTANTIATE_TEST_SUITE_P(Examples, ShippedExamples, ::testing::ValuesIn(shipped_
 
 TEST(Conversion, NamesAndStartValuesTypedOnOneLine) {
     scratch_folder folder;
-    folder.put("in.nc", "G91\nX1 Y1 Z1\n");
+    folder.put("in.nc", "G91\nX1. Y1. Z1.\n");
     const program_result typed =
         folder.run({}, "in.nc out.nc 1e2 1d1 " + std::string(500, '0') + "5");
     EXPECT_EQ(typed.status, 0);
     EXPECT_EQ(typed.console, INPUT_PROMPT + (OUTPUT_PROMPT + START_PROMPTS));
-    EXPECT_EQ(folder.get("out.nc"), "G90\r\nX101 Y11 Z6\r\n");
+    EXPECT_EQ(folder.get("out.nc"), "G90\r\nX101. Y11. Z6.\r\n");
 }
 
 }  // namespace

@@ -54,6 +54,9 @@ struct memory_run {
     // message, if any. Returns the exit status.
     int convert() {
         try {
+            format.integers = integers == "units"        ? integer_reading::units
+                              : integers == "increments" ? integer_reading::increments
+                                                         : integer_reading::unknown;
             start_source source{.given = {}, .ask = console()};
             if (!start.empty()) {
                 source.given = read_start_words(start);
@@ -85,6 +88,7 @@ struct memory_run {
     line_writer writer;
     number_format format;
     std::string start;         // the --start option's value; none when empty
+    std::string integers;      // the --integers option's value; none when empty
     toolpath* path = nullptr;  // follows the moves, when given
     bool expand = false;       // --expand-calls, with these files beside the input
     std::map<std::string, std::string> beside;

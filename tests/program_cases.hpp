@@ -19,6 +19,10 @@ struct program_case {
     // With --expand-calls, and these files beside the input (name, lines "A|B").
     bool expand = false;
     std::vector<std::pair<std::string, std::string>> beside = {};
+    // The --integers option's value: the tables read numbers without a point
+    // as millimetres or inches unless a row says otherwise ("" for none).
+    std::string integers = "units";
+    bool decimal_point = false;  // --decimal-point
 };
 
 inline const std::string START_PROMPTS = "\nINPUT START-X:\nINPUT START-Y:\nINPUT START-Z:";

@@ -558,6 +558,85 @@ inline program_case expanded(program_case row) {
     return row;
 }
 
+// Numbers with and without a point, read as the control reads them: `how`
+// is the --integers value ("" for none), `point` --decimal-point.
+inline program_case read_as(std::string how, program_case row, bool point = false) {
+    row.integers = std::move(how);
+    row.decimal_point = point;
+    return row;
+}
+
+inline std::vector<program_case> number_reading_cases() {
+    const std::string reading =
+        ": give --integers units or --integers increments, or set G91TO90_INTEGERS (see "
+        "\"Numbers\")";
+    return {
+        read_as("", converted("numbers with a point", "G92 X15. Y0 Z0|G91 G1 X0 Y1. Z-2.5",
+                              "G92 X15. Y0 Z0|G90 G1 X15. Y1. Z-2.500")),
+        read_as("",
+                converted("numbers without a point", "G92 X0 Y0 Z50000|G91 G1 Z-48000|X5000|X-2000",
+                          "G92 X0 Y0 Z50000|G90 G1 Z2000|X5000|X3000")),
+        read_as("", converted("a zero keeps its spelling", "G92 X0 Y0 Z0|G91 X0. Y0|X5 Y0.",
+                              "G92 X0 Y0 Z0|G90 X0. Y0|X5 Y0.")),
+        read_as("", stopped("a number without a point added to one with",
+                            "G92 X0 Y0 Z0|G91 G1 X10.5|X5", "G92 X0 Y0 Z0|G90 G1 X10.500", 3,
+                            "X5 (no decimal point) is added to X10.5, a position reached with "
+                            "numbers with a point" +
+                                reading)),
+        read_as("", stopped("a number with a point added to one without",
+                            "G92 X10 Y0 Z0|G91 G1 X2.5", "G92 X10 Y0 Z0", 2,
+                            "X2.5 is added to X10 (no decimal point) of line 1" + reading)),
+        read_as("", stopped("numbers without a point after a followed one with",
+                            "G92 X10 Y0 Z1.|G91 G1 X1|Z2", "G92 X10 Y0 Z1.|G90 G1 X11", 3,
+                            "Z2 (no decimal point) is added to Z1. of line 1" + reading)),
+        read_as("", {.name = "a typed start and numbers without a point",
+                     .input = lf("G91 X1|X1"),
+                     .answers = "10 0 0",
+                     .output = "",
+                     .console = START_PROMPTS +
+                                "\nERROR: line 1: X1 (no decimal point) is added "
+                                "to X10., a position reached with numbers with a "
+                                "point" +
+                                reading + "\n",
+                     .status = 1}),
+        read_as("", {.name = "a zero start and numbers without a point",
+                     .input = lf("G91 X1|X1"),
+                     .answers = "0 0 0",
+                     .output = crlf("G90 X1|X2"),
+                     .console = START_PROMPTS}),
+        read_as("",
+                stopped("a point on a number without one", "G92 X0 Y0 Z0|G91 G1 X5", "G92 X0 Y0 Z0",
+                        2, "--decimal-point would put a point on X5 (no decimal point)" + reading),
+                true),
+        read_as("", converted("a cycle's R level in the initial level's style",
+                              "G92 X0 Y0 Z1.|G91 G99 G81 X5. Z-6. R0|G80",
+                              "G92 X0 Y0 Z1.|G90 G99 G81 X5. Z-5. R1.|G80")),
+        read_as("", converted("arc words keep their spelling", "G92 X0 Y0 Z0|G91 G2 X10. Y0 I5. J0",
+                              "G92 X0 Y0 Z0|G90 G2 X10. Y0 I5. J0")),
+        read_as("",
+                stopped("a unit switch of numbers without a point", "G21|G92 X10 Y0 Z0|G20|G91 X1",
+                        "G21|G92 X10 Y0 Z0|G20", 4, unknown('X', "line 3: G20"))),
+        read_as("units",
+                converted("numbers read as units", "G92 X0 Y0 Z0|G91 G1 X10.|X5|Y2500|Y2.5",
+                          "G92 X0 Y0 Z0|G90 G1 X10.|X15|Y2500|Y2502.500")),
+        read_as("increments",
+                converted("numbers read as increments",
+                          "G21|G92 X0 Y0 Z50000|G91 G1 Z-48000|X5000|X-2000|Y2.5|X10.|Y5",
+                          "G21|G92 X0 Y0 Z50000|G90 G1 Z2000|X5000|X3000|Y2.500|X13.|Y2.505")),
+        read_as(
+            "increments",
+            converted("increments with a decimal point", "G21|G92 X0 Y0 Z50000|G91 G1 Z-48000|I5",
+                      "G21|G92 X0 Y0 Z50000|G90 G1 Z2.|I0.005"),
+            true),
+        read_as("increments", converted("increments of an inch", "G20|G92 X0 Y0 Z0|G91 G1 X5|X5",
+                                        "G20|G92 X0 Y0 Z0|G90 G1 X5|X10")),
+        read_as("increments",
+                stopped("increments of unknown units", "G92 X0 Y0 Z0|G91 G1 X5", "G92 X0 Y0 Z0", 2,
+                        "X counts least increments of unknown units: give G20 or "
+                        "G21 before it")),
+    };
+}
+
 // Subprogram definitions and optional program ends: lines that do not run
 // where they stand.
 inline std::vector<program_case> layout_cases() {
@@ -743,4 +822,7 @@ inline std::vector<program_case> call_expansion_cases() {
     INSTANTIATE_TEST_SUITE_P(Reading, suite, ::testing::ValuesIn(test_support::reading_cases()),  \
                              test_support::row_name());                                           \
     INSTANTIATE_TEST_SUITE_P(Layout, suite, ::testing::ValuesIn(test_support::layout_cases()),    \
+                             test_support::row_name());                                           \
+    INSTANTIATE_TEST_SUITE_P(NumberReadings, suite,                                               \
+                             ::testing::ValuesIn(test_support::number_reading_cases()),           \
                              test_support::row_name())

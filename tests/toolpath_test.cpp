@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                   .extents = {"-40.800 to 10.000", "-25.400 to 25.400", "0.000 to 0.000"},
                   .drawn = 2},
         path_case{.name = "millimetre moves after inches",
-                  .input = "G20 G91 G1 X1\nG21 X25.4\n",
+                  .input = "G20 G91 G1 X1.\nG21 X25.4\n",
                   .moves = 2,
                   .extents = {"0.0000 to 2.0000", "0.0000 to 0.0000", "0.0000 to 0.0000"},
                   .drawn = 2},
