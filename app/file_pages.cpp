@@ -1,5 +1,7 @@
 #include "file_pages.hpp"
 
+#include "platform.hpp"
+
 #ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
@@ -66,6 +68,9 @@ void written_back_buffer::count(std::uint64_t bytes) {
 }
 
 std::streamsize written_back_buffer::xsputn(const char* bytes, std::streamsize count_given) {
+    if (interrupt_status() != 0) {
+        return 0;  // interrupted (Windows): the temporary file is to be removed
+    }
     const std::streamsize taken = file_->sputn(bytes, count_given);
     count(taken > 0 ? static_cast<std::uint64_t>(taken) : 0);
     return taken;
@@ -74,6 +79,9 @@ std::streamsize written_back_buffer::xsputn(const char* bytes, std::streamsize c
 written_back_buffer::int_type written_back_buffer::overflow(int_type c) {
     if (traits_type::eq_int_type(c, traits_type::eof())) {
         return traits_type::not_eof(c);
+    }
+    if (interrupt_status() != 0) {
+        return traits_type::eof();
     }
     const int_type put = file_->sputc(traits_type::to_char_type(c));
     if (!traits_type::eq_int_type(put, traits_type::eof())) {
