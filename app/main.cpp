@@ -103,8 +103,7 @@ std::string named_message(const std::string& name, const stop_report& report) {
         message[end] = ' ';
     }
     if (message.empty()) {
-        message = report.status == STATUS_OUTPUT_FAILED ? "ERROR: the output could not be written\n"
-                                                        : "ERROR: stopped\n";
+        message = "ERROR: stopped\n";  // the console ended
     }
     return name + ": " + message;
 }
