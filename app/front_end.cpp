@@ -92,10 +92,10 @@ bool incremental_move(const scanned_line& scan, bool& incremental) {
     const bool incremental_code = scan.holds(kind_bit(code_kind::incremental));
     const bool read_incrementally = !absolute_code && (incremental_code || incremental);
     if (absolute_code || incremental_code) {
-        incremental = incremental_code && !absolute_code;
+        incremental = !absolute_code;
     }
     return read_incrementally && scan.axes != 0 && (scan.held & ~MOVE_KINDS) == 0 &&
-           scan.o_word == o_word_line::none && !scan.flow_keyword && !scan.holds_letter('H');
+           !scan.holds_letter('H');  // a move with an H word is a probe
 }
 
 }  // namespace
@@ -128,7 +128,7 @@ bool holds_incremental_moves(const std::filesystem::path& path) {
 
 void refuse_incremental_program(const file_name& name, bool replace) {
     std::error_code error;
-    if (!replace && !name.standard_stream && std::filesystem::is_regular_file(name.path, error) &&
+    if (!replace && std::filesystem::is_regular_file(name.path, error) &&
         holds_incremental_moves(name.path)) {
         throw conversion_stop(stop_reason::output_holds_moves, name.shown);
     }

@@ -59,9 +59,9 @@ inline constexpr std::size_t MOST_BYTES_CHECKED = std::size_t{1} << 20;
 // lines, which are not moves here.
 bool holds_incremental_moves(const std::filesystem::path& path);
 
-// Throws `output_holds_moves` when `name` is an existing regular file that
-// holds incremental moves: an incremental program the user may have named
-// as the output by mistake. Not for a name that `replace` allows (--force).
+// Throws `output_holds_moves` when `name` (a file, not standard output) is
+// an existing regular file that holds incremental moves: an incremental program the user may have
+// named as the output by mistake. Not for a name that `replace` allows (--force).
 void refuse_incremental_program(const file_name& name, bool replace);
 
 // Opens `name` for writing, through a temporary file where it is a regular

@@ -211,9 +211,13 @@ int run_one(const program_options& options, const run_names& names, const consol
     } catch (...) {
         report = INTERNAL_ERROR_REPORT;
     }
+#ifdef _WIN32
+    // Only Windows lets the program go on after an interrupt, to remove its
+    // temporary files: it ends with the interrupt's status.
     if (const int interrupted = interrupt_status(); interrupted != 0) {
-        report = {"", interrupted};  // (Windows) the program ends with the interrupt's status
+        report = {"", interrupted};
     }
+#endif
     if (report.status != STATUS_SUCCESS) {
         drop_written_output(files, out, picture);
     }
@@ -283,9 +287,11 @@ int run_batch(const program_options& options) {
                    STATUS_SUCCESS) {
             ++failed;
         }
+#ifdef _WIN32
         if (const int interrupted = interrupt_status(); interrupted != 0) {
-            return interrupted;
+            return interrupted;  // no more inputs after an interrupt
         }
+#endif
     }
     if (!options.check) {
         std::cout << inputs.size() - failed << " converted, " << failed << " failed\n"

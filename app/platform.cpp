@@ -94,8 +94,9 @@ void handle_interrupts() {
         sigaddset(&action.sa_mask, signal_number);  // one handler runs at a time
     }
     for (const int signal_number : INTERRUPTS) {
-        struct sigaction before {};
-        if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
+        struct sigaction before {};  // SIG_DFL, should the call fail
+        sigaction(signal_number, nullptr, &before);
+        if (before.sa_handler != SIG_IGN) {
             sigaction(signal_number, &action, nullptr);
         }
     }
@@ -120,7 +121,7 @@ int remove_on_interrupt(const std::filesystem::path& temporary) {
 }
 
 void forget_on_interrupt(int slot) {
-    if (slot >= 0 && slot < INTERRUPT_SLOTS) {
+    if (slot >= 0) {
         interrupt_slots[static_cast<std::size_t>(slot)].used.store(0);
     }
 }

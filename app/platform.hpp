@@ -47,7 +47,8 @@ int remove_on_interrupt(const std::filesystem::path& temporary);
 void forget_on_interrupt(int slot);
 
 // The status the program ends with after an interrupt (130, 143), or 0 when
-// none came. Only ever set on Windows, where the program goes on for a moment.
+// none came. Only ever set on Windows, where the program goes on for a
+// moment: elsewhere an interrupt ends it in the handler.
 int interrupt_status();
 
 #ifdef _WIN32
