@@ -1,6 +1,8 @@
 #include "messages.hpp"
 
 #include <array>
+#include <initializer_list>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -10,7 +12,7 @@ namespace {
 
 // Why a file could not be opened, in the same words on every system: the
 // common reasons by name, any other as `otherwise`.
-std::string error_text(int error, const char* otherwise) {
+const char* error_text(int error, const char* otherwise) {
     static constexpr std::array<std::pair<std::errc, const char*>, 12> TEXTS{{
         {std::errc::no_such_file_or_directory, "No such file or directory"},
         {std::errc::permission_denied, "Permission denied"},
@@ -33,10 +35,19 @@ std::string error_text(int error, const char* otherwise) {
     return otherwise;
 }
 
+// The pieces one after the other.
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (const std::string_view piece : pieces) {
+        text += piece;
+    }
+    return text;
+}
+
 // "Can't open NAME", and on a line of its own the file's role and why.
 stop_report not_opened(const conversion_stop& stop, const char* role) {
-    return {"\nCan't open " + stop.detail + "\n(" + role + ": " +
-                error_text(stop.error, "cannot be opened") + ")\n",
+    return {joined({"\nCan't open ", stop.detail, "\n(", role, ": ",
+                    error_text(stop.error, "cannot be opened"), ")\n"}),
             STATUS_FAILURE};
 }
 
@@ -159,15 +170,15 @@ stop_report report_stop(const conversion_stop& stop) {
             return {"ERROR: the output name is that of " + stop.detail + "'s output\n",
                     STATUS_FAILURE};
         case stop_reason::output_is_an_input:
-            return {"ERROR: its output " + stop.detail + " is an input of this run\n",
+            return {joined({"ERROR: its output ", stop.detail, " is an input of this run\n"}),
                     STATUS_FAILURE};
         case stop_reason::no_room_beside:
-            return {"ERROR: cannot write beside " + stop.detail + " (" +
-                        error_text(stop.error, "no file can be made there") + ")\n",
+            return {joined({"ERROR: cannot write beside ", stop.detail, " (",
+                            error_text(stop.error, "no file can be made there"), ")\n"}),
                     STATUS_FAILURE};
         case stop_reason::output_holds_moves:
-            return {"ERROR: " + stop.detail +
-                        " holds G91 moves: is it your input? (--force replaces it)\n",
+            return {joined({"ERROR: ", stop.detail,
+                            " holds G91 moves: is it your input? (--force replaces it)\n"}),
                     STATUS_FAILURE};
         case stop_reason::too_many_file_names:
             return {"ERROR: too many arguments (an input and an output file at most)\n",
