@@ -1,5 +1,9 @@
 #include "file_pages.hpp"
 
+#ifdef _WIN32
+#include "platform.hpp"  // only Windows lets the program go on after an interrupt
+#endif
+
 #ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
@@ -66,6 +70,11 @@ void written_back_buffer::count(std::uint64_t bytes) {
 }
 
 std::streamsize written_back_buffer::xsputn(const char* bytes, std::streamsize count_given) {
+#ifdef _WIN32
+    if (interrupt_status() != 0) {
+        return 0;  // interrupted: the temporary file is to be removed
+    }
+#endif
     const std::streamsize taken = file_->sputn(bytes, count_given);
     count(taken > 0 ? static_cast<std::uint64_t>(taken) : 0);
     return taken;
@@ -75,6 +84,11 @@ written_back_buffer::int_type written_back_buffer::overflow(int_type c) {
     if (traits_type::eq_int_type(c, traits_type::eof())) {
         return traits_type::not_eof(c);
     }
+#ifdef _WIN32
+    if (interrupt_status() != 0) {
+        return traits_type::eof();
+    }
+#endif
     const int_type put = file_->sputc(traits_type::to_char_type(c));
     if (!traits_type::eq_int_type(put, traits_type::eof())) {
         count(1);

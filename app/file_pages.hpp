@@ -22,7 +22,9 @@ void let_go_of_cached_pages(const std::filesystem::path& path);
 // file of gigabytes then reaches the disk as it is written, not all at once
 // when it is renamed (where a file system such as ext4 writes out a file
 // that replaces another), and its pages are reused instead of filling the
-// memory. A file smaller than the step is left to the system.
+// memory. A file smaller than the step is left to the system. On Windows,
+// once the program is interrupted (`interrupt_status`) it takes no more
+// bytes.
 class written_back_buffer final : public std::streambuf {
   public:
     static constexpr std::uint64_t WRITE_BACK_STEP = std::uint64_t{16} << 20;

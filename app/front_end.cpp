@@ -1,12 +1,17 @@
 #include "front_end.hpp"
 
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "convert/convert.hpp"
+#include "convert/line_scan.hpp"
+#include "platform.hpp"
 
 namespace g91to90 {
 
@@ -24,41 +29,115 @@ bool names_folder(const std::filesystem::path& path) {
     return std::filesystem::is_directory(path, error);
 }
 
-// Whether the output is written through a temporary file: it does not exist
-// yet, or is a regular file.
-bool written_through_temporary(const std::filesystem::path& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
+conversion_stop file_stop(stop_reason reason, const std::string& name, int error) {
+    conversion_stop stop(reason, name);
+    stop.error = error;
+    return stop;
 }
 
 // Opens a new temporary file beside `path`: ".NAME.g91to90-" and a random
-// number, in the output's folder so that renaming it never copies. Returns
-// its path, or an empty one when none can be made there.
-std::filesystem::path open_temporary(const std::filesystem::path& path, std::ofstream& stream) {
+// number, in the output's folder so that renaming it never copies; where
+// that name is too long, ".g91to90-" and the number. Notes it to be removed
+// on an interrupt. Returns its path, or an empty one and why (`error`) when
+// none can be made there.
+std::filesystem::path open_temporary(const std::filesystem::path& path, output_file& file,
+                                     int& error) {
     std::random_device seed;
     std::mt19937_64 random(seed());
+    bool short_name = false;
+    error = 0;
     for (int attempt = 0; attempt < 16; ++attempt) {
         // Joined as paths, so that a name in any script stays whole.
         std::filesystem::path name(".");
-        name += path.filename();
-        name += std::string(".g91to90-") + std::to_string(random() % 1'000'000'000);
+        if (!short_name) {
+            name += path.filename();
+            name += ".";
+        }
+        name += std::string("g91to90-") + std::to_string(random() % 1'000'000'000);
         std::filesystem::path temporary = path;
         temporary.replace_filename(name);
-        std::error_code error;
-        if (std::filesystem::exists(temporary, error) || error) {
-            continue;
+        std::error_code exists_error;
+        const bool taken = std::filesystem::exists(temporary, exists_error);
+        error = error_value(exists_error);
+        if (!taken && !exists_error) {
+            file.interrupt_slot = remove_on_interrupt(temporary);  // before it exists
+            errno = 0;
+            file.stream.open(temporary, std::ios::out | std::ios::binary | std::ios::trunc);
+            if (file.stream.is_open()) {
+                return temporary;
+            }
+            error = errno;
+            forget_on_interrupt(file.interrupt_slot);
+            file.interrupt_slot = -1;
         }
-        stream.open(temporary, std::ios::out | std::ios::binary | std::ios::trunc);
-        if (stream.is_open()) {
-            return temporary;
+        if (error == static_cast<int>(std::errc::filename_too_long) && !short_name) {
+            short_name = true;
+        } else if (!taken) {
+            return {};
         }
-        return {};
     }
     return {};
 }
 
+// The kinds of code a line may hold and still be a move, for
+// `holds_incremental_moves`.
+constexpr kind_set MOVE_KINDS =
+    kinds(code_kind::motion, code_kind::absolute, code_kind::incremental, code_kind::plane,
+          code_kind::units, code_kind::mode, code_kind::machine_function);
+
+// Whether the scanned line is an incremental move, `incremental` being the
+// distance mode before it; updates the mode.
+bool incremental_move(const scanned_line& scan, bool& incremental) {
+    const bool absolute_code = scan.holds(kind_bit(code_kind::absolute));
+    const bool incremental_code = scan.holds(kind_bit(code_kind::incremental));
+    const bool read_incrementally = !absolute_code && (incremental_code || incremental);
+    if (absolute_code || incremental_code) {
+        incremental = !absolute_code;
+    }
+    return read_incrementally && scan.axes != 0 && (scan.held & ~MOVE_KINDS) == 0 &&
+           !scan.holds_letter('H');  // a move with an H word is a probe
+}
+
 }  // namespace
+
+bool holds_incremental_moves(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes(MOST_BYTES_CHECKED, '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    if (bytes.size() == MOST_BYTES_CHECKED) {
+        bytes.erase(bytes.find_last_of("\r\n") + 1);  // the file may go on after the last line end
+    }
+    std::stringbuf source(std::move(bytes));
+    line_reader reader(source, path.string());
+    scanned_line scan;
+    padded_line line;
+    bool incremental = false;
+    try {
+        while (reader.next(line)) {
+            scan_line(line, scan);
+            if (incremental_move(scan, incremental)) {
+                return true;
+            }
+        }
+    } catch (const conversion_stop&) {
+        // A Ctrl-Z with more after it: the lines before it were read.
+    }
+    return false;
+}
+
+void refuse_incremental_program(const file_name& name, bool replace) {
+    std::error_code error;
+    if (!replace && std::filesystem::is_regular_file(name.path, error) &&
+        holds_incremental_moves(name.path)) {
+        throw conversion_stop(stop_reason::output_holds_moves, name.shown);
+    }
+}
+
+int error_value(const std::error_code& error) {
+    const std::error_condition condition = error.default_error_condition();
+    return condition.category() == std::generic_category() ? condition.value() : 0;
+}
 
 std::string ask_token(std::istream& console_in, std::ostream& console_out,
                       std::string_view prompt) {
@@ -88,18 +167,34 @@ file_name name_in_folder(const file_name& folder, const file_name& name) {
     return {folder.shown + (separated ? "" : "/") + last_part, folder.path / name.path.filename()};
 }
 
-void open_output_file(output_file& file, const file_name& name) {
+void open_output_file(output_file& file, const file_name& name, bool replace) {
     file.path = name.path;
-    if (written_through_temporary(name.path)) {
-        file.temporary = open_temporary(name.path, file.stream);
-        if (!file.temporary.empty()) {
-            let_go_of_cached_pages(name.path);  // an older output, replaced when the run succeeds
-            return;
-        }
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(name.path, error);
+    if (name.path.empty() || error == std::errc::filename_too_long ||
+        std::filesystem::is_directory(status)) {
+        throw file_stop(stop_reason::output_not_opened, name.shown,
+                        static_cast<int>(name.path.empty() ? std::errc::no_such_file_or_directory
+                                         : error           ? std::errc::filename_too_long
+                                                           : std::errc::is_a_directory));
     }
+    const bool exists = std::filesystem::exists(status);
+    if (!exists || std::filesystem::is_regular_file(status)) {
+        refuse_incremental_program(name, replace);
+        int why = 0;
+        file.temporary = open_temporary(name.path, file, why);
+        if (file.temporary.empty()) {
+            // Never written in place: a failed run would leave half a program there.
+            throw file_stop(exists ? stop_reason::no_room_beside : stop_reason::output_not_opened,
+                            name.shown, why);
+        }
+        let_go_of_cached_pages(name.path);  // an older output, replaced when the run succeeds
+        return;
+    }
+    errno = 0;
     file.stream.open(name.path, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!file.stream.is_open()) {
-        throw conversion_stop(stop_reason::output_not_opened, name.shown);
+        throw file_stop(stop_reason::output_not_opened, name.shown, errno);
     }
 }
 
@@ -114,6 +209,8 @@ bool keep_output(output_file& file) {
         return false;
     }
     file.temporary.clear();
+    forget_on_interrupt(file.interrupt_slot);  // after the rename, so that no moment is missed
+    file.interrupt_slot = -1;
     return true;
 }
 
@@ -123,6 +220,8 @@ void drop_output(output_file& file) {
         std::filesystem::remove(file.temporary, error);
         file.temporary.clear();
     }
+    forget_on_interrupt(file.interrupt_slot);
+    file.interrupt_slot = -1;
 }
 
 void open_input(open_files& files, const file_name& name) {
@@ -132,17 +231,20 @@ void open_input(open_files& files, const file_name& name) {
         return;
     }
     // A folder opens as a stream on some systems; it is no program.
-    if (names_folder(name.path)) {
-        throw conversion_stop(stop_reason::input_not_opened, name.shown);
+    if (name.path.empty() || names_folder(name.path)) {
+        throw file_stop(stop_reason::input_not_opened, name.shown,
+                        static_cast<int>(name.path.empty() ? std::errc::no_such_file_or_directory
+                                                           : std::errc::is_a_directory));
     }
+    errno = 0;
     files.input.open(name.path, std::ios::in | std::ios::binary);
     if (!files.input.is_open()) {
-        throw conversion_stop(stop_reason::input_not_opened, name.shown);
+        throw file_stop(stop_reason::input_not_opened, name.shown, errno);
     }
     files.input_buffer = files.input.rdbuf();
 }
 
-void open_output(open_files& files, const file_name& input, const file_name& output) {
+void open_output(open_files& files, const file_name& input, const file_name& output, bool replace) {
     if (output.standard_stream) {
         files.output_buffer = std::cout.rdbuf();
         return;
@@ -151,7 +253,7 @@ void open_output(open_files& files, const file_name& input, const file_name& out
     if (!input.standard_stream && names_same_file(input, output)) {
         throw conversion_stop(stop_reason::same_files);
     }
-    open_output_file(files.output, output);
+    open_output_file(files.output, output, replace);
     files.output_buffer = files.output.stream.rdbuf();
     if (!files.output.temporary.empty()) {
         files.output_buffer =

@@ -50,19 +50,19 @@ file_name given_or_asked(const std::optional<file_name>& name, const console& us
     return name ? *name : name_from_text(ask_token(user.in, user.prompts, prompt));
 }
 
-// Flushes and closes the output after a conversion; the status of a clean
-// run, or of one whose output could not be written or closed.
-int close_output(open_files& files, line_writer& out) {
+// Flushes and closes the output after a conversion: false when it could
+// not be written or closed.
+bool close_output(open_files& files, line_writer& out) {
     try {
         out.flush();
     } catch (const conversion_stop&) {
-        return STATUS_OUTPUT_FAILED;
+        return false;
     }
     if (!files.output.stream.is_open()) {
-        return STATUS_SUCCESS;  // standard output, or nothing written
+        return true;  // standard output, or nothing written
     }
     files.output.stream.close();
-    return files.output.stream.fail() ? STATUS_OUTPUT_FAILED : STATUS_SUCCESS;
+    return !files.output.stream.fail();
 }
 
 // After a stop, an output written directly keeps what was written before it
@@ -82,13 +82,15 @@ void drop_written_output(open_files& files, std::optional<line_writer>& out, out
     drop_output(picture);
 }
 
-// The picture of a successful run, through a temporary file of its own.
-int write_picture(output_file& picture, const file_name& name, const toolpath& path,
-                  const std::string& title) {
-    open_output_file(picture, name);
+// The picture of a successful run, through a temporary file of its own
+// (whether it may replace a file was decided before the conversion): false
+// when it could not be written.
+bool write_picture(output_file& picture, const file_name& name, const toolpath& path,
+                   const std::string& title) {
+    open_output_file(picture, name, true);
     write_svg(picture.stream, path, title);
     picture.stream.close();
-    return picture.stream.fail() ? STATUS_OUTPUT_FAILED : STATUS_SUCCESS;
+    return !picture.stream.fail();
 }
 
 // A message after a file's name, on one line: how a batch or a check shows it.
@@ -97,9 +99,13 @@ std::string named_message(const std::string& name, const stop_report& report) {
     while (!message.empty() && message.front() == '\n') {
         message.erase(0, 1);
     }
+    // "Can't open NAME" and its reason on one line, too.
+    for (std::size_t end = message.find('\n'); end != std::string::npos && end + 1 < message.size();
+         end = message.find('\n', end)) {
+        message[end] = ' ';
+    }
     if (message.empty()) {
-        message = report.status == STATUS_OUTPUT_FAILED ? "ERROR: the output could not be written\n"
-                                                        : "ERROR: stopped\n";
+        message = "ERROR: stopped\n";  // the console ended
     }
     return name + ": " + message;
 }
@@ -188,13 +194,16 @@ int run_one(const program_options& options, const run_names& names, const consol
         if (!options.check) {
             output = given_or_asked(names.output, user, OUTPUT_PROMPT);
         }
-        // The picture never replaces the input or the output.
+        // The picture never replaces the input, the output or a program.
         if (options.preview && (names_same_file(*options.preview, input) ||
                                 (output && names_same_file(*options.preview, *output)))) {
             throw conversion_stop(stop_reason::same_files);
         }
+        if (options.preview) {
+            refuse_incremental_program(*options.preview, options.force);
+        }
         if (output) {
-            open_output(files, input, *output);
+            open_output(files, input, *output, options.force);
         } else {
             discard_output(files);
         }
@@ -214,13 +223,12 @@ int run_one(const program_options& options, const run_names& names, const consol
             convert_program(*in, *out, start, options.format, path ? &*path : nullptr);
         }
         files.input.close();
-        report.status = close_output(files, *out);
-        if (report.status == STATUS_SUCCESS && options.preview) {
-            report.status = write_picture(picture, *options.preview, *path, input_name);
-        }
-        if (report.status == STATUS_SUCCESS &&
-            !(keep_output(files.output) && keep_output(picture))) {
-            report.status = STATUS_OUTPUT_FAILED;
+        const bool written =
+            close_output(files, *out) &&
+            (!options.preview || write_picture(picture, *options.preview, *path, input_name)) &&
+            keep_output(files.output) && keep_output(picture);
+        if (!written) {
+            report = OUTPUT_FAILED_REPORT;
         }
     } catch (const conversion_stop& stop) {
         report = report_stop(stop);
@@ -229,6 +237,13 @@ int run_one(const program_options& options, const run_names& names, const consol
     } catch (...) {
         report = INTERNAL_ERROR_REPORT;
     }
+#ifdef _WIN32
+    // Only Windows lets the program go on after an interrupt, to remove its
+    // temporary files: it ends with the interrupt's status.
+    if (const int interrupted = interrupt_status(); interrupted != 0) {
+        report = {"", interrupted};
+    }
+#endif
     if (report.status != STATUS_SUCCESS) {
         drop_written_output(files, out, picture);
     }
@@ -244,49 +259,78 @@ int run_one(const program_options& options, const run_names& names, const consol
     return report.status;
 }
 
+// The refusal of a batch's input, decided before anything is written: its
+// output is another of the inputs (which would be replaced before it is
+// read), or an earlier input's output. Nothing when it may be converted.
+std::optional<conversion_stop> batch_refusal(
+    const std::vector<file_name>& inputs, std::size_t index, const file_name& output,
+    std::map<std::filesystem::path, std::string>& taken_outputs) {
+    for (std::size_t other = 0; other < inputs.size(); ++other) {
+        if (other != index && names_same_file(output, inputs[other]) &&
+            !names_same_file(inputs[index], inputs[other])) {
+            return conversion_stop(stop_reason::output_is_an_input, output.shown);
+        }
+    }
+    const auto [taken, added] =
+        taken_outputs.try_emplace(output.path.lexically_normal(), inputs[index].shown);
+    if (!added) {
+        return conversion_stop(stop_reason::same_output_name, taken->second);
+    }
+    return std::nullopt;
+}
+
 // Each input on its own, without prompts: written into the output folder
-// under its own name, or checked. Status 1 when any fails.
+// under its own name, or checked. Status 1 when any fails. A conversion
+// ends with the count of inputs converted and failed.
 int run_batch(const program_options& options) {
     const console user{std::cin, std::cout, std::cout, false};
     if (options.output_dir && !options.check) {
         std::error_code error;
         std::filesystem::create_directories(options.output_dir->path, error);
-        if (!std::filesystem::is_directory(options.output_dir->path, error)) {
-            std::cout << report_stop(conversion_stop(stop_reason::output_not_opened,
-                                                     options.output_dir->shown))
-                             .message
-                      << std::flush;
+        std::error_code ignored;
+        if (!std::filesystem::is_directory(options.output_dir->path, ignored)) {
+            conversion_stop stop(stop_reason::output_not_opened, options.output_dir->shown);
+            stop.error = error_value(error);
+            std::cout << report_stop(stop).message << std::flush;
             return STATUS_FAILURE;
         }
     }
-    int status = STATUS_SUCCESS;
-    std::map<std::filesystem::path, std::string> written;  // each output, and its input
-    for (const file_name& input : options.file_names) {
-        run_names names{input, std::nullopt};
-        if (!options.check) {
-            names.output = name_in_folder(*options.output_dir, input);
-            const auto [taken, added] =
-                written.try_emplace(names.output->path.lexically_normal(), input.shown);
-            if (!added) {
-                std::cout << named_message(input.shown,
-                                           report_stop(conversion_stop(
-                                               stop_reason::same_output_name, taken->second)))
-                          << std::flush;
-                status = STATUS_FAILURE;
-                continue;
-            }
-        }
-        if (run_one(options, names, user, input.shown) != STATUS_SUCCESS) {
-            status = STATUS_FAILURE;
-        }
+    // Every name is checked before anything is written.
+    const std::vector<file_name>& inputs = options.file_names;
+    std::vector<std::optional<file_name>> outputs(inputs.size());
+    std::vector<std::optional<conversion_stop>> refusals(inputs.size());
+    std::map<std::filesystem::path, std::string> taken_outputs;  // each output, and its input
+    for (std::size_t i = 0; i < inputs.size() && !options.check; ++i) {
+        outputs[i] = name_in_folder(*options.output_dir, inputs[i]);
+        refusals[i] = batch_refusal(inputs, i, *outputs[i], taken_outputs);
     }
-    return status;
+    std::size_t failed = 0;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        if (refusals[i]) {
+            std::cout << named_message(inputs[i].shown, report_stop(*refusals[i])) << std::flush;
+            ++failed;
+        } else if (run_one(options, {inputs[i], outputs[i]}, user, inputs[i].shown) !=
+                   STATUS_SUCCESS) {
+            ++failed;
+        }
+#ifdef _WIN32
+        if (const int interrupted = interrupt_status(); interrupted != 0) {
+            return interrupted;  // no more inputs after an interrupt
+        }
+#endif
+    }
+    if (!options.check) {
+        std::cout << inputs.size() - failed << " converted, " << failed << " failed\n"
+                  << std::flush;
+    }
+    return failed == 0 ? STATUS_SUCCESS : STATUS_FAILURE;
 }
 
 template <typename Char>
 int run_program(int argc, Char** argv) {
     use_binary_standard_streams();
     use_unicode_console_input();
+    handle_interrupts();
     const std::vector<file_name> words = command_words(argc, argv);
     // A "-" among the words: a filter, which asks nothing and keeps standard
     // output for the program; every message goes to standard error.

@@ -1,5 +1,11 @@
 #include "messages.hpp"
 
+#include <array>
+#include <initializer_list>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
 namespace g91to90 {
 
 namespace {
@@ -7,6 +13,46 @@ namespace {
 // What a stop that depends on how numbers without a point read says to do.
 const std::string GIVE_READING =
     "give --integers units or --integers increments, or set G91TO90_INTEGERS (see \"Numbers\")";
+// Why a file could not be opened, in the same words on every system: the
+// common reasons by name, any other as `otherwise`.
+const char* error_text(int error, const char* otherwise) {
+    static constexpr std::array<std::pair<std::errc, const char*>, 12> TEXTS{{
+        {std::errc::no_such_file_or_directory, "No such file or directory"},
+        {std::errc::permission_denied, "Permission denied"},
+        {std::errc::operation_not_permitted, "Operation not permitted"},
+        {std::errc::is_a_directory, "Is a directory"},
+        {std::errc::not_a_directory, "Not a directory"},
+        {std::errc::read_only_file_system, "Read-only file system"},
+        {std::errc::no_space_on_device, "No space left on device"},
+        {std::errc::filename_too_long, "File name too long"},
+        {std::errc::file_exists, "File exists"},
+        {std::errc::too_many_files_open, "Too many open files"},
+        {std::errc::too_many_symbolic_link_levels, "Too many levels of symbolic links"},
+        {std::errc::device_or_resource_busy, "Device or resource busy"},
+    }};
+    for (const auto& [code, text] : TEXTS) {
+        if (error == static_cast<int>(code)) {
+            return text;
+        }
+    }
+    return otherwise;
+}
+
+// The pieces one after the other.
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (const std::string_view piece : pieces) {
+        text += piece;
+    }
+    return text;
+}
+
+// "Can't open NAME", and on a line of its own the file's role and why.
+stop_report not_opened(const conversion_stop& stop, const char* role) {
+    return {joined({"\nCan't open ", stop.detail, "\n(", role, ": ",
+                    error_text(stop.error, "cannot be opened"), ")\n"}),
+            STATUS_FAILURE};
+}
 
 // "line 9", or "O1000.nc line 5" for a line of a called program's file.
 std::string line_in_file(const std::string& file, std::uint64_t line) {
@@ -30,8 +76,9 @@ std::string since(const conversion_stop& stop) {
 stop_report report_stop(const conversion_stop& stop) {
     switch (stop.reason) {
         case stop_reason::input_not_opened:
+            return not_opened(stop, "input");
         case stop_reason::output_not_opened:
-            return {"\nCan't open " + stop.detail + "\n", STATUS_FAILURE};
+            return not_opened(stop, "output");
         case stop_reason::input_not_read:
             return {"\nCan't read " + stop.detail + "\n", STATUS_FAILURE};
         case stop_reason::same_files:
@@ -66,7 +113,7 @@ stop_report report_stop(const conversion_stop& stop) {
                                         " counts least increments of unknown units: give G20 "
                                         "or G21 before it");
         case stop_reason::output_failed:
-            return {"", STATUS_OUTPUT_FAILED};
+            return OUTPUT_FAILED_REPORT;
         case stop_reason::start_not_a_number:
             return {"\nERROR: start value " + stop.detail + " is not a number\n", STATUS_FAILURE};
         case stop_reason::no_start_position:
@@ -169,6 +216,17 @@ stop_report report_stop(const conversion_stop& stop) {
             return {"ERROR: " + stop.detail + "\nTry: g91to90 --help\n", STATUS_FAILURE};
         case stop_reason::same_output_name:
             return {"ERROR: the output name is that of " + stop.detail + "'s output\n",
+                    STATUS_FAILURE};
+        case stop_reason::output_is_an_input:
+            return {joined({"ERROR: its output ", stop.detail, " is an input of this run\n"}),
+                    STATUS_FAILURE};
+        case stop_reason::no_room_beside:
+            return {joined({"ERROR: cannot write beside ", stop.detail, " (",
+                            error_text(stop.error, "no file can be made there"), ")\n"}),
+                    STATUS_FAILURE};
+        case stop_reason::output_holds_moves:
+            return {joined({"ERROR: ", stop.detail,
+                            " holds G91 moves: is it your input? (--force replaces it)\n"}),
                     STATUS_FAILURE};
         case stop_reason::too_many_file_names:
             return {"ERROR: too many arguments (an input and an output file at most)\n",

@@ -24,5 +24,8 @@ stop_report report_stop(const conversion_stop& stop);
 // For the exceptions that are not a stop reason.
 inline const stop_report OUT_OF_MEMORY_REPORT{"\nERROR: out of memory\n", STATUS_FAILURE};
 inline const stop_report INTERNAL_ERROR_REPORT{"\nERROR: internal error\n", STATUS_FAILURE};
+// The output could not be written, closed or renamed into place.
+inline const stop_report OUTPUT_FAILED_REPORT{"\nERROR: the output could not be written\n",
+                                              STATUS_OUTPUT_FAILED};
 
 }  // namespace g91to90

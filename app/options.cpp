@@ -110,6 +110,8 @@ std::string usage_text() {
            "  --expand-calls      write each subprogram call's lines in place (M98, M97,\n"
            "                      o-word calls; programs in the input or files beside it)\n"
            "  --preview FILE.svg  also draw the converted toolpath (one INPUT)\n"
+           "  --force             replace an existing output that holds G91 moves (it is\n"
+           "                      refused otherwise: is it the input?)\n"
            "  -                   as INPUT standard input, as OUTPUT standard output\n"
            "                      (nothing is asked; messages go to standard error)\n"
            "  --                  end of options: every word after it is a file name\n"
@@ -159,6 +161,8 @@ program_options read_options(std::span<const file_name> words,
             options.check = true;
         } else if (word == "--expand-calls") {
             options.expand_calls = true;
+        } else if (word == "--force") {
+            options.force = true;
         } else {
             throw conversion_stop(stop_reason::unknown_option, std::string(word));
         }

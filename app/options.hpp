@@ -26,6 +26,7 @@ struct program_options {
     bool check = false;                   // --check: convert, write nothing, report
     std::optional<file_name> preview;     // --preview: the picture's file
     bool expand_calls = false;            // --expand-calls: calls written out in place
+    bool force = false;                   // --force: an incremental program may be replaced
 
     // Several inputs, each converted or checked on its own, without prompts.
     bool batch() const { return output_dir.has_value() || (check && file_names.size() > 1); }

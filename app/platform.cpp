@@ -1,17 +1,134 @@
 #include "platform.hpp"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <csignal>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
-#include <array>
 #include <cstdio>
 #include <iostream>
 #include <streambuf>
+#else
+#include <unistd.h>
 #endif
 
 namespace g91to90 {
+
+namespace {
+
+// What an interrupt's handler reaches. A signal handler may only touch
+// memory set aside before it runs and call the few functions safe there, so
+// the files to remove are kept here, in static storage, as paths of a fixed
+// most length: the program's only variables of their kind.
+constexpr std::size_t MOST_PATH_UNITS = 4096;
+static_assert(std::atomic<int>::is_always_lock_free, "an atomic int is safe in a handler");
+
+struct interrupt_slot {
+    std::array<std::filesystem::path::value_type, MOST_PATH_UNITS> path{};
+    std::atomic<int> used{0};  // set once `path` is written, cleared to free the slot
+};
+
+std::array<interrupt_slot, INTERRUPT_SLOTS> interrupt_slots;
+std::atomic<int> interrupted{0};  // the status to end with, once an interrupt came
+
+void remove_noted_files() {
+    for (interrupt_slot& slot : interrupt_slots) {
+        if (slot.used.load() != 0) {
+#ifdef _WIN32
+            DeleteFileW(slot.path.data());
+#else
+            ::unlink(slot.path.data());
+#endif
+        }
+    }
+}
+
+#ifdef _WIN32
+bool any_file_noted() {
+    return std::any_of(interrupt_slots.begin(), interrupt_slots.end(),
+                       [](const interrupt_slot& slot) { return slot.used.load() != 0; });
+}
+
+// Runs in a thread of its own. An open file cannot be removed: the program
+// sees `interrupted`, stops writing and removes its temporary files itself.
+BOOL WINAPI on_console_event(DWORD event) {
+    const int status = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130 : 143;
+    interrupted.store(status);
+    constexpr int MOST_WAITS = 40;  // of 50 ms: the system ends a closed console's program in 5 s
+    for (int waits = 0; waits < MOST_WAITS && any_file_noted(); ++waits) {
+        Sleep(50);
+    }
+    remove_noted_files();
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    return TRUE;
+}
+#else
+constexpr std::array<int, 3> INTERRUPTS{SIGINT, SIGTERM, SIGHUP};
+
+// Async-signal-safe: atomic loads, unlink, sigaction and raise alone.
+void on_signal(int signal_number) {
+    remove_noted_files();
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(signal_number, &default_action, nullptr);
+    raise(signal_number);  // delivered, with its default action, once the handler returns
+}
+#endif
+
+}  // namespace
+
+void handle_interrupts() {
+#ifdef _WIN32
+    SetConsoleCtrlHandler(on_console_event, TRUE);
+#else
+    struct sigaction action {};
+    action.sa_handler = on_signal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal_number : INTERRUPTS) {
+        sigaddset(&action.sa_mask, signal_number);  // one handler runs at a time
+    }
+    for (const int signal_number : INTERRUPTS) {
+        struct sigaction before {};  // SIG_DFL, should the call fail
+        sigaction(signal_number, nullptr, &before);
+        if (before.sa_handler != SIG_IGN) {
+            sigaction(signal_number, &action, nullptr);
+        }
+    }
+#endif
+}
+
+int remove_on_interrupt(const std::filesystem::path& temporary) {
+    const std::filesystem::path::string_type& units = temporary.native();
+    if (units.size() >= MOST_PATH_UNITS) {
+        return -1;
+    }
+    for (std::size_t slot = 0; slot < interrupt_slots.size(); ++slot) {
+        interrupt_slot& free = interrupt_slots[slot];
+        if (free.used.load() == 0) {
+            std::copy(units.begin(), units.end(), free.path.begin());
+            free.path[units.size()] = 0;
+            free.used.store(1);  // after the path: a handler never reads half of it
+            return static_cast<int>(slot);
+        }
+    }
+    return -1;
+}
+
+void forget_on_interrupt(int slot) {
+    if (slot >= 0) {
+        interrupt_slots[static_cast<std::size_t>(slot)].used.store(0);
+    }
+}
+
+int interrupt_status() {
+    return interrupted.load();
+}
 
 void use_binary_standard_streams() {
 #ifdef _WIN32

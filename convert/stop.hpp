@@ -11,10 +11,10 @@
 namespace g91to90 {
 
 enum class stop_reason {
-    input_not_opened,     // detail: the input name
+    input_not_opened,     // detail: the input name; error: why, when known
     input_not_read,       // detail: the input name
     same_files,           // the output name names the input file
-    output_not_opened,    // detail: the output name
+    output_not_opened,    // detail: the output name; error: why, when known
     console_ended,        // standard input ended while an answer was awaited
     no_mode_line,         // the input is empty or ends before the mode line
     misplaced_mode_line,  // an axis word stands before the mode line
@@ -76,6 +76,10 @@ enum class stop_reason {
     too_many_file_names,  // more than an input and an output name
     bad_command_line,     // detail: why the options cannot go together
     same_output_name,     // detail: the batch's input written to the same output before
+    // The output, checked before anything is written to it.
+    output_is_an_input,  // detail: the output name, which names another input of the batch
+    no_room_beside,      // detail: the existing output; error: why no temporary file is made
+    output_holds_moves,  // detail: the existing output, which holds incremental moves
 };
 
 struct conversion_stop : std::exception {
@@ -94,6 +98,9 @@ struct conversion_stop : std::exception {
     // in (a called program's); empty for the input.
     std::string line_file;
     std::string since_file;
+    // Why a file could not be opened: an errno value (a std::errc), 0 when
+    // not known.
+    int error = 0;
 };
 
 }  // namespace g91to90

@@ -59,7 +59,8 @@ compare crlf crlf.nc "1.5 -2 1e2"
 compare empty empty.nc ""
 compare warning warning.nc ""
 compare missing missing.nc ""
-runs=$((runs + 5))
+compare folder . ""
+runs=$((runs + 6))
 
 echo "compared $runs runs, $failures differences"
 ((failures == 0))

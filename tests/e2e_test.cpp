@@ -2,9 +2,17 @@
 // output and exit status.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <numbers>
@@ -33,6 +41,11 @@ namespace fs = std::filesystem;
 constexpr const char* INPUT_PROMPT = "\nINPUT-FILE NAME:";
 constexpr const char* OUTPUT_PROMPT = "\nOUTPUT-FILE NAME:";
 const std::string SAME_FILES = "ERROR: input output files are same\n";
+// "Can't open NAME", and the file's role and why on a line of its own.
+std::string not_opened(const std::string& name, const std::string& role_and_reason) {
+    return "\nCan't open " + name + "\n(" + role_and_reason + ")\n";
+}
+const std::string NO_SUCH_FILE = "No such file or directory";
 constexpr const char* WARNING = "Warning:in input file the location of G92/G90/G91 maybe wrong!\n";
 
 // A program that converts without questions.
@@ -76,139 +89,153 @@ const std::string LONG_OUT = std::string(200, 'o') + ".nc";
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, FileNames,
-    ::testing::Values(name_case{.name = "from arguments",
-                                .arguments = {"in.nc", "out.nc"},
-                                .console = "",
-                                .status = 0,
-                                .output_file = "out.nc"},
-                      name_case{.name = "accented input and CJK output",
-                                .arguments = {"caf\u00e9.nc", "\u96f6\u4ef6.nc"},
-                                .console = "",
-                                .status = 0,
-                                .output_file = "\u96f6\u4ef6.nc"},
-                      name_case{.name = "typed accented input and CJK output",
-                                .arguments = {},
-                                .answers = "caf\u00e9.nc \"\u96f6 \u4ef6.nc\"\n",
-                                .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
-                                .status = 0,
-                                .output_file = "\u96f6 \u4ef6.nc"},
-                      name_case{.name = "missing CJK input",
-                                .arguments = {"\u7f3a.nc", "out.nc"},
-                                .console = "\nCan't open \u7f3a.nc\n",
-                                .status = 1},
-                      name_case{.name = "both asked",
-                                .arguments = {},
-                                .answers = "in.nc\nout.nc\n",
-                                .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
-                                .status = 0,
-                                .output_file = "out.nc"},
-                      // Tokens, not lines: one line answers both prompts, both are still shown.
-                      name_case{.name = "both asked on one line",
-                                .arguments = {},
-                                .answers = "  in.nc   out.nc",
-                                .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
-                                .status = 0,
-                                .output_file = "out.nc"},
-                      name_case{.name = "typed names in quotes",
-                                .arguments = {},
-                                .answers = "\"in.nc\"  \"out put.nc\"\n",
-                                .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
-                                .status = 0,
-                                .output_file = "out put.nc"},
-                      name_case{.name = "output asked",
-                                .arguments = {"in.nc"},
-                                .answers = "\n\tout.nc\n",
-                                .console = OUTPUT_PROMPT,
-                                .status = 0,
-                                .output_file = "out.nc"},
-                      name_case{.name = "long typed output name",
-                                .arguments = {"in.nc"},
-                                .answers = LONG_OUT,
-                                .console = OUTPUT_PROMPT,
-                                .status = 0,
-                                .output_file = LONG_OUT},
-                      name_case{.name = "long output name",
-                                .arguments = {"hard.nc", LONG_OUT},
-                                .console = "",
-                                .status = 0,
-                                .output_file = LONG_OUT},
-                      name_case{.name = "equal arguments",
-                                .arguments = {"in.nc", "in.nc"},
-                                .console = SAME_FILES,
-                                .status = 1},
-                      name_case{.name = "typed equal to argument",
-                                .arguments = {"in.nc"},
-                                .answers = "in.nc\n",
-                                .console = OUTPUT_PROMPT + SAME_FILES,
-                                .status = 1},
-                      name_case{.name = "both typed equal",
-                                .arguments = {},
-                                .answers = "in.nc in.nc",
-                                .console = INPUT_PROMPT + (OUTPUT_PROMPT + SAME_FILES),
-                                .status = 1},
-                      name_case{.name = "path prefix",
-                                .arguments = {"in.nc", "./in.nc"},
-                                .console = SAME_FILES,
-                                .status = 1},
-                      name_case{.name = "folder detour",
-                                .arguments = {"in.nc", "../work/in.nc"},
-                                .console = SAME_FILES,
-                                .status = 1},
-                      name_case{.name = "typed path prefix",
-                                .arguments = {"./in.nc"},
-                                .answers = "in.nc",
-                                .console = OUTPUT_PROMPT + SAME_FILES,
-                                .status = 1},
-                      name_case{.name = "hard link",
-                                .arguments = {"in.nc", "hard.nc"},
-                                .console = SAME_FILES,
-                                .status = 1},
-                      name_case{.name = "symbolic link",
-                                .arguments = {"soft.nc", "in.nc"},
-                                .console = SAME_FILES,
-                                .status = 1},
-                      name_case{.name = "typed symbolic link",
-                                .arguments = {"in.nc"},
-                                .answers = "soft.nc",
-                                .console = OUTPUT_PROMPT + SAME_FILES,
-                                .status = 1},
-                      name_case{.name = "missing input argument",
-                                .arguments = {"missing.nc", "out.nc"},
-                                .console = "\nCan't open missing.nc\n",
-                                .status = 1},
-                      // No prompt for the output follows a failed input.
-                      name_case{.name = "missing typed input",
-                                .arguments = {},
-                                .answers = "missing.nc out.nc",
-                                .console = std::string(INPUT_PROMPT) + "\nCan't open missing.nc\n",
-                                .status = 1},
-                      name_case{.name = "folder as input",
-                                .arguments = {"folder", "out.nc"},
-                                .console = "\nCan't open folder\n",
-                                .status = 1},
-                      name_case{.name = "output in a missing folder",
-                                .arguments = {"in.nc", "nowhere/out.nc"},
-                                .console = "\nCan't open nowhere/out.nc\n",
-                                .status = 1},
-                      name_case{.name = "folder as output",
-                                .arguments = {"in.nc", "folder"},
-                                .console = "\nCan't open folder\n",
-                                .status = 1},
-                      name_case{
-                          .name = "typed output in a missing folder",
-                          .arguments = {"in.nc"},
-                          .answers = "nowhere/o.nc",
-                          .console = std::string(OUTPUT_PROMPT) + "\nCan't open nowhere/o.nc\n",
-                          .status = 1},
-                      name_case{.name = "console ends at the input prompt",
-                                .arguments = {},
-                                .answers = "   \n",
-                                .console = INPUT_PROMPT,
-                                .status = 1},
-                      name_case{.name = "console ends at the output prompt",
-                                .arguments = {"in.nc"},
-                                .console = OUTPUT_PROMPT,
-                                .status = 1}),
+    ::testing::Values(
+        name_case{.name = "from arguments",
+                  .arguments = {"in.nc", "out.nc"},
+                  .console = "",
+                  .status = 0,
+                  .output_file = "out.nc"},
+        name_case{.name = "accented input and CJK output",
+                  .arguments = {"caf\u00e9.nc", "\u96f6\u4ef6.nc"},
+                  .console = "",
+                  .status = 0,
+                  .output_file = "\u96f6\u4ef6.nc"},
+        name_case{.name = "typed accented input and CJK output",
+                  .arguments = {},
+                  .answers = "caf\u00e9.nc \"\u96f6 \u4ef6.nc\"\n",
+                  .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
+                  .status = 0,
+                  .output_file = "\u96f6 \u4ef6.nc"},
+        name_case{.name = "missing CJK input",
+                  .arguments = {"\u7f3a.nc", "out.nc"},
+                  .console = not_opened("\u7f3a.nc", "input: " + NO_SUCH_FILE),
+                  .status = 1},
+        name_case{.name = "both asked",
+                  .arguments = {},
+                  .answers = "in.nc\nout.nc\n",
+                  .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
+                  .status = 0,
+                  .output_file = "out.nc"},
+        // Tokens, not lines: one line answers both prompts, both are still shown.
+        name_case{.name = "both asked on one line",
+                  .arguments = {},
+                  .answers = "  in.nc   out.nc",
+                  .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
+                  .status = 0,
+                  .output_file = "out.nc"},
+        name_case{.name = "typed names in quotes",
+                  .arguments = {},
+                  .answers = "\"in.nc\"  \"out put.nc\"\n",
+                  .console = std::string(INPUT_PROMPT) + OUTPUT_PROMPT,
+                  .status = 0,
+                  .output_file = "out put.nc"},
+        name_case{.name = "output asked",
+                  .arguments = {"in.nc"},
+                  .answers = "\n\tout.nc\n",
+                  .console = OUTPUT_PROMPT,
+                  .status = 0,
+                  .output_file = "out.nc"},
+        name_case{.name = "long typed output name",
+                  .arguments = {"in.nc"},
+                  .answers = LONG_OUT,
+                  .console = OUTPUT_PROMPT,
+                  .status = 0,
+                  .output_file = LONG_OUT},
+        name_case{.name = "long output name",
+                  .arguments = {"hard.nc", LONG_OUT},
+                  .console = "",
+                  .status = 0,
+                  .output_file = LONG_OUT},
+        name_case{.name = "equal arguments",
+                  .arguments = {"in.nc", "in.nc"},
+                  .console = SAME_FILES,
+                  .status = 1},
+        name_case{.name = "typed equal to argument",
+                  .arguments = {"in.nc"},
+                  .answers = "in.nc\n",
+                  .console = OUTPUT_PROMPT + SAME_FILES,
+                  .status = 1},
+        name_case{.name = "both typed equal",
+                  .arguments = {},
+                  .answers = "in.nc in.nc",
+                  .console = INPUT_PROMPT + (OUTPUT_PROMPT + SAME_FILES),
+                  .status = 1},
+        name_case{.name = "path prefix",
+                  .arguments = {"in.nc", "./in.nc"},
+                  .console = SAME_FILES,
+                  .status = 1},
+        name_case{.name = "folder detour",
+                  .arguments = {"in.nc", "../work/in.nc"},
+                  .console = SAME_FILES,
+                  .status = 1},
+        name_case{.name = "typed path prefix",
+                  .arguments = {"./in.nc"},
+                  .answers = "in.nc",
+                  .console = OUTPUT_PROMPT + SAME_FILES,
+                  .status = 1},
+        name_case{.name = "hard link",
+                  .arguments = {"in.nc", "hard.nc"},
+                  .console = SAME_FILES,
+                  .status = 1},
+        name_case{.name = "symbolic link",
+                  .arguments = {"soft.nc", "in.nc"},
+                  .console = SAME_FILES,
+                  .status = 1},
+        name_case{.name = "typed symbolic link",
+                  .arguments = {"in.nc"},
+                  .answers = "soft.nc",
+                  .console = OUTPUT_PROMPT + SAME_FILES,
+                  .status = 1},
+        name_case{.name = "missing input argument",
+                  .arguments = {"missing.nc", "out.nc"},
+                  .console = not_opened("missing.nc", "input: " + NO_SUCH_FILE),
+                  .status = 1},
+        // No prompt for the output follows a failed input.
+        name_case{.name = "missing typed input",
+                  .arguments = {},
+                  .answers = "missing.nc out.nc",
+                  .console = INPUT_PROMPT + not_opened("missing.nc", "input: " + NO_SUCH_FILE),
+                  .status = 1},
+        name_case{.name = "folder as input",
+                  .arguments = {"folder", "out.nc"},
+                  .console = not_opened("folder", "input: Is a directory"),
+                  .status = 1},
+        name_case{.name = "output in a missing folder",
+                  .arguments = {"in.nc", "nowhere/out.nc"},
+                  .console = not_opened("nowhere/out.nc", "output: " + NO_SUCH_FILE),
+                  .status = 1},
+        name_case{.name = "folder as output",
+                  .arguments = {"in.nc", "folder"},
+                  .console = not_opened("folder", "output: Is a directory"),
+                  .status = 1},
+        name_case{.name = "typed output in a missing folder",
+                  .arguments = {"in.nc"},
+                  .answers = "nowhere/o.nc",
+                  .console = OUTPUT_PROMPT + not_opened("nowhere/o.nc", "output: " + NO_SUCH_FILE),
+                  .status = 1},
+        name_case{.name = "empty output name",
+                  .arguments = {"in.nc", ""},
+                  .console = not_opened("", "output: " + NO_SUCH_FILE),
+                  .status = 1},
+        name_case{.name = "empty input name",
+                  .arguments = {"", "out.nc"},
+                  .console = not_opened("", "input: " + NO_SUCH_FILE),
+                  .status = 1},
+        // The incremental original named as the output: never replaced.
+        name_case{.name = "names the wrong way round",
+                  .arguments = {"caf\u00e9.nc", "in.nc"},
+                  .console = "ERROR: in.nc holds G91 moves: is it your input? "
+                             "(--force replaces it)\n",
+                  .status = 1},
+        name_case{.name = "console ends at the input prompt",
+                  .arguments = {},
+                  .answers = "   \n",
+                  .console = INPUT_PROMPT,
+                  .status = 1},
+        name_case{.name = "console ends at the output prompt",
+                  .arguments = {"in.nc"},
+                  .console = OUTPUT_PROMPT,
+                  .status = 1}),
     row_name());
 
 // The command line: options, names that look like options, too many names.
@@ -560,23 +587,61 @@ INSTANTIATE_TEST_SUITE_P(
         use_case{
             .name = "a batch with one failing file",
             .arguments = {"--output-dir", "out", "--start", "X0Y0Z50", "g92.nc", "in.nc", "bad.nc"},
-            .console = "bad.nc: " + STOP_MESSAGE,
+            .console = "bad.nc: " + STOP_MESSAGE + "2 converted, 1 failed\n",
             .status = 1,
             .written = {{"out/g92.nc", G92_CONVERTED}, {"out/in.nc", START_CONVERTED}}},
+        use_case{.name = "a batch that converts every input",
+                 .arguments = {"--output-dir", "out", "--start", "X0Y0Z50", "g92.nc", "in.nc"},
+                 .console = "2 converted, 0 failed\n",
+                 .written = {{"out/g92.nc", G92_CONVERTED}, {"out/in.nc", START_CONVERTED}}},
         use_case{.name = "a batch without a start",
                  .arguments = {"--output-dir=out", "in.nc", "g92.nc"},
-                 .console = "in.nc: " + NO_START,
+                 .console = "in.nc: " + NO_START + "1 converted, 1 failed\n",
                  .status = 1,
                  .written = {{"out/g92.nc", G92_CONVERTED}}},
         use_case{.name = "a batch of two programs of one name",
                  .arguments = {"--output-dir", "out", "g92.nc", "sub/g92.nc"},
-                 .console = "sub/g92.nc: ERROR: the output name is that of g92.nc's output\n",
+                 .console = "sub/g92.nc: ERROR: the output name is that of g92.nc's output\n"
+                            "1 converted, 1 failed\n",
                  .status = 1,
                  .written = {{"out/g92.nc", G92_CONVERTED}}},
         use_case{.name = "a batch into the inputs' folder",
                  .arguments = {"--output-dir", ".", "g92.nc"},
-                 .console = "g92.nc: " + SAME_FILES,
+                 .console = "g92.nc: " + SAME_FILES + "0 converted, 1 failed\n",
                  .status = 1},
+        // g92.nc's output would replace sub/g92.nc before it is read.
+        use_case{.name = "a batch whose output is another input",
+                 .arguments = {"--output-dir", "sub", "--start=X0Y0Z50", "g92.nc", "in.nc",
+                               "sub/g92.nc"},
+                 .console = "g92.nc: ERROR: its output sub/g92.nc is an input of this run\n"
+                            "sub/g92.nc: " +
+                            SAME_FILES + "1 converted, 2 failed\n",
+                 .status = 1,
+                 .written = {{"sub/in.nc", START_CONVERTED}}},
+        use_case{.name = "a batch onto an incremental program",
+                 .arguments = {"--output-dir", "sub", "--start", "X0Y0Z50", "g92.nc", "in.nc"},
+                 .console = "g92.nc: ERROR: sub/g92.nc holds G91 moves: is it your input? "
+                            "(--force replaces it)\n1 converted, 1 failed\n",
+                 .status = 1,
+                 .written = {{"sub/in.nc", START_CONVERTED}}},
+        use_case{.name = "an incremental program as the output",
+                 .arguments = {"g92.nc", "bad.nc"},
+                 .console = "ERROR: bad.nc holds G91 moves: is it your input? (--force "
+                            "replaces it)\n",
+                 .status = 1,
+                 .written = {{"bad.nc", STOPPING}}},
+        use_case{.name = "an incremental program replaced by force",
+                 .arguments = {"g92.nc", "bad.nc", "--force"},
+                 .written = {{"bad.nc", G92_CONVERTED}}},
+        use_case{.name = "an incremental program as the picture",
+                 .arguments = {"--preview", "bad.nc", "g92.nc", "out.nc"},
+                 .console = "ERROR: bad.nc holds G91 moves: is it your input? (--force "
+                            "replaces it)\n",
+                 .status = 1,
+                 .written = {{"bad.nc", STOPPING}}},
+        use_case{.name = "an incremental program on standard output",
+                 .arguments = {"--force", "g92.nc", "-"},
+                 .console = G92_CONVERTED},
         use_case{.name = "a batch without inputs",
                  .arguments = {"--output-dir", "out"},
                  .console = "ERROR: --output-dir takes the input files after it\nTry: g91to90 "
@@ -584,11 +649,11 @@ INSTANTIATE_TEST_SUITE_P(
                  .status = 1},
         use_case{.name = "a batch into a folder that cannot be made",
                  .arguments = {"--output-dir", "g92.nc/out", "g92.nc"},
-                 .console = "\nCan't open g92.nc/out\n",
+                 .console = not_opened("g92.nc/out", "output: Not a directory"),
                  .status = 1},
         use_case{.name = "check of a missing program",
                  .arguments = {"--check", "missing.nc"},
-                 .console = "missing.nc: Can't open missing.nc\n",
+                 .console = "missing.nc: Can't open missing.nc (input: " + NO_SUCH_FILE + ")\n",
                  .status = 1},
         use_case{.name = "check of a converting program",
                  .arguments = {"--check", "g92.nc"},
@@ -619,7 +684,7 @@ INSTANTIATE_TEST_SUITE_P(
                  .written = {{"p.svg", ANY_CONTENT}}},
         use_case{.name = "preview in a missing folder",
                  .arguments = {"--preview", "nowhere/p.svg", "g92.nc", "out.nc"},
-                 .console = "\nCan't open nowhere/p.svg\n",
+                 .console = not_opened("nowhere/p.svg", "output: " + NO_SUCH_FILE),
                  .status = 1},
         use_case{.name = "preview named as the input",
                  .arguments = {"--preview", "./g92.nc", "g92.nc", "out.nc"},
@@ -845,6 +910,7 @@ TEST(Output, WriteFailureEndsWithTheCloseFailureStatus) {
     folder.put("in.nc", G92_PROGRAM);
     const program_result small = folder.run({"in.nc", "/dev/full"});
     EXPECT_EQ(small.status, 255);
+    EXPECT_EQ(small.console, "\nERROR: the output could not be written\n");
     std::string large = "%\nG92 X0 Y0 Z0\n";
     for (int i = 0; i < 20000; ++i) {
         large += "G91 G01 X0.5 Y-0.25 (STEP)\n";
@@ -854,7 +920,226 @@ TEST(Output, WriteFailureEndsWithTheCloseFailureStatus) {
     // Output that fails when the last of it is written at the end.
     folder.put("medium.nc", large.substr(0, large.rfind('\n', 30000) + 1));
     EXPECT_EQ(folder.run({"medium.nc", "/dev/full"}).status, 255);
+    folder.put("full", G92_PROGRAM);  // a batch's input, written to /dev/full
+    const program_result batch = folder.run({"--output-dir", "/dev", "full"});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.console,
+              "full: ERROR: the output could not be written\n0 converted, 1 failed\n");
 }
+
+bool runs_under_wine() {
+    return test_support::program_command().find("wine") != std::string::npos;
+}
+
+// Where no temporary file can be made beside an existing output, nothing is
+// written: the output is never emptied and written in place.
+TEST(Output, IsNeverWrittenInPlace) {
+    if (runs_under_wine()) {
+        GTEST_SKIP() << "Wine's files take the Unix permissions of whoever runs the tests";
+    }
+    std::string as_another_user;
+    if (geteuid() == 0) {
+        if (std::system("setpriv --version >/dev/null 2>&1") != 0) {
+            GTEST_SKIP() << "root writes into any folder: setpriv runs the program without that";
+        }
+        as_another_user = "setpriv --bounding-set=-dac_override,-dac_read_search";
+    }
+    scratch_folder folder;
+    folder.put("in.nc", G92_PROGRAM);
+    folder.put("out.nc", OLD_OUTPUT);
+    using fs::perms;
+    fs::permissions(folder.work() / "out.nc",
+                    perms::owner_all | perms::group_all | perms::others_all);
+    fs::permissions(folder.work(), perms::owner_read | perms::owner_exec | perms::group_read |
+                                       perms::group_exec | perms::others_read | perms::others_exec);
+    const program_result replaced = folder.run({"in.nc", "out.nc"}, "", as_another_user);
+    const program_result made = folder.run({"in.nc", "new.nc"}, "", as_another_user);
+    fs::permissions(folder.work(), perms::owner_all);
+    EXPECT_EQ(replaced.status, 1);
+    EXPECT_EQ(replaced.console, "ERROR: cannot write beside out.nc (Permission denied)\n");
+    EXPECT_EQ(folder.get("out.nc"), OLD_OUTPUT);
+    EXPECT_EQ(made.status, 1);
+    EXPECT_EQ(made.console, not_opened("new.nc", "output: Permission denied"));
+    EXPECT_EQ(file_names(folder.work()), (std::vector<std::string>{"in.nc", "out.nc"}));
+}
+
+// A reason the table of reasons does not name: a socket opens as no file.
+TEST(Output, AnyOtherReasonIsCannotBeOpened) {
+    if (runs_under_wine()) {
+        GTEST_SKIP() << "Windows programs see no Unix sockets among the files";
+    }
+    scratch_folder folder;
+    folder.put("in.nc", G92_PROGRAM);
+    const int socket_handle = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = (folder.work() / "socket").string();
+    ASSERT_LT(path.size(), sizeof(address.sun_path));
+    std::copy(path.begin(), path.end(), address.sun_path);
+    ASSERT_EQ(bind(socket_handle, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    const program_result as_output = folder.run({"in.nc", "socket"});
+    const program_result as_input = folder.run({"socket", "out.nc"});
+    close(socket_handle);
+    EXPECT_EQ(as_output.status, 1);
+    EXPECT_EQ(as_output.console, not_opened("socket", "output: cannot be opened"));
+    EXPECT_EQ(as_input.status, 1);
+    EXPECT_EQ(as_input.console, not_opened("socket", "input: cannot be opened"));
+}
+
+// Names too long for the temporary file's usual name get a short one; a name
+// too long for a file is refused before anything is written.
+TEST(Output, LongNamesGetAShortTemporaryFile) {
+    if (runs_under_wine()) {
+        GTEST_SKIP() << "Windows has other limits, and another reason, for long names";
+    }
+    scratch_folder folder;
+    folder.put("in.nc", G92_PROGRAM);
+    const std::string longest = std::string(252, 'o') + ".nc";
+    const std::string too_long = std::string(253, 'o') + ".nc";
+    folder.put(longest, OLD_OUTPUT);
+    const program_result replaced = folder.run({"in.nc", longest});
+    EXPECT_EQ(replaced.status, 0);
+    EXPECT_EQ(replaced.console, "");
+    EXPECT_EQ(folder.get(longest), G92_CONVERTED);
+    const program_result refused = folder.run({"in.nc", too_long});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.console, not_opened(too_long, "output: File name too long"));
+    EXPECT_EQ(file_names(folder.work()), (std::vector<std::string>{"in.nc", longest}));
+}
+
+// An interrupted run removes its temporary file; the old output stays. The
+// input is a pipe that the test keeps open, so the run is still going when
+// the signal comes, however fast it converts.
+struct interrupt_case {
+    std::string name;
+    int signal_number;
+    // Ignored when the program starts (nohup, a background job): it stays
+    // ignored, and the run goes on to its end.
+    bool ignored = false;
+};
+
+class Interrupts : public ::testing::TestWithParam<interrupt_case> {};
+
+TEST_P(Interrupts, LeaveNoTemporaryFileAndTheOldOutput) {
+    if (runs_under_wine()) {
+        GTEST_SKIP() << "a Windows program gets Ctrl-C from its console, not a signal";
+    }
+    scratch_folder folder;
+    folder.put("out.nc", OLD_OUTPUT);
+    const fs::path pipe = folder.work() / "in.nc";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const interrupt_case& c = GetParam();
+    const std::string command =
+        "cd " + test_support::shell_quote(folder.work().string()) +
+        (c.ignored ? " && trap '' " + std::to_string(c.signal_number) : "") + " && exec " +
+        test_support::program_command() + " in.nc out.nc </dev/null >/dev/null 2>&1";
+    const pid_t program = fork();
+    if (program == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(program, 0);
+    // The pipe opens for writing once the program has opened it for reading.
+    int input = -1;
+    int status = 0;
+    while (input < 0 && waitpid(program, &status, WNOHANG) == 0) {
+        input = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        usleep(1000);
+    }
+    ASSERT_GE(input, 0) << "the program ended before it read its input";
+    fcntl(input, F_SETFL, 0);
+    // About 4 MB of moves: each write returns once the program has read most of it.
+    const std::string head = "%\nG92 X0 Y0 Z0\n";
+    std::string moves;
+    for (int i = 0; i < 10000; ++i) {
+        moves += "G91 G1 X0.001 Y0.002\n";
+    }
+    const auto put = [input](const std::string& bytes) {
+        return write(input, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    };
+    bool written = put(head);
+    for (int i = 0; i < 20 && written; ++i) {
+        written = put(moves);
+    }
+    EXPECT_TRUE(written);
+    const std::vector<std::string> running = file_names(folder.work());
+    kill(program, c.signal_number);
+    if (c.ignored) {
+        close(input);  // the end of the input: the run ends on its own
+    }
+    waitpid(program, &status, 0);
+    close(input);
+    ASSERT_EQ(running.size(), 3U) << "a temporary file beside the output while it runs";
+    EXPECT_TRUE(running[0].starts_with(".out.nc.g91to90-")) << running[0];
+    EXPECT_EQ(file_names(folder.work()), (std::vector<std::string>{"in.nc", "out.nc"}));
+    if (c.ignored) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_TRUE(
+            folder.get("out.nc").starts_with("%\r\nG92 X0 Y0 Z0\r\nG90 G1 X0.001 Y0.002\r\n"));
+    } else {
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal_number) << status;
+        EXPECT_EQ(folder.get("out.nc"), OLD_OUTPUT);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, Interrupts,
+                         ::testing::Values(interrupt_case{"SIGTERM", SIGTERM},
+                                           interrupt_case{"SIGINT", SIGINT},
+                                           interrupt_case{"SIGINT ignored", SIGINT, true}),
+                         row_name());
+
+// An existing output is replaced unless it holds incremental moves, which
+// the converter never writes: then it is taken for the input named by
+// mistake, and kept (--force replaces it).
+struct existing_output_case {
+    std::string name;
+    std::string existing;  // the output before the run
+    bool replaced;
+};
+
+class ExistingOutputs : public ::testing::TestWithParam<existing_output_case> {};
+
+TEST_P(ExistingOutputs, AreReplacedUnlessTheyHoldIncrementalMoves) {
+    const existing_output_case& c = GetParam();
+    scratch_folder folder;
+    folder.put("in.nc", G92_PROGRAM);
+    folder.put("out.nc", c.existing);
+    const program_result result = folder.run({"in.nc", "out.nc"});
+    EXPECT_EQ(result.status, c.replaced ? 0 : 1);
+    EXPECT_EQ(result.console, c.replaced ? ""
+                                         : "ERROR: out.nc holds G91 moves: is it your input? "
+                                           "(--force replaces it)\n");
+    EXPECT_TRUE(folder.get("out.nc") == (c.replaced ? G92_CONVERTED : c.existing));
+    EXPECT_EQ(file_names(folder.work()), (std::vector<std::string>{"in.nc", "out.nc"}));
+}
+
+using test_support::crlf;
+using test_support::lf;
+
+INSTANTIATE_TEST_SUITE_P(
+    Output, ExistingOutputs,
+    ::testing::Values(
+        existing_output_case{"an absolute program", crlf("%|G92 X0 Y0 Z0|G90 G1 X1 Y1|M30"), true},
+        existing_output_case{"returns and others under an added G91",
+                             crlf("G90 G1 X1|G91|G28 Z0|G90|G91|G53 G0 Z0|G90|G91|G92 X0 Y0|G90|"
+                                  "G91|G38.2 Z-5 F10|G90|G91|G55 X1|G90|G91|G1 H1 Z-3|G90"),
+                             true},
+        existing_output_case{"copied lines with their own G91",
+                             crlf("G90 G1 X1|G91 G28 X0 Y0|G90|G91 G10 L2 P1 X5|G90|G91 G43 H1 "
+                                  "Z5|G90|M98 P1000|G91 G4 P1|G90"),
+                             true},
+        existing_output_case{"G91 in comments", lf("G90 (G91) G1 X1|; G91|G1 Y2 ; G91"), true},
+        existing_output_case{"a G90 ends incremental mode", lf("G91|G90|G1 X1"), true},
+        existing_output_case{"G91 after the first mebibyte",
+                             "G90\n(" + std::string(std::size_t{1} << 20, 'C') + ")\nG91 G1 X1\n",
+                             true},
+        existing_output_case{"G91 after a Ctrl-Z that ends the reading",
+                             lf("G90 G1 X1|\x1a|G91 G1 X1"), true},
+        existing_output_case{"an incremental move", lf("G91 G1 X1"), false},
+        existing_output_case{"a move in the mode of an earlier line",
+                             lf("%|g21 g91|M3 S1000|x1 y1"), false},
+        existing_output_case{"a move with a machine function", lf("G91|G0 X1 M8"), false}),
+    row_name());
 
 TEST(Output, AnEarlyStopKeepsItsStatusWhenTheOutputFailsToo) {
     if (!fs::exists("/dev/full")) {
