@@ -17,6 +17,7 @@ enum class stop_reason {
     output_not_opened,    // detail: the output name
     console_ended,        // standard input ended while an answer was awaited
     no_mode_line,         // the input is empty or ends before the mode line
+    subroutine_file,      // no mode line outside subprogram definitions; names the first
     misplaced_mode_line,  // an axis word stands before the mode line
     number_out_of_range,  // a value to be written or a start value is a billion or more
     output_failed,        // the output could not be written

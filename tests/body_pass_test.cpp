@@ -236,6 +236,7 @@ TEST_P(ConvertProgram, InMemory) {
     memory_run run(c.input, c.answers);
     run.start = c.start;
     run.expand = c.expand;
+    run.max_lines = c.max_lines;
     for (const auto& [name, lines] : c.beside) {
         run.beside[name] = test_support::lf(lines);
     }

@@ -2,6 +2,7 @@
 // memory and through the built program.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@ struct program_case {
     // With --expand-calls, and these files beside the input (name, lines "A|B").
     bool expand = false;
     std::vector<std::pair<std::string, std::string>> beside = {};
+    std::uint64_t max_lines = 0;  // the --max-lines option's value; none when 0
 };
 
 inline const std::string START_PROMPTS = "\nINPUT START-X:\nINPUT START-Y:\nINPUT START-Z:";
