@@ -49,8 +49,9 @@ std::string without_leading_zeros(const std::string& digits) {
 }
 
 // An O word's name as calls and definitions match it: a <name> in lower
-// case, its brackets kept, or a number's digits without leading zeros; empty
-// for any other (a computed O word, a number with a point).
+// case without blanks (as LinuxCNC reads it), its brackets kept, or a
+// number's digits without leading zeros; empty for any other (a computed O
+// word, a number with a point).
 std::string o_word_name(const padded_line& line, text_span span) {
     if (span.empty()) {
         return {};
@@ -58,8 +59,10 @@ std::string o_word_name(const padded_line& line, text_span span) {
     if (line[span.begin] == '<') {
         std::string name;
         for (std::size_t i = span.begin; i < span.end; ++i) {
-            name +=
-                static_cast<char>(line[i] >= 'A' && line[i] <= 'Z' ? line[i] - 'A' + 'a' : line[i]);
+            if (!is_blank(line[i])) {
+                name += static_cast<char>(line[i] >= 'A' && line[i] <= 'Z' ? line[i] - 'A' + 'a'
+                                                                           : line[i]);
+            }
         }
         return name;
     }
@@ -381,6 +384,10 @@ void expanded_lines::call_subroutine(std::size_t file, const std::string& name) 
     };
     if (name.empty()) {
         refuse("no subroutine name");
+    }
+    // The name stands in the call's comment line, which it must not end.
+    if (name.find_first_of("()") != std::string::npos) {
+        refuse("a subroutine name with a parenthesis");
     }
     if (push_found(file) || push_found(0)) {
         return;

@@ -644,6 +644,13 @@ inline std::vector<program_case> call_expansion_cases() {
                      "o100 sub|G91 X1|o100 endsub|o100 sub|G91 X2|o100 endsub|G92 X0 Y0 Z0|o100 "
                      "call|M2",
                      "G92 X0 Y0 Z0", 8, "o100 defined twice, lines 1 and 4"),
+        not_expanded(
+            "a subroutine name with a parenthesis",
+            "o<a)G91 X5(> sub|G91 X1|o<a)G91 X5(> endsub|G92 X0 Y0 Z0|o<a)G91 X5(> call|M2",
+            "G92 X0 Y0 Z0", 5, "a subroutine name with a parenthesis"),
+        expanded(converted("a subroutine name read without blanks",
+                           "o<My Sub> sub|G91 X1|o<my sub> endsub|G92 X0 Y0 Z0|o<mysub> call|M2",
+                           "G92 X0 Y0 Z0|(CALL o<mysub> 1/1)|G90 X1|M2")),
         {.name = "a file beside with a byte-order mark",
          .input = lf("G92 X0 Y0 Z0|M98 P2000|M30"),
          .output = crlf("G92 X0 Y0 Z0|(CALL O2000 1/1)|G90 Y1|M30"),
