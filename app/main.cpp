@@ -217,7 +217,9 @@ int run_one(const program_options& options, const run_names& names, const consol
         }
         const start_source start{.given = options.start, .ask = ask};
         if (options.expand_calls) {
-            convert_expanded_program(*in, *out, start, options.format, files_beside(input),
+            called_files calls = files_beside(input);
+            calls.max_lines = options.max_lines;
+            convert_expanded_program(*in, *out, start, options.format, calls,
                                      path ? &*path : nullptr);
         } else {
             convert_program(*in, *out, start, options.format, path ? &*path : nullptr);

@@ -87,6 +87,10 @@ stop_report report_stop(const conversion_stop& stop) {
             return {"", STATUS_FAILURE};
         case stop_reason::no_mode_line:
             return {"\nERROR: no G90, G91 or G92 line: nothing to convert\n", STATUS_FAILURE};
+        case stop_reason::subroutine_file:
+            return line_error(stop,
+                              "a subroutine file: convert the program that calls it, with "
+                              "--expand-calls");
         case stop_reason::misplaced_mode_line:
             return {"Warning:in input file the location of G92/G90/G91 maybe wrong!\n",
                     STATUS_FAILURE};
@@ -194,9 +198,6 @@ stop_report report_stop(const conversion_stop& stop) {
                                         "(--expand-calls writes the called lines in place)");
         case stop_reason::optional_end:
             return line_error(stop, "optional block (/) ends the program before more of it");
-        case stop_reason::subroutine_file:
-            return line_error(
-                stop, "a subroutine file: convert the program that calls it, with --expand-calls");
         case stop_reason::call_not_expanded:
             return line_error(stop, "call cannot be expanded (" + stop.detail + ")");
         case stop_reason::main_program_loops:

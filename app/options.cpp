@@ -29,6 +29,23 @@ integer_reading reading_value(std::string_view text, std::string_view source) {
     throw conversion_stop(stop_reason::bad_integers, std::string(source));
 }
 
+// The most lines of an expanded program: a whole number of 1 or more.
+std::uint64_t max_lines_value(std::string_view text) {
+    const std::size_t first = text.find_first_not_of('0');
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
+    constexpr std::size_t MOST_DIGITS = 18;  // far beyond any program, within 64 bits
+    if (!digits || first == std::string_view::npos || text.size() - first > MOST_DIGITS) {
+        throw conversion_stop(stop_reason::bad_command_line,
+                              "--max-lines takes a number of lines, 1 or more");
+    }
+    std::uint64_t value = 0;
+    for (const char c : text.substr(first)) {
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value;
+}
+
 // The value of an option that takes one: "--name=value", or the next word.
 // Advances `i` past a value taken from the next word; empty when no word
 // follows; nullopt when the word is not this option.
@@ -109,6 +126,10 @@ std::string usage_text() {
            "  --check             convert without writing; report lines, moves, extents\n"
            "  --expand-calls      write each subprogram call's lines in place (M98, M97,\n"
            "                      o-word calls; programs in the input or files beside it)\n"
+           "  --max-lines N       with --expand-calls, stop where the program written\n"
+           "                      would pass N lines (default: " +
+           std::to_string(DEFAULT_MOST_EXPANDED_LINES) +
+           ")\n"
            "  --preview FILE.svg  also draw the converted toolpath (one INPUT)\n"
            "  --force             replace an existing output that holds G91 moves (it is\n"
            "                      refused otherwise: is it the input?)\n"
@@ -163,6 +184,8 @@ program_options read_options(std::span<const file_name> words,
             options.expand_calls = true;
         } else if (word == "--force") {
             options.force = true;
+        } else if (const auto lines = option_value(words, i, "--max-lines")) {
+            options.max_lines = max_lines_value(*lines);
         } else {
             throw conversion_stop(stop_reason::unknown_option, std::string(word));
         }

@@ -1,12 +1,14 @@
 // The command line: options and file names.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "convert/call_expansion.hpp"
 #include "convert/number_output.hpp"
 #include "convert/start_position.hpp"
 #include "front_end.hpp"
@@ -27,6 +29,7 @@ struct program_options {
     std::optional<file_name> preview;     // --preview: the picture's file
     bool expand_calls = false;            // --expand-calls: calls written out in place
     bool force = false;                   // --force: an incremental program may be replaced
+    std::uint64_t max_lines = DEFAULT_MOST_EXPANDED_LINES;  // --max-lines: the expansion's bound
 
     // Several inputs, each converted or checked on its own, without prompts.
     bool batch() const { return output_dir.has_value() || (check && file_names.size() > 1); }

@@ -1,19 +1,15 @@
 #include "call_expansion.hpp"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <sstream>
 #include <string_view>
 
+#include "number_input.hpp"
 #include "stop.hpp"
 
 namespace g91to90 {
 
 namespace {
-
-// The most times one call runs its program (four digits, as Fanuc's L).
-constexpr std::uint64_t MOST_REPEATS = 9999;
 
 enum class line_role : std::uint8_t {
     plain,
@@ -29,117 +25,68 @@ enum class line_role : std::uint8_t {
     program_number,  // O1000 or :1000 alone
 };
 
-char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+constexpr std::string_view UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+constexpr const char* OPTIONAL_CALL = "an optional block (/) that calls or returns";
+
+// The digits of a whole number's text as the scan found it (its inner blanks
+// left out), leading zeros kept; empty when it holds a sign or a point.
+std::string digits_of(const padded_line& line, text_span span) {
+    std::string digits;
+    for (std::size_t i = span.begin; i < span.end; ++i) {
+        if (is_digit(line[i])) {
+            digits += line[i];
+        } else if (!is_blank(line[i])) {
+            return {};
+        }
+    }
+    return digits;
 }
 
-// The first word of each letter in the line's code part (comments left out),
-// upper case, with its number text without blanks.
-std::map<char, std::string> plain_words(std::string_view text) {
-    std::map<char, std::string> words;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '(') {
-            const std::size_t close = text.find(')', i);
-            i = close == std::string_view::npos ? text.size() : close;
-            continue;
-        }
-        if (c == ';') {
-            break;
-        }
-        if (std::isalpha(static_cast<unsigned char>(c)) == 0) {
-            continue;
-        }
-        std::string number;
-        std::size_t j = i + 1;
-        while (j < text.size() && (std::isdigit(static_cast<unsigned char>(text[j])) != 0 ||
-                                   text[j] == '.' || text[j] == ' ' || text[j] == '\t' ||
-                                   ((text[j] == '-' || text[j] == '+') && number.empty()))) {
-            if (text[j] != ' ' && text[j] != '\t') {
-                number += text[j];
+// Digits without their leading zeros ("0" for zero; empty stays empty).
+std::string without_leading_zeros(const std::string& digits) {
+    const std::size_t first = digits.find_first_not_of('0');
+    return first == std::string::npos ? digits.substr(0, 1) : digits.substr(first);
+}
+
+// An O word's name as calls and definitions match it: a <name> in lower
+// case without blanks (as LinuxCNC reads it), its brackets kept, or a
+// number's digits without leading zeros; empty for any other (a computed O
+// word, a number with a point).
+std::string o_word_name(const padded_line& line, text_span span) {
+    if (span.empty()) {
+        return {};
+    }
+    if (line[span.begin] == '<') {
+        std::string name;
+        for (std::size_t i = span.begin; i < span.end; ++i) {
+            if (!is_blank(line[i])) {
+                name += static_cast<char>(line[i] >= 'A' && line[i] <= 'Z' ? line[i] - 'A' + 'a'
+                                                                           : line[i]);
             }
-            ++j;
         }
-        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (!number.empty() && !words.contains(letter)) {
-            words[letter] = number;
-        }
-        i = j - 1;
+        return name;
     }
-    return words;
+    return without_leading_zeros(digits_of(line, span));
 }
 
-// A whole number's digits without leading zeros ("0" for zero); empty when
-// the text is not all digits.
-std::string whole_digits(const std::string& text) {
-    if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) {
-            return std::isdigit(static_cast<unsigned char>(c)) != 0;
-        })) {
-        return {};
+// A repeat count's value from its digits: 1 to MOST_CALL_REPEATS, else 0.
+std::uint64_t repeat_count(const std::string& digits) {
+    const std::string count = without_leading_zeros(digits);
+    if (count.empty() || count.size() > std::to_string(MOST_CALL_REPEATS).size()) {
+        return 0;
     }
-    const std::size_t first = text.find_first_not_of('0');
-    return first == std::string::npos ? "0" : text.substr(first);
+    const std::uint64_t value = std::stoull(count);
+    return value <= MOST_CALL_REPEATS ? value : 0;
 }
 
-// An O-word line's name (digits without leading zeros, or "<name>" in lower
-// case) and keyword in lower case, after an optional N word.
-struct o_word {
-    std::string name;
-    std::string keyword;
-    std::string rest;
-};
-
-std::optional<o_word> read_o_word_line(std::string_view text) {
-    std::size_t i = text.find_first_not_of(" \t");
-    if (i != std::string_view::npos && (text[i] == 'N' || text[i] == 'n')) {
-        i = text.find_first_not_of("0123456789 \t", i + 1);
-    }
-    if (i == std::string_view::npos || (text[i] != 'O' && text[i] != 'o')) {
-        return std::nullopt;
-    }
-    o_word word;
-    ++i;
-    if (i < text.size() && text[i] == '<') {
-        const std::size_t close = text.find('>', i);
-        if (close == std::string_view::npos) {
-            return std::nullopt;
-        }
-        for (std::size_t j = i; j <= close; ++j) {
-            word.name += lower(text[j]);
-        }
-        i = close + 1;
-    } else {
-        const std::size_t end = text.find_first_not_of("0123456789", i);
-        word.name = whole_digits(std::string(text.substr(i, end - i)));
-        i = end == std::string_view::npos ? text.size() : end;
-    }
-    i = std::min(text.find_first_not_of(" \t", i), text.size());
-    while (i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])) != 0) {
-        word.keyword += lower(text[i++]);
-    }
-    word.rest = std::string(text.substr(i));
-    if (word.name.empty() || word.keyword.empty()) {
-        return std::nullopt;
-    }
-    return word;
+std::string repeat_count_expected() {
+    return "a repeat count of 1 to " + std::to_string(MOST_CALL_REPEATS) + " is expected";
 }
 
-// A Fanuc program number line: O1000 or :1000 first in its code part, with
-// no keyword after it. Returns the number's digits, or empty.
-std::string program_number(std::string_view text) {
-    const std::size_t i = text.find_first_not_of(" \t");
-    if (i == std::string_view::npos || (text[i] != 'O' && text[i] != 'o' && text[i] != ':')) {
-        return {};
-    }
-    std::size_t end = i + 1;
-    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])) != 0) {
-        ++end;
-    }
-    const std::size_t after = text.find_first_not_of(" \t\r\n", end);
-    if (after != std::string_view::npos && text[after] != '(' && text[after] != ';') {
-        return {};
-    }
-    return whole_digits(std::string(text.substr(i + 1, end - i - 1)));
+// Whether the scan reads nothing in the line: a blank, comment or "%" line.
+bool says_nothing(const scanned_line& scan) {
+    return !scan.unusual() && scan.words.empty() && scan.codes.empty() && scan.held == 0 &&
+           scan.axes == 0 && scan.letters == 0 && scan.n_number.empty() && scan.o_name.empty();
 }
 
 bool only_percent(std::string_view text) {
@@ -155,9 +102,9 @@ struct expanded_lines::line_info {
     line_role role = line_role::plain;
     bool simple = false;      // nothing but its code and N, O, P, L, K words
     bool parameters = false;  // "#", "[" or "=" in the code part
-    std::map<char, std::string> words;
-    std::string o_name;      // an O-word line's name
-    bool arguments = false;  // an o-call with arguments
+    bool optional = false;    // "/" (block delete) in the code part
+    bool quiet = false;       // nothing the scan reads: a blank, comment or "%" line
+    std::string name;         // an O-word line's name, or a program number's digits
 };
 
 struct expanded_lines::stored_file {
@@ -166,15 +113,22 @@ struct expanded_lines::stored_file {
     std::vector<std::size_t> begins;
     std::vector<std::size_t> sizes;
     std::vector<line_info> info;
-    // Definitions: LinuxCNC subroutines by name, Fanuc programs by number
-    // (after the main program's end), N labels; the lines from the first to
-    // just before the second index.
+    // Definitions: LinuxCNC subroutines by name (the first of a name),
+    // Fanuc programs by number (after the main program's end), N labels; the
+    // lines from the first to just before the second index.
     std::map<std::string, std::pair<std::size_t, std::size_t>> subs;
     std::map<std::string, std::pair<std::size_t, std::size_t>> programs;
     std::map<std::string, std::size_t> labels;
-    std::vector<std::pair<std::size_t, std::size_t>>
-        definitions;           // whole, to skip in the main flow
+    // A subroutine name defined twice: the lines of its first two `sub` lines.
+    std::map<std::string, std::pair<std::size_t, std::size_t>> defined_twice;
+    // Each subroutine definition whole, from its `sub` to its `endsub` line,
+    // by its first line: skipped in the main flow.
+    std::map<std::size_t, std::size_t> definitions;
     std::size_t main_end = 0;  // the line after the main program's M2 or M30
+    // The line after the first definition, and whether the lines outside
+    // definitions hold a main program.
+    std::size_t first_definition = 0;
+    bool main_program = false;
 
     padded_line line(std::size_t at) const {
         return padded_line::assume_padded(std::string_view(bytes.data() + begins[at], sizes[at]));
@@ -193,8 +147,16 @@ struct expanded_lines::frame {
     std::uint64_t call_number;
 };
 
-expanded_lines::expanded_lines(line_reader& in, std::string extension, file_finder find)
-    : extension_(std::move(extension)), find_(std::move(find)) {
+// Where a called program begins; `own_file` when it is a file of its own.
+struct expanded_lines::program_place {
+    std::size_t file;
+    std::size_t begin;
+    bool own_file;
+};
+
+expanded_lines::expanded_lines(line_reader& in, std::string extension, file_finder find,
+                               std::uint64_t most_lines)
+    : extension_(std::move(extension)), find_(std::move(find)), most_lines_(most_lines) {
     std::string bytes;
     padded_line line;
     while (in.next(line)) {
@@ -206,37 +168,51 @@ expanded_lines::expanded_lines(line_reader& in, std::string extension, file_find
 expanded_lines::~expanded_lines() = default;
 
 std::size_t expanded_lines::load(const std::string& name, std::string_view bytes, bool own_input) {
-    stored_file file;
+    const std::size_t added = files_.size();
+    files_.emplace_back();
+    stored_file& file = files_.back();
     file.name = name;
+    // A called file's byte-order mark is no part of its first line.
+    if (!own_input && bytes.starts_with(UTF8_BYTE_ORDER_MARK)) {
+        bytes.remove_prefix(UTF8_BYTE_ORDER_MARK.size());
+    }
     std::stringbuf source{std::string(bytes)};
     line_reader reader(source, name);
     padded_line line;
-    while (reader.next(line)) {
-        file.begins.push_back(file.bytes.size());
-        file.bytes.append(line.text());
-        // A called file's last line ends as every other line: more follow it.
-        if (!own_input && !line.newline()) {
-            file.bytes += '\n';
+    try {
+        while (reader.next(line)) {
+            file.begins.push_back(file.bytes.size());
+            file.bytes.append(line.text());
+            // A called file's last line ends as every other line: more follow it.
+            if (!own_input && !line.newline()) {
+                file.bytes += '\n';
+            }
+            file.sizes.push_back(file.bytes.size() - file.begins.back());
+            file.bytes.append(LINE_PADDING, '\0');
         }
-        file.sizes.push_back(file.bytes.size() - file.begins.back());
-        file.bytes.append(LINE_PADDING, '\0');
+    } catch (conversion_stop& stop) {
+        // A Ctrl-Z with more after it: the line is one of this file's.
+        stop.line_number |= static_cast<std::uint64_t>(added) << FILE_SHIFT;
+        throw;
     }
-    files_.push_back(std::move(file));
-    index(files_.size() - 1);
-    return files_.size() - 1;
+    index(added);
+    return added;
 }
 
 void expanded_lines::index(std::size_t index) {
     stored_file& file = files_[index];
-    file.info.resize(file.begins.size());
+    const std::size_t size = file.begins.size();
+    file.info.resize(size);
     std::map<std::string, std::size_t> open_subs;
-    for (std::size_t at = 0; at < file.begins.size(); ++at) {
+    std::map<std::string, std::size_t> first_subs;
+    for (std::size_t at = 0; at < size; ++at) {
         const padded_line line = file.line(at);
         scan_line(line, scan_);
         line_info& info = file.info[at];
         info.parameters = scan_.parameters;
-        info.words = plain_words(line.text());
-        bool only_words =
+        info.optional = scan_.block_delete;
+        info.quiet = says_nothing(scan_);
+        const bool only_words =
             scan_.words.empty() || (scan_.words.size() == 1 && scan_.words[0].slot == K_SLOT);
         constexpr std::uint32_t CALL_LETTERS =
             1U << ('N' - 'A') | 1U << ('O' - 'A') | 1U << ('P' - 'A') | 1U << ('L' - 'A');
@@ -249,21 +225,25 @@ void expanded_lines::index(std::size_t index) {
             });
         };
         if (scan_.o_word != o_word_line::none) {
-            const std::optional<o_word> word = read_o_word_line(line.text());
-            info.o_name = word ? word->name : "";
-            const std::string keyword = word ? word->keyword : "";
-            info.role = keyword == "sub"      ? line_role::o_sub
-                        : keyword == "endsub" ? line_role::o_endsub
-                        : keyword == "call"   ? line_role::o_call
-                                              : line_role::o_flow;
-            info.arguments = word && word->rest.find('[') != std::string::npos;
+            info.name = o_word_name(line, scan_.o_name);
+            // A computed O word (o[100] call) is given to the converter, which stops on it.
+            info.role = scan_.o_word == o_word_line::call && !scan_.computed_code
+                            ? line_role::o_call
+                        : info.name.empty()                   ? line_role::o_flow
+                        : scan_.o_word == o_word_line::sub    ? line_role::o_sub
+                        : scan_.o_word == o_word_line::endsub ? line_role::o_endsub
+                                                              : line_role::o_flow;
             if (info.role == line_role::o_sub) {
-                open_subs[info.o_name] = at;
-            } else if (info.role == line_role::o_endsub && open_subs.contains(info.o_name)) {
-                const std::size_t begin = open_subs[info.o_name];
-                file.subs[info.o_name] = {begin + 1, at};
-                file.definitions.emplace_back(begin, at);
-                open_subs.erase(info.o_name);
+                const auto [first, added] = first_subs.try_emplace(info.name, at);
+                if (!added) {
+                    file.defined_twice.try_emplace(info.name, first->second, at);
+                }
+                open_subs[info.name] = at;
+            } else if (info.role == line_role::o_endsub && open_subs.contains(info.name)) {
+                const std::size_t begin = open_subs[info.name];
+                file.subs.try_emplace(info.name, begin + 1, at);
+                file.definitions[begin] = at;
+                open_subs.erase(info.name);
             }
         } else if (has_m(980)) {
             info.role = line_role::fanuc_call;
@@ -275,43 +255,57 @@ void expanded_lines::index(std::size_t index) {
             info.role = line_role::program_end;
         } else if (scan_.flow_keyword || scan_.jump_keyword) {
             info.role = line_role::fanuc_flow;
-        } else if (!program_number(line.text()).empty()) {
-            info.role = line_role::program_number;
-            info.o_name = program_number(line.text());
+        } else if (scan_.program_number()) {
+            info.name = without_leading_zeros(digits_of(line, scan_.o_name));
+            info.role = info.name.empty() ? line_role::plain : line_role::program_number;
         }
-        if (info.words.contains('N')) {
-            const std::string label = whole_digits(info.words['N']);
-            if (!label.empty() && !file.labels.contains(label)) {
-                file.labels[label] = at;
+        if (!scan_.n_number.empty()) {
+            const std::string label = without_leading_zeros(digits_of(line, scan_.n_number));
+            if (!label.empty()) {
+                file.labels.try_emplace(label, at);
             }
         }
     }
-    // The main program ends at its first M2 or M30 outside a subroutine;
-    // after it stand the programs it calls, each from its number to its M99.
-    const auto defined = [&](std::size_t at) {
-        return std::any_of(
-            file.definitions.begin(), file.definitions.end(),
-            [&](const auto& range) { return at >= range.first && at <= range.second; });
-    };
-    file.main_end = file.begins.size();
-    for (std::size_t at = 0; at < file.begins.size(); ++at) {
-        if (file.info[at].role == line_role::program_end && !defined(at)) {
+    // The main program ends at its first M2 or M30 outside a subroutine (an
+    // optional one may not run); after it stand the programs it calls, each
+    // from its number to its M99.
+    file.main_end = size;
+    for (std::size_t at = 0; at < size; ++at) {
+        const auto definition = file.definitions.find(at);
+        if (definition != file.definitions.end()) {
+            at = definition->second;
+            continue;
+        }
+        const line_info& info = file.info[at];
+        const bool end = info.role == line_role::program_end && !info.optional;
+        file.main_program =
+            file.main_program || !(info.quiet || info.role == line_role::program_number ||
+                                   (info.role == line_role::program_end && info.simple));
+        if (end) {
             file.main_end = at + 1;
             break;
         }
     }
-    for (std::size_t at = file.main_end; at < file.begins.size(); ++at) {
+    if (!file.definitions.empty()) {
+        file.first_definition = file.definitions.begin()->first + 1;
+    }
+    for (std::size_t at = file.main_end; at < size; ++at) {
         if (file.info[at].role != line_role::program_number) {
             continue;
         }
         std::size_t end = at + 1;
-        while (end < file.begins.size() && file.info[end].role != line_role::return_line) {
+        while (end < size && file.info[end].role != line_role::return_line) {
             ++end;
         }
-        if (!file.programs.contains(file.info[at].o_name)) {
-            file.programs[file.info[at].o_name] = {at + 1, end};
+        file.programs.try_emplace(file.info[at].name, at + 1, end);
+        if (file.first_definition == 0 || at + 1 < file.first_definition) {
+            file.first_definition = at + 1;
         }
     }
+}
+
+std::uint64_t expanded_lines::first_definition_line() const {
+    return files_[0].main_program ? 0 : files_[0].first_definition;
 }
 
 const std::string& expanded_lines::file_of(std::uint64_t number) const {
@@ -336,12 +330,12 @@ void expanded_lines::push(std::size_t file, std::size_t begin, std::size_t end, 
     frames_.push_back({file, begin, end, begin, std::move(label), count, 1, linuxcnc, number_});
 }
 
-std::optional<std::pair<std::size_t, std::size_t>> expanded_lines::find_program(
-    const std::string& number, std::size_t from_file) {
+std::optional<expanded_lines::program_place> expanded_lines::find_program(const std::string& number,
+                                                                          std::size_t from_file) {
     for (const std::size_t file : {from_file, std::size_t{0}}) {
         const auto found = files_[file].programs.find(number);
         if (found != files_[file].programs.end()) {
-            return std::pair{file, found->second.first};
+            return program_place{file, found->second.first, false};
         }
     }
     std::string padded = number;
@@ -360,78 +354,108 @@ std::optional<std::pair<std::size_t, std::size_t>> expanded_lines::find_program(
     for (const std::string& name : names) {
         for (std::size_t file = 1; file < files_.size(); ++file) {
             if (files_[file].name == name) {
-                return std::pair{file, std::size_t{0}};
+                return program_place{file, 0, true};
             }
         }
         if (const std::optional<std::string> bytes = find_(name)) {
-            return std::pair{load(name, *bytes, false), std::size_t{0}};
+            return program_place{load(name, *bytes, false), 0, true};
         }
     }
     return std::nullopt;
 }
 
-void expanded_lines::call(std::size_t file, std::size_t at) {
-    const line_info info = files_[file].info[at];
-    if (frames_.size() >= static_cast<std::size_t>(MOST_NESTED_CALLS)) {
-        refuse("calls nested deeper than 8");
+void expanded_lines::call_subroutine(std::size_t file, const std::string& name) {
+    const std::string label = "o" + name;
+    const auto push_found = [&](std::size_t where) {
+        const stored_file& defining = files_[where];
+        const auto found = defining.subs.find(name);
+        if (found == defining.subs.end()) {
+            return false;
+        }
+        const auto twice = defining.defined_twice.find(name);
+        if (twice != defining.defined_twice.end()) {
+            refuse(label + " defined twice" +
+                   (defining.name.empty() ? "" : " in " + defining.name) + ", lines " +
+                   std::to_string(twice->second.first + 1) + " and " +
+                   std::to_string(twice->second.second + 1));
+        }
+        push(where, found->second.first, found->second.second, label, 1, true);
+        return true;
+    };
+    if (name.empty()) {
+        refuse("no subroutine name");
     }
+    // The name stands in the call's comment line, which it must not end.
+    if (name.find_first_of("()") != std::string::npos) {
+        refuse("a subroutine name with a parenthesis");
+    }
+    if (push_found(file) || push_found(0)) {
+        return;
+    }
+    const std::string file_name =
+        (name.front() == '<' ? name.substr(1, name.size() - 2) : name) + ".ngc";
+    const std::optional<std::string> bytes = find_(file_name);
+    if (!bytes) {
+        refuse("no subroutine " + label);
+    }
+    if (!push_found(load(file_name, *bytes, false))) {
+        refuse("no subroutine " + label + " in " + file_name);
+    }
+}
+
+void expanded_lines::call(std::size_t file, std::size_t at) {
+    // Copied: loading a file beside may move the stored files.
+    const line_info info = files_[file].info[at];
+    if (info.optional) {
+        refuse(OPTIONAL_CALL);
+    }
+    if (frames_.size() >= static_cast<std::size_t>(MOST_NESTED_CALLS)) {
+        refuse("calls nested deeper than " + std::to_string(MOST_NESTED_CALLS));
+    }
+    const padded_line line = files_[file].line(at);
+    scan_line(line, scan_);
     if (info.role == line_role::o_call) {
-        if (info.arguments) {
+        if (scan_.o_arguments) {
             refuse("a call with arguments");
         }
-        const std::string label = "o" + info.o_name;
-        for (const std::size_t where : {file, std::size_t{0}}) {
-            const auto found = files_[where].subs.find(info.o_name);
-            if (found != files_[where].subs.end()) {
-                push(where, found->second.first, found->second.second, label, 1, true);
-                return;
-            }
-        }
-        const std::string name =
-            (info.o_name.front() == '<' ? info.o_name.substr(1, info.o_name.size() - 2)
-                                        : info.o_name) +
-            ".ngc";
-        const std::optional<std::string> bytes = find_(name);
-        if (!bytes) {
-            refuse("no subroutine " + label);
-        }
-        const std::size_t loaded = load(name, *bytes, false);
-        const auto found = files_[loaded].subs.find(info.o_name);
-        if (found == files_[loaded].subs.end()) {
-            refuse("no subroutine " + label + " in " + name);
-        }
-        push(loaded, found->second.first, found->second.second, label, 1, true);
+        call_subroutine(file, info.name);
         return;
     }
     if (!info.simple) {
         refuse("a call line with other words");
     }
-    const auto word = [&](char letter) {
-        const auto found = info.words.find(letter);
-        return found == info.words.end() ? std::string() : found->second;
-    };
-    const std::string p = word('P');
-    const std::string repeat_text = !word('L').empty() ? word('L') : word('K');
-    if (whole_digits(p).empty()) {
+    const std::string p = digits_of(line, scan_.p_number);
+    text_span repeat;
+    if (scan_.l_end != 0) {
+        repeat = {scan_.l_begin + 1, scan_.l_end};
+    }
+    for (const line_word& word : scan_.words) {
+        if (word.slot == K_SLOT) {
+            if (!repeat.empty()) {
+                refuse("a repeat count in both L and K");
+            }
+            repeat = {word.begin + 1, word.end};
+        }
+    }
+    if (p.empty()) {
         refuse("no program number");
     }
     std::uint64_t count = 1;
-    if (!repeat_text.empty()) {
-        const std::string digits = whole_digits(repeat_text);
-        if (digits.empty() || digits == "0" || digits.size() > 4) {
-            refuse("a repeat count of 1 to 9999 is expected");
+    if (!repeat.empty()) {
+        count = repeat_count(digits_of(line, repeat));
+        if (count == 0) {
+            refuse(repeat_count_expected());
         }
-        count = std::stoull(digits);
     }
     if (info.role == line_role::local_call) {
-        const std::string label = whole_digits(p);
-        const auto found = files_[file].labels.find(label);
-        if (found == files_[file].labels.end()) {
+        const std::string label = without_leading_zeros(p);
+        const stored_file& here = files_[file];
+        const auto found = here.labels.find(label);
+        if (found == here.labels.end()) {
             refuse("no line N" + label);
         }
         std::size_t end = found->second;
-        while (end < files_[file].info.size() &&
-               files_[file].info[end].role != line_role::return_line) {
+        while (end < here.info.size() && here.info[end].role != line_role::return_line) {
             ++end;
         }
         push(file, found->second, end, "N" + label, count, false);
@@ -439,11 +463,10 @@ void expanded_lines::call(std::size_t file, std::size_t at) {
     }
     // M98: P names the program; without L or K, a P of more than four digits
     // may be Fanuc's count and program number packed in one.
-    std::string number = whole_digits(p);
-    std::optional<std::pair<std::size_t, std::size_t>> program = find_program(number, file);
-    if (repeat_text.empty() && p.size() > 4) {
-        const std::string packed = whole_digits(p.substr(p.size() - 4));
-        const std::string packed_count = whole_digits(p.substr(0, p.size() - 4));
+    std::string number = without_leading_zeros(p);
+    std::optional<program_place> program = find_program(number, file);
+    if (repeat.empty() && p.size() > 4) {
+        const std::string packed = without_leading_zeros(p.substr(p.size() - 4));
         const auto packed_program = find_program(packed, file);
         if (program && packed_program) {
             refuse("O" + number + " and O" + packed + " both exist: controls read P" + p +
@@ -452,18 +475,18 @@ void expanded_lines::call(std::size_t file, std::size_t at) {
         if (!program && packed_program) {
             program = packed_program;
             number = packed;
-            count = std::stoull(packed_count);
-            if (count == 0 || count > MOST_REPEATS) {
-                refuse("a repeat count of 1 to 9999 is expected");
+            count = repeat_count(p.substr(0, p.size() - 4));
+            if (count == 0) {
+                refuse(repeat_count_expected());
             }
         }
     }
     if (!program) {
         refuse("no program O" + number);
     }
-    const stored_file& called = files_[program->first];
-    std::size_t begin = program->second;
-    if (program->first != file && program->first != 0 && begin == 0) {
+    const stored_file& called = files_[program->file];
+    std::size_t begin = program->begin;
+    if (program->own_file) {
         // A file of its own: its program from its number line to its M99.
         while (begin < called.info.size() &&
                (only_percent(called.line(begin).text()) ||
@@ -475,32 +498,85 @@ void expanded_lines::call(std::size_t file, std::size_t at) {
     while (end < called.info.size() && called.info[end].role != line_role::return_line) {
         ++end;
     }
-    push(program->first, begin, end, "O" + number, count, false);
+    if (program->own_file) {
+        // Found by its name, it must hold that program.
+        for (std::size_t at_line = 0; at_line < end; ++at_line) {
+            const line_info& held = called.info[at_line];
+            if (held.role == line_role::program_number && held.name != number) {
+                refuse(called.name + " holds O" + held.name);
+            }
+        }
+    }
+    push(program->file, begin, end, "O" + number, count, false);
+}
+
+// The M99 that ends a called Fanuc program returns: with nothing else on it.
+void expanded_lines::check_return(std::size_t file, std::size_t at) {
+    const stored_file& called = files_[file];
+    number_ = (static_cast<std::uint64_t>(file) << FILE_SHIFT) | (at + 1);
+    if (called.info[at].optional) {
+        refuse(OPTIONAL_CALL);
+    }
+    scan_line(called.line(at), scan_);
+    if (!called.info[at].simple || !scan_.p_number.empty()) {
+        refuse("M99 with other words");
+    }
+}
+
+// Whether lines that run follow the line: any but blank, comment and "%"
+// lines (and definitions, which do not run where they stand).
+bool expanded_lines::program_follows(std::size_t file, std::size_t at) const {
+    const stored_file& in = files_[file];
+    for (std::size_t next = at + 1; next < in.info.size(); ++next) {
+        const auto definition = in.definitions.find(next);
+        if (definition != in.definitions.end()) {
+            next = definition->second;
+        } else if (!in.info[next].quiet) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool expanded_lines::next(padded_line& line) {
+    if (!take(line)) {
+        return false;
+    }
+    returns_before_ = returns_since_;
+    returns_since_ = 0;
+    if (++given_ > most_lines_ && !frames_.empty()) [[unlikely]] {
+        number_ = frames_.front().call_number;
+        refuse("the expanded program passes " + std::to_string(most_lines_) +
+               " lines: --max-lines raises the limit");
+    }
+    return true;
+}
+
+bool expanded_lines::take(padded_line& line) {
     for (;;) {
         if (!frames_.empty()) {
             frame& f = frames_.back();
             if (f.at >= f.end) {
+                const std::size_t file = f.file;
+                const std::size_t end = f.end;
+                if (!f.linuxcnc && end < files_[file].info.size()) {
+                    check_return(file, end);
+                }
+                ++returns_since_;
                 if (f.repeat < f.count) {
                     ++f.repeat;
                     f.at = f.begin;
                     number_ = f.call_number;
+                    level_ = static_cast<int>(frames_.size()) - 1;
                     line = comment_line();
                     return true;
-                }
-                const stored_file& file = files_[f.file];
-                if (!f.linuxcnc && f.end < file.info.size() &&
-                    (!file.info[f.end].simple || file.info[f.end].words.contains('P'))) {
-                    number_ = (static_cast<std::uint64_t>(f.file) << FILE_SHIFT) | (f.end + 1);
-                    refuse("M99 with other words");
                 }
                 frames_.pop_back();
                 continue;
             }
             const std::size_t at = f.at++;
             const std::size_t file = f.file;
+            const bool linuxcnc = f.linuxcnc;
             const line_info& info = files_[file].info[at];
             number_ = (static_cast<std::uint64_t>(file) << FILE_SHIFT) | (at + 1);
             switch (info.role) {
@@ -508,6 +584,7 @@ bool expanded_lines::next(padded_line& line) {
                 case line_role::local_call:
                 case line_role::o_call:
                     call(file, at);
+                    level_ = static_cast<int>(frames_.size()) - 1;
                     line = comment_line();
                     return true;
                 case line_role::program_end:
@@ -522,9 +599,10 @@ bool expanded_lines::next(padded_line& line) {
                 case line_role::plain:
                     break;
             }
-            if (f.linuxcnc && info.parameters) {
+            if (linuxcnc && info.parameters) {
                 refuse("a parameter in a subroutine");
             }
+            level_ = static_cast<int>(frames_.size());
             line = files_[file].line(at);
             return true;
         }
@@ -534,8 +612,7 @@ bool expanded_lines::next(padded_line& line) {
         }
         const std::size_t at = main_at_++;
         number_ = at + 1;
-        const auto definition = std::find_if(input.definitions.begin(), input.definitions.end(),
-                                             [&](const auto& range) { return range.first == at; });
+        const auto definition = input.definitions.find(at);
         if (definition != input.definitions.end()) {
             main_at_ = definition->second + 1;
             continue;
@@ -544,19 +621,33 @@ bool expanded_lines::next(padded_line& line) {
         if (at >= input.main_end && !only_percent(input.line(at).text())) {
             continue;
         }
-        switch (input.info[at].role) {
+        const line_info& info = input.info[at];
+        switch (info.role) {
             case line_role::fanuc_call:
             case line_role::local_call:
             case line_role::o_call:
                 call(0, at);
+                level_ = 0;
                 line = comment_line();
                 return true;
             case line_role::return_line:
+                if (info.optional) {
+                    refuse(OPTIONAL_CALL);
+                }
                 throw conversion_stop(stop_reason::main_program_loops, {}, number_);
+            case line_role::program_end:
+                // An optional end (/M30) runs or not: the lines after it must
+                // be the same either way.
+                if (info.optional && program_follows(0, at)) {
+                    refuse("an optional block (/) ends the program before more of it");
+                }
+                break;
             default:
-                line = input.line(at);
-                return true;
+                break;
         }
+        level_ = 0;
+        line = input.line(at);
+        return true;
     }
 }
 

@@ -3,9 +3,12 @@
 #include <optional>
 #include <string>
 
+#include "call_expansion.hpp"
 #include "line_plan.hpp"
 
 namespace g91to90 {
+
+static_assert(MOST_NESTED_CALLS < CALL_LEVELS, "a level for the main program and each nested call");
 
 void enter_called_program(machine_state& machine) {
     enter_call(machine);

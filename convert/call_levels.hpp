@@ -17,14 +17,17 @@ void enter_called_program(machine_state& machine);
 // codes that restore them written.
 void return_from_called_program(line_writer& out, machine_state& machine);
 
-// Follows the call levels of the lines a source gives, when it gives them.
+// Follows the call levels of the lines a source gives, when it gives them:
+// the called programs above the level of the line just given have returned
+// (each call's comment line stands at its caller's level, so that a repeat
+// returns before it runs again), and the line runs at its level.
 template <typename Source>
 void follow_call_levels(Source& in, line_writer& out, machine_state& machine) {
-    if constexpr (requires { in.returns_before(); }) {
-        for (std::uint32_t left = in.returns_before(); left > 0; --left) {
+    if constexpr (requires { in.call_level(); }) {
+        while (machine.call_level > in.call_level()) {
             return_from_called_program(out, machine);
         }
-        while (machine.call_level < in.call_level()) {
+        while (machine.call_level < in.call_level() && machine.call_level + 1 < CALL_LEVELS) {
             enter_called_program(machine);
         }
     }

@@ -44,10 +44,13 @@ void convert_program(line_reader& in, line_writer& out, const start_source& star
 void convert_expanded_program(line_reader& in, line_writer& out, const start_source& start,
                               const number_format& format, const called_files& calls,
                               toolpath* path) {
-    expanded_lines lines(in, calls.extension, calls.find);
+    expanded_lines lines(in, calls.extension, calls.find, calls.max_lines);
     try {
         convert_source(lines, out, start, format, path);
     } catch (conversion_stop& stop) {
+        if (stop.reason == stop_reason::no_mode_line && lines.first_definition_line() != 0) {
+            throw conversion_stop(stop_reason::subroutine_file, {}, lines.first_definition_line());
+        }
         // The lines of called files are numbered in their own files.
         stop.line_file = lines.file_of(stop.line_number);
         stop.line_number &= LINE_MASK;

@@ -24,11 +24,14 @@ void convert_program(line_reader& in, line_writer& out, const start_source& star
 struct called_files {
     std::string extension;
     file_finder find;
+    // The most lines the expanded program may have (--max-lines).
+    std::uint64_t max_lines = DEFAULT_MOST_EXPANDED_LINES;
 };
 
 // The same, with every subprogram call (M98, M97, O-word calls) written out
 // in place as the control runs it (--expand-calls); the input is read whole
-// first. A stop in a called file names it (`line_file`).
+// first. A stop in a called file names it (`line_file`). An input without a
+// mode line that holds only definitions stops with `subroutine_file`.
 void convert_expanded_program(line_reader& in, line_writer& out, const start_source& start,
                               const number_format& format, const called_files& calls,
                               toolpath* path = nullptr);

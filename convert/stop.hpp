@@ -17,6 +17,7 @@ enum class stop_reason {
     output_not_opened,    // detail: the output name; error: why, when known
     console_ended,        // standard input ended while an answer was awaited
     no_mode_line,         // the input is empty or ends before the mode line
+    subroutine_file,      // no mode line outside subprogram definitions; names the first
     misplaced_mode_line,  // an axis word stands before the mode line
     number_out_of_range,  // a value to be written or a start value is a billion or more
     // Numbers without a point, while their reading (units or increments) is
@@ -64,7 +65,6 @@ enum class stop_reason {
     // The program's layout, found while it is read; each names its line.
     incremental_definition,  // detail: the definition's name ("o100"); line: its first line
     optional_end,            // a "/" M2 or M30 with more of the program after it
-    subroutine_file,         // no main program, only definitions; line: the first one
     // Calls written out in place (--expand-calls).
     call_not_expanded,   // detail: why the call cannot be written out
     main_program_loops,  // M99 in the main program

@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "app/messages.hpp"
+#include "convert/call_expansion.hpp"
 #include "convert/convert.hpp"
+#include "convert/exact_number.hpp"
 #include "convert/line_scan.hpp"
 #include "convert/number_input.hpp"
 #include "convert/number_output.hpp"
@@ -313,10 +315,133 @@ void check_any_input(const std::string& program, const std::string& answers,
     check_named_line_exists(program, result.console);
 }
 
+// The digits of a number text the scan found, without blanks and leading
+// zeros; empty when it holds anything else.
+std::string scanned_digits(const std::string& text, text_span span) {
+    std::string digits;
+    for (std::size_t i = span.begin; i < span.end; ++i) {
+        if (text[i] >= '0' && text[i] <= '9') {
+            digits += text[i];
+        } else if (text[i] != ' ' && text[i] != '\t') {
+            return {};
+        }
+    }
+    return digits;
+}
+
+std::string without_zeros(const std::string& digits) {
+    const std::size_t first = digits.find_first_not_of('0');
+    return first == std::string::npos ? digits.substr(0, 1) : digits.substr(first);
+}
+
+// A call's comment line, "(CALL O1000 2/3)", against the scan of its call
+// line: the label its P names (or its o-word name) and the count its L or K
+// gives, or, without them, a P that packs the count before four digits.
+void check_call_comment(const std::string& comment, const std::string& text,
+                        const scanned_line& scan) {
+    const std::size_t blank = comment.rfind(' ');
+    const std::size_t slash = comment.find('/', blank);
+    require(comment.starts_with("(CALL ") && blank > 6 && slash != std::string::npos &&
+                comment.ends_with(")") && comment.find(')') + 1 == comment.size(),
+            "a call's comment line names it, as one comment");
+    const std::string label = comment.substr(6, blank - 6);
+    const std::uint64_t repeat = std::stoull(comment.substr(blank + 1, slash - blank - 1));
+    const std::uint64_t count = std::stoull(comment.substr(slash + 1));
+    require(repeat >= 1 && repeat <= count, "a call's repeats count from 1 to its count");
+    if (scan.o_word == o_word_line::call) {
+        require(label.starts_with("o") && count == 1, "an o-word call runs once");
+        return;
+    }
+    const auto has_m = [&](int tenths) {
+        return std::any_of(scan.codes.begin(), scan.codes.end(), [&](const code_word& code) {
+            return code.letter == 'M' && code.tenths == tenths;
+        });
+    };
+    const std::string p = scanned_digits(text, scan.p_number);
+    const auto k = std::find_if(scan.words.begin(), scan.words.end(),
+                                [](const line_word& word) { return word.slot == K_SLOT; });
+    const auto times = static_cast<std::int64_t>(count) * BILLION;
+    if (scan.l_end != 0 || k != scan.words.end()) {
+        require((scan.l_end != 0 ? scan.l_value : k->value).billionths == times,
+                "a call runs as often as its L or K says");
+    }
+    if (!has_m(980)) {
+        require(label == "N" + without_zeros(p), "M97 runs from the line its P names");
+        return;
+    }
+    const std::string number = label.substr(1);
+    const bool named =
+        label == "O" + without_zeros(p) && (scan.l_end != 0 || k != scan.words.end() || count == 1);
+    const bool packed = scan.l_end == 0 && k == scan.words.end() && p.size() > 4 &&
+                        without_zeros(p.substr(0, p.size() - 4)) == std::to_string(count) &&
+                        without_zeros(p.substr(p.size() - 4)) == number;
+    require(named || packed, "M98 runs the program its P names");
+}
+
+// The expander reads the words the converter reads: a line it gives in place
+// of the line it names is a call's comment, where the scan of that line
+// finds M98, M97 or an o-word call; every other line it gives is its own and
+// no call. The call level rises by one after a call's comment and falls by
+// the returns before a line. Every file beside holds the input itself.
+void check_expanded_lines(const std::string& program) {
+    // A byte-order mark is left out of a called file.
+    constexpr std::string_view MARK = "\xEF\xBB\xBF";
+    const auto own_text = [&](std::string text) {
+        if (text.starts_with(MARK)) {
+            text.erase(0, MARK.size());
+        }
+        if (text.ends_with('\n')) {
+            text.pop_back();
+        }
+        return text;
+    };
+    const std::vector<std::string> source = input_lines(program);
+    std::stringbuf input(program);
+    line_reader in(input, "in");
+    const file_finder beside = [&program](const std::string&) {
+        return std::optional<std::string>(program);
+    };
+    try {
+        expanded_lines lines(in, ".nc", beside, 20000);
+        scanned_line scan;
+        padded_line line;
+        int level = 0;
+        bool after_call = false;
+        while (lines.next(line)) {
+            require(lines.call_level() ==
+                        level + (after_call ? 1 : 0) - static_cast<int>(lines.returns_before()),
+                    "call levels follow calls and returns");
+            level = lines.call_level();
+            const std::uint64_t number = lines.line_number() & LINE_MASK;
+            require(number >= 1 && number <= source.size(), "a line given names a line");
+            const std::string text = own_text(source[number - 1]);
+            after_call = own_text(std::string(line.text())) != text;
+            std::string padded = text + "\n";
+            padded.append(LINE_PADDING, '\0');
+            scan_line(padded_line::assume_padded(std::string_view(padded.data(), text.size() + 1)),
+                      scan);
+            const bool calls =
+                scan.o_word == o_word_line::call
+                    ? !scan.computed_code
+                    : std::any_of(scan.codes.begin(), scan.codes.end(), [](const code_word& code) {
+                          return code.letter == 'M' && (code.tenths == 980 || code.tenths == 970);
+                      });
+            require(calls == after_call, "the expander's calls are the scan's");
+            if (after_call) {
+                check_call_comment(std::string(line.text().substr(0, line.size() - 1)), padded,
+                                   scan);
+            }
+        }
+    } catch (const conversion_stop&) {
+        // A stop ends the lines given; what came before was checked.
+    }
+}
+
 // Calls written out in place: the same rules for every written line, and a
 // program without calls, returns or ends converted as without the option.
 void check_expanded_input(const std::string& program, const std::string& answers,
                           std::size_t block_bias) {
+    check_expanded_lines(program);
     const run_result result = convert_in_memory(program, answers, block_bias, {}, true);
     if (result.too_long) {
         return;

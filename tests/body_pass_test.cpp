@@ -243,6 +243,7 @@ TEST_P(ConvertProgram, InMemory) {
     run.integers = c.integers;
     run.format.decimal_point = c.decimal_point;
     run.expand = c.expand;
+    run.max_lines = c.max_lines;
     for (const auto& [name, lines] : c.beside) {
         run.beside[name] = test_support::lf(lines);
     }

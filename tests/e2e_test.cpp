@@ -358,6 +358,11 @@ INSTANTIATE_TEST_SUITE_P(
         option_case{.name = "lone dash is standard output",
                     .arguments = {"in.nc", "-"},
                     .console = DEFAULT_FORMAT},
+        option_case{.name = "max lines of zero",
+                    .arguments = {"--expand-calls", "--max-lines=0", "in.nc", "out.nc"},
+                    .console = "ERROR: --max-lines takes a number of lines, 1 or more\nTry: "
+                               "g91to90 --help\n",
+                    .status = 1},
         option_case{.name = "three names",
                     .arguments = {"in.nc", "old.nc", "out.nc"},
                     .console = TOO_MANY,
@@ -1177,6 +1182,9 @@ TEST_P(WholePrograms, ConvertThroughTheProgram) {
     }
     if (c.decimal_point) {
         arguments.insert(arguments.begin(), "--decimal-point");
+    }
+    if (c.max_lines != 0) {
+        arguments.insert(arguments.begin(), "--max-lines=" + std::to_string(c.max_lines));
     }
     std::vector<std::string> expected_files{"in.nc", "out.nc"};
     for (const auto& [name, lines] : c.beside) {

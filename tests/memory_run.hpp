@@ -62,12 +62,15 @@ struct memory_run {
                 source.given = read_start_words(start);
             }
             if (expand) {
-                const called_files calls{".nc", [this](const std::string& name) {
-                                             const auto found = beside.find(name);
-                                             return found == beside.end()
-                                                        ? std::optional<std::string>()
-                                                        : std::optional<std::string>(found->second);
-                                         }};
+                called_files calls{".nc", [this](const std::string& name) {
+                                       const auto found = beside.find(name);
+                                       return found == beside.end()
+                                                  ? std::optional<std::string>()
+                                                  : std::optional<std::string>(found->second);
+                                   }};
+                if (max_lines != 0) {
+                    calls.max_lines = max_lines;
+                }
                 convert_expanded_program(reader, writer, source, format, calls, path);
             } else {
                 convert_program(reader, writer, source, format, path);
@@ -92,6 +95,7 @@ struct memory_run {
     toolpath* path = nullptr;  // follows the moves, when given
     bool expand = false;       // --expand-calls, with these files beside the input
     std::map<std::string, std::string> beside;
+    std::uint64_t max_lines = 0;  // --max-lines; the default when 0
 };
 
 }  // namespace g91to90::test_support

@@ -2,6 +2,7 @@
 // memory and through the built program.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,7 @@ struct program_case {
     // as millimetres or inches unless a row says otherwise ("" for none).
     std::string integers = "units";
     bool decimal_point = false;  // --decimal-point
+    std::uint64_t max_lines = 0;  // the --max-lines option's value; none when 0
 };
 
 inline const std::string START_PROMPTS = "\nINPUT START-X:\nINPUT START-Y:\nINPUT START-Z:";

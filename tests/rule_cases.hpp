@@ -671,6 +671,9 @@ inline std::vector<program_case> layout_cases() {
     };
 }
 
+inline const std::string SUBROUTINE_FILE =
+    "a subroutine file: convert the program that calls it, with --expand-calls";
+
 inline std::vector<program_case> call_expansion_cases() {
     const std::string sub = "|M30|O1000 (PATTERN)|G91 G1 Z-2 F100|X5|Z2|G90|M99|%";
     const std::string body = "G90 G1 Z8 F100|X15|Z10|G90";
@@ -783,6 +786,78 @@ inline std::vector<program_case> call_expansion_cases() {
                          "G92 X0 Y0 Z0|G90 X1", 3, "M99 in the main program loops")),
         expanded(stopped("a macro call keeps stopping", "G92 X0 Y0 Z0|G91|G65 P9000 A1",
                          "G92 X0 Y0 Z0|G90", 3, "subprogram call in incremental mode")),
+        expanded(converted("a quoted L is no repeat count", "G92 X10 Y0 Z10|M98 P1000 \"L3\"" + sub,
+                           "G92 X10 Y0 Z10|(CALL O1000 1/1)|" + body + "|M30|%")),
+        not_expanded("a repeat count in both L and K", "G92 X0 Y0 Z0|M98 P1 L2 K3|M30|O1|M99",
+                     "G92 X0 Y0 Z0", 2, "a repeat count in both L and K"),
+        {.name = "an expansion that passes the line limit",
+         .input = lf("G92 X0 Y0 Z0|M98 P1 L5|M30|O1|G91 X1|M99"),
+         .output = crlf("G92 X0 Y0 Z0|(CALL O1 1/5)|G90 X1|(CALL O1 2/5)|G90 X2|(CALL O1 3/5)"),
+         .console = "\nERROR: line 2: call cannot be expanded (the expanded program passes 6 "
+                    "lines: --max-lines raises the limit)\n",
+         .status = 1,
+         .expand = true,
+         .max_lines = 6},
+        not_expanded("an optional call", "G92 X0 Y0 Z0|/M98 P1|M30|O1|G91 X1|M99", "G92 X0 Y0 Z0",
+                     2, "an optional block (/) that calls or returns"),
+        not_expanded("an optional return", "G92 X0 Y0 Z0|M98 P1|M30|O1|G91 X1|/M99",
+                     "G92 X0 Y0 Z0|(CALL O1 1/1)|G90 X1", 6,
+                     "an optional block (/) that calls or returns"),
+        not_expanded("an optional o-word call",
+                     "o100 sub|G91 X1|o100 endsub|G92 X0 Y0 Z0|/o100 call|M2", "G92 X0 Y0 Z0", 5,
+                     "an optional block (/) that calls or returns"),
+        not_expanded("an optional end before more of the program",
+                     "G92 X0 Y0 Z0|G91 X1|/M30|X1|M30", "G92 X0 Y0 Z0|G90 X1", 3,
+                     "an optional block (/) ends the program before more of it"),
+        expanded(converted("an optional end as the last program line",
+                           "G92 X0 Y0 Z0|G91 X1|/M30|(END)|%", "G92 X0 Y0 Z0|G90 X1|/M30|(END)|%")),
+        not_expanded("a subroutine defined twice",
+                     "o100 sub|G91 X1|o100 endsub|o100 sub|G91 X2|o100 endsub|G92 X0 Y0 Z0|o100 "
+                     "call|M2",
+                     "G92 X0 Y0 Z0", 8, "o100 defined twice, lines 1 and 4"),
+        not_expanded(
+            "a subroutine name with a parenthesis",
+            "o<a)G91 X5(> sub|G91 X1|o<a)G91 X5(> endsub|G92 X0 Y0 Z0|o<a)G91 X5(> call|M2",
+            "G92 X0 Y0 Z0", 5, "a subroutine name with a parenthesis"),
+        expanded(converted("a subroutine name read without blanks",
+                           "o<My Sub> sub|G91 X1|o<my sub> endsub|G92 X0 Y0 Z0|o<mysub> call|M2",
+                           "G92 X0 Y0 Z0|(CALL o<mysub> 1/1)|G90 X1|M2")),
+        {.name = "a file beside with a byte-order mark",
+         .input = lf("G92 X0 Y0 Z0|M98 P2000|M30"),
+         .output = crlf("G92 X0 Y0 Z0|(CALL O2000 1/1)|G90 Y1|M30"),
+         .expand = true,
+         .beside = {{"O2000.nc", "\xEF\xBB\xBF%|O2000|G91 Y1|M99|%"}}},
+        {.name = "a Ctrl-Z inside a file beside",
+         .input = lf("G92 X0 Y0 Z0|M98 P2000|M30"),
+         .output = crlf("G92 X0 Y0 Z0"),
+         .console = "\nERROR: O2000.nc line 3: Ctrl-Z (an end-of-file mark) with more of the "
+                    "program after it\n",
+         .status = 1,
+         .expand = true,
+         .beside = {{"O2000.nc", "O2000|G91 Y1|\x1aY1|M99"}}},
+        {.name = "a file beside holding another program",
+         .input = lf("G92 X0 Y0 Z0|M98 P1235|M30"),
+         .output = crlf("G92 X0 Y0 Z0"),
+         .console = "\nERROR: line 2: call cannot be expanded (O1235.nc holds O9999)\n",
+         .status = 1,
+         .expand = true,
+         .beside = {{"O1235.nc", "%|O9999|G91 X1|M99|%"}}},
+        expanded(stopped("a LinuxCNC subroutine file", "o100 sub|G91 X1|o100 endsub|M2", "M2", 1,
+                         SUBROUTINE_FILE)),
+        expanded(stopped("a Fanuc subprogram file", "%|(PATTERNS)|M30|O1000|G91 X1|M99|%",
+                         "%|(PATTERNS)|M30|%", 4, SUBROUTINE_FILE)),
+        expanded(converted("M73 restores the units where its program returns",
+                           "G21|G92 X0 Y0 Z0|M98 P1|G91 X10|M30|O1|M73|G20|G91 X1|M99",
+                           "G21|G92 X0 Y0 Z0|(CALL O1 1/1)|M73|G20|G90 X1|G21|G90 X35.400|M30")),
+        expanded(stopped("M72 of the main program after a called program's M70",
+                         "G21|G92 X0 Y0 Z0|M70|M98 P1|M72|G91 X10|M30|O1|M70|G20|M99",
+                         "G21|G92 X0 Y0 Z0|M70|(CALL O1 1/1)|M70|G20", 5,
+                         "M72 in the written-out program would restore the modes another call "
+                         "level saved")),
+        expanded(stopped("M73 and a tool length that cannot be written",
+                         "G21|G92 X0 Y0 Z0|G43 H1 Z0|M98 P1|M30|O1|M73|G49|M99",
+                         "G21|G92 X0 Y0 Z0|G43 H1 Z0|(CALL O1 1/1)|M73|G49", 7,
+                         "the tool length M73 saved cannot be written where its program returns")),
     };
 }
 
