@@ -10,10 +10,10 @@ namespace g91to90 {
 void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
                   line_writer& out, machine_state& machine, const number_format& format,
                   toolpath* path) {
-    if (path != nullptr) [[unlikely]] {
-        path->numbers(line, scan, line_number);
-    }
     const line_plan plan = plan_line(scan, machine, line_number);
+    if (path != nullptr) [[unlikely]] {
+        path->numbers(line, scan, plan, line_number);
+    }
     if (plan.stops) {
         throw describe_stop(plan, line, scan, machine, line_number);
     }

@@ -25,7 +25,7 @@ void convert_source(Source& in, line_writer& out, const start_source& start,
     if (path != nullptr) {
         path->begin(machine);
         if (!mode_line_waits) {
-            path->numbers(mode_line, scan, mode_line_number);  // the G92 line
+            path->numbers(mode_line, scan, line_plan{}, mode_line_number);  // the G92 line
         }
     }
     if (mode_line_waits) {

@@ -688,7 +688,14 @@ std::string restoring_codes(const modal_state& now, const saved_modes& saved) {
 numbers_refusal plan_styles(const scanned_line& scan, const machine_state& machine,
                             line_plan& plan) {
     plan.styled = true;
-    const word_masks masks = masks_of(scan);
+    word_masks masks = masks_of(scan);
+    if (plan.repeat_in_k) {
+        // A cycle's K word is a repeat count, left out of the line.
+        constexpr auto K_WORD = static_cast<std::uint16_t>(~(1U << K_SLOT));
+        masks = {static_cast<std::uint16_t>(masks.dotted & K_WORD),
+                 static_cast<std::uint16_t>(masks.pointed & K_WORD),
+                 static_cast<std::uint16_t>(masks.whole & K_WORD)};
+    }
     const position_styles before = styles_of(machine);
     switch (plan.words) {
         case axis_effect::cycle_holes: {

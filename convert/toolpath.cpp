@@ -201,10 +201,10 @@ void toolpath::line(const scanned_line& scan, const line_plan& plan, const machi
     keep(move);
 }
 
-void toolpath::numbers(const padded_line& line, const scanned_line& scan,
+void toolpath::numbers(const padded_line& line, const scanned_line& scan, const line_plan& plan,
                        std::uint64_t line_number) {
     for (const line_word& word : scan.words) {
-        if (word.value.billionths == 0) {
+        if (word.value.billionths == 0 || (plan.repeat_in_k && word.slot == K_SLOT)) {
             continue;
         }
         number_styles_ |= word.point ? POINTED_NUMBER : WHOLE_NUMBER;

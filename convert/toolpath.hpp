@@ -53,9 +53,11 @@ class toolpath {
     void hole(const machine_state& machine, const line_plan& plan);
     // A line, applied: a move when its axis words moved the tool.
     void line(const scanned_line& scan, const line_plan& plan, const machine_state& machine);
-    // The numbers of a line's axis and arc words: with a point or without
-    // (see number_styles.hpp); the first without a point is remembered.
-    void numbers(const padded_line& line, const scanned_line& scan, std::uint64_t line_number);
+    // The numbers of a line's axis and arc words (a cycle's K repeat count
+    // is none): with a point or without (see number_styles.hpp); the first
+    // without a point is remembered.
+    void numbers(const padded_line& line, const scanned_line& scan, const line_plan& plan,
+                 std::uint64_t line_number);
 
     // The styles of the program's numbers that are not zero (POINTED_NUMBER,
     // WHOLE_NUMBER), and its first word without a point and its line.
