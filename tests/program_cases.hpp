@@ -23,7 +23,7 @@ struct program_case {
     // The --integers option's value: the tables read numbers without a point
     // as millimetres or inches unless a row says otherwise ("" for none).
     std::string integers = "units";
-    bool decimal_point = false;  // --decimal-point
+    bool decimal_point = false;   // --decimal-point
     std::uint64_t max_lines = 0;  // the --max-lines option's value; none when 0
 };
 
