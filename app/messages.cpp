@@ -54,6 +54,23 @@ stop_report not_opened(const conversion_stop& stop, const char* role) {
             STATUS_FAILURE};
 }
 
+// What the user can do, after a stop's message: empty where there is no one
+// thing to do.
+std::string hint_text(const conversion_stop& stop) {
+    switch (stop.hint) {
+        case stop_hint::expand_calls:
+            return " (--expand-calls writes the called lines in place)";
+        case stop_hint::give_start:
+            return " (give the start of " + stop.detail + " with --start \"" + stop.detail +
+                   "0 ...\")";
+        case stop_hint::state_position:
+            return " (state the position with an absolute move before this line)";
+        case stop_hint::none:
+            break;
+    }
+    return {};
+}
+
 // "line 9", or "O1000.nc line 5" for a line of a called program's file.
 std::string line_in_file(const std::string& file, std::uint64_t line) {
     return (file.empty() ? "" : file + " ") + "line " + std::to_string(line);
@@ -92,7 +109,9 @@ stop_report report_stop(const conversion_stop& stop) {
                               "a subroutine file: convert the program that calls it, with "
                               "--expand-calls");
         case stop_reason::misplaced_mode_line:
-            return {"Warning:in input file the location of G92/G90/G91 maybe wrong!\n",
+            return {"Warning:in input file the location of G92/G90/G91 maybe wrong!\n" +
+                        line_in_file(stop.line_file, stop.line_number) + ": " + stop.detail +
+                        " before any G90, G91 or G92 line\n",
                     STATUS_FAILURE};
         case stop_reason::number_out_of_range:
             if (stop.line_number != 0) {
@@ -121,7 +140,7 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::start_not_a_number:
             return {"\nERROR: start value " + stop.detail + " is not a number\n", STATUS_FAILURE};
         case stop_reason::no_start_position:
-            return {"ERROR: no start position (give --start or a G92 line)\n", STATUS_FAILURE};
+            return line_error(stop, "no start position (give --start or a G92 line)");
         case stop_reason::ctrl_z_inside:
             return line_error(stop,
                               "Ctrl-Z (an end-of-file mark) with more of the program after it");
@@ -185,11 +204,11 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::unknown_position:
             return line_error(stop, "incremental " + stop.detail +
                                         " move from an unknown position (" + stop.detail +
-                                        " unknown since " + since(stop) + ")");
+                                        " unknown since " + since(stop) + ")" + hint_text(stop));
         case stop_reason::cycle_may_run:
             return line_error(stop,
                               "canned cycle in incremental mode (a cycle may be active since " +
-                                  since(stop) + ")");
+                                  since(stop) + ")" + hint_text(stop));
         case stop_reason::repeated_axis:
             return line_error(stop, "two " + stop.detail + " words on one line");
         case stop_reason::incremental_definition:

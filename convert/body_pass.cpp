@@ -9,8 +9,12 @@ namespace g91to90 {
 
 void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
                   line_writer& out, machine_state& machine, const number_format& format,
-                  toolpath* path) {
-    const line_plan plan = plan_line(scan, machine, line_number);
+                  toolpath* path, const start_source* start) {
+    line_plan plan = plan_line(scan, machine, line_number);
+    if (needs_late_start(plan, machine)) [[unlikely]] {
+        take_late_start(machine, start != nullptr ? *start : start_source{}, out, line_number);
+        plan = plan_line(scan, machine, line_number);
+    }
     if (path != nullptr) [[unlikely]] {
         path->numbers(line, scan, plan, line_number);
     }

@@ -29,9 +29,9 @@ void convert_source(Source& in, line_writer& out, const start_source& start,
         }
     }
     if (mode_line_waits) {
-        convert_line(mode_line, mode_line_number, scan, out, machine, format, path);
+        convert_line(mode_line, mode_line_number, scan, out, machine, format, path, &start);
     }
-    convert_body(in, out, scan, machine, layout, format, path);
+    convert_body(in, out, scan, machine, layout, format, path, &start);
 }
 
 }  // namespace

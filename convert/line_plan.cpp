@@ -425,6 +425,7 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
         case stop_reason::cycle_may_run:
             stop.since = std::string(f.machine.cycle_unsure.text());
             stop.since_line = f.machine.cycle_unsure.line;
+            stop.hint = f.machine.cycle_unsure.call ? stop_hint::expand_calls : stop_hint::none;
             break;
         case stop_reason::unknown_position: {
             const int axis =
@@ -433,6 +434,9 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             stop.detail = std::string(1, AXIS_LETTERS[static_cast<std::size_t>(axis)]);
             stop.since = std::string(lost.text());
             stop.since_line = lost.line;
+            stop.hint = lost.call || f.machine.definitions_seen ? stop_hint::expand_calls
+                        : lost.line == 0 && lost.text().empty() ? stop_hint::give_start
+                                                                : stop_hint::state_position;
             break;
         }
         default:
@@ -1033,6 +1037,7 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
         }
     }
     plan.why = loss_at(line_number, why);
+    plan.why.call = (held & CALLS) != 0;
     plan.incremental_move =
         mode == distance_mode::incremental && plan.form == write_form::rewrite && scan.axes != 0;
     if (plan.form == write_form::rewrite && scan.words.empty() && scan.g91_digits.empty()) {

@@ -22,6 +22,7 @@ enum class cycle_state : std::uint8_t { off, on, maybe };
 struct loss {
     std::uint64_t line = 0;
     std::array<char, 12> why{};
+    bool call = false;  // a call, whose lines --expand-calls writes in place
 
     std::string_view text() const;
 };
@@ -144,7 +145,12 @@ struct machine_state {
     // message of a stop that adds the other style to it.
     std::array<style_source, AXIS_COUNT> pointed_from{};
     std::array<style_source, AXIS_COUNT> whole_from{};
-    bool program_ended = false;        // M2 or M30 read: M99 then returns from a subprogram
+    bool program_ended = false;  // M2 or M30 read: M99 then returns from a subprogram
+    // No start position was given: it is asked for where a move first needs
+    // it, in the units in force at the start.
+    bool start_awaited = false;
+    int start_unit = 0;
+    bool definitions_seen = false;     // subprogram definitions stand in the program
     bool moved_incrementally = false;  // an incremental move was converted
     loss jumped;                       // the first jump (line 0 when there is none)
 

@@ -8,6 +8,15 @@ bool holds_misplaced_axis_word(const scanned_line& scan) {
     return (scan.axes & XYZ_AXES) != 0 && !scan.holds(SPARING);
 }
 
+char misplaced_axis(const scanned_line& scan) {
+    for (const line_word& word : scan.words) {
+        if (word.slot < 3) {
+            return AXIS_LETTERS[word.slot];
+        }
+    }
+    return 'X';
+}
+
 bool is_mode_line(const scanned_line& scan) {
     return scan.holds(kinds(code_kind::absolute, code_kind::incremental, code_kind::set_position));
 }

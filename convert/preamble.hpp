@@ -21,6 +21,8 @@ void take_preamble_state(const scanned_line& scan, machine_state& machine);
 // An X, Y or Z word where the mode line was expected suggests the mode line
 // is misplaced. A return or a coordinate-system line is spared.
 bool holds_misplaced_axis_word(const scanned_line& scan);
+// The first of its X, Y and Z words' letters.
+char misplaced_axis(const scanned_line& scan);
 
 // Copies the preamble to the output, following the units, plane and
 // coordinate system it selects, and returns the mode line, unwritten and
@@ -45,6 +47,7 @@ padded_line copy_preamble(Source& in, line_writer& out, scanned_line& scan, mach
         }
         scan_line(line, scan);
         if (layout.place(line, scan, machine, in.line_number()) == line_place::definition) {
+            machine.definitions_seen = true;
             out.copy_line(line.text());
             continue;
         }
@@ -53,7 +56,8 @@ padded_line copy_preamble(Source& in, line_writer& out, scanned_line& scan, mach
             return line;
         }
         if (holds_misplaced_axis_word(scan)) {
-            throw conversion_stop(stop_reason::misplaced_mode_line);
+            throw conversion_stop(stop_reason::misplaced_mode_line,
+                                  std::string(1, misplaced_axis(scan)), in.line_number());
         }
         out.copy_line(line.text());
         take_preamble_state(scan, machine);

@@ -15,7 +15,8 @@ namespace {
 // in absolute mode (its stops apply), written unchanged, and its words are
 // the start position.
 void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number,
-                              scanned_line& scan, line_writer& out, machine_state& machine) {
+                              scanned_line& scan, line_writer& out, const start_source& start,
+                              machine_state& machine) {
     take_preamble_state(scan, machine);
     set_mode(machine, distance_mode::absolute);
     line_plan plan = plan_line(scan, machine, line_number);
@@ -38,9 +39,19 @@ void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number
     if (plan.styled) {
         take_styles(line, plan, scan, machine, line_number);
     }
-    start_at(machine, position,
-             static_cast<std::uint16_t>(named & ~scan.computed_axes & ~scan.repeated_axes),
-             loss_at(line_number, "G92"));
+    // The line wins for the axes it names; the given start gives the others.
+    std::uint16_t known =
+        static_cast<std::uint16_t>(named & ~scan.computed_axes & ~scan.repeated_axes);
+    if (start.given) {
+        const auto others = static_cast<std::uint16_t>(start.given->named & ~named);
+        for (std::size_t axis = 0; axis < AXIS_COUNT; ++axis) {
+            if ((others & axis_bit(static_cast<int>(axis))) != 0) {
+                position[axis] = start.given->position[axis];
+            }
+        }
+        known |= others;
+    }
+    start_at(machine, position, known, loss_at(line_number, "G92"));
 
     write_line_start(scan, plan, out);
     write_unchanged_line(line, scan, plan, out);
@@ -114,21 +125,69 @@ bool establish_start_position(const padded_line& mode_line, std::uint64_t line_n
                               scanned_line& scan, line_writer& out, const start_source& start,
                               machine_state& machine) {
     if (scan.holds(kind_bit(code_kind::set_position))) {
-        take_start_from_g92_line(mode_line, line_number, scan, out, machine);
+        take_start_from_g92_line(mode_line, line_number, scan, out, start, machine);
         return false;
     }
-    if (!start.given && !start.ask) {
-        throw conversion_stop(stop_reason::no_start_position);
-    }
-    const given_start taken = start.given ? *start.given : asked_start(start.ask);
     // The units the mode line selects are those of the start, when the
     // preamble selected none.
     if (machine.unit == 0 && scan.unit != 0) {
         set_units(machine, scan.unit, {});  // every position is still 0
     }
-    start_at(machine, taken.position, taken.named, {});
+    if (start.given) {
+        start_at(machine, start.given->position, start.given->named, {});
+    } else {
+        start_at(machine, {}, 0, {});  // asked for where a move first needs it
+        machine.start_awaited = true;
+        machine.start_unit = machine.unit;
+    }
     set_mode(machine, distance_mode::incremental);
     return true;
+}
+
+bool needs_late_start(const line_plan& plan, const machine_state& machine) {
+    if (!machine.start_awaited || !plan.stops || plan.stop != stop_reason::unknown_position) {
+        return false;
+    }
+    const auto missing = static_cast<std::uint16_t>(plan.needs_known & ~machine.known);
+    for (std::size_t axis = 0; axis < AXIS_COUNT; ++axis) {
+        const loss& lost = machine.lost[axis];
+        if ((missing & axis_bit(static_cast<int>(axis))) != 0 && lost.line == 0 &&
+            lost.text().empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void take_late_start(machine_state& machine, const start_source& start, line_writer& out,
+                     std::uint64_t line_number) {
+    machine.start_awaited = false;
+    if (!start.ask) {
+        throw conversion_stop(stop_reason::no_start_position, {}, line_number);
+    }
+    out.flush();
+    const given_start asked = asked_start(start.ask);
+    for (std::size_t axis = 0; axis < AXIS_COUNT; ++axis) {
+        const auto bit = axis_bit(static_cast<int>(axis));
+        const loss& lost = machine.lost[axis];
+        if ((asked.named & bit) == 0 || (machine.known & bit) != 0 || lost.line != 0 ||
+            !lost.text().empty()) {
+            continue;
+        }
+        exact_number value = asked.position[axis];
+        if (machine.start_unit != 0 && machine.unit != 0 && machine.unit != machine.start_unit &&
+            (LINEAR_AXES & bit) != 0) {
+            value =
+                machine.unit == 20 ? millimetres_to_inches(value) : inches_to_millimetres(value);
+        }
+        set_axis(machine, static_cast<int>(axis), value);
+        if (machine.styles_followed && value.billionths != 0) {
+            // A start value is in millimetres or inches, as a number with a point.
+            machine.pointed_axes |= bit;
+            machine.pointed_from[axis] =
+                style_source_at(0, std::string(1, AXIS_LETTERS[axis]) + "(start)");
+        }
+    }
 }
 
 }  // namespace g91to90

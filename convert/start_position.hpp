@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "line_io.hpp"
+#include "line_plan.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
 
@@ -40,13 +41,28 @@ struct start_source {
 };
 
 // From a mode line holding G92: the position its words state (an axis it
-// does not name, or names by a parameter, is unknown), the line written
-// unchanged, the mode its G91 or G90 selects (absolute when neither), and
-// after a G91 an added line G90: the program's own start wins over a given
-// one. Otherwise the start comes from `start` and the mode line waits, unwritten, for the body
-// pass, which converts it first, in incremental mode; returns true in that case.
+// names by a parameter, or twice, is unknown), the line written unchanged,
+// the mode its G91 or G90 selects (absolute when neither), and after a G91
+// an added line G90: the program's own start wins over a given one for the
+// axes it names, and every other axis takes the given start's value, or is
+// unknown. Otherwise the start is the given one, or none yet (it is asked
+// for, or refused, where a move first needs it: `take_late_start`), and the
+// mode line waits, unwritten, for the body pass, which converts it first, in
+// incremental mode; returns true in that case.
 bool establish_start_position(const padded_line& mode_line, std::uint64_t line_number,
                               scanned_line& scan, line_writer& out, const start_source& start,
                               machine_state& machine);
+
+// Whether an axis that `plan` needs known is unknown since a start that was
+// not given (`start_awaited`).
+bool needs_late_start(const line_plan& plan, const machine_state& machine);
+
+// The start position, asked for at the line that first needs it: X, Y and
+// Z, as the start prompts ask them; the axes unknown since the start take
+// them (in the units at the start). Throws `no_start_position`, naming the
+// line, where nothing may be asked; the output written before is flushed
+// first, so that it shows before the prompts.
+void take_late_start(machine_state& machine, const start_source& start, line_writer& out,
+                     std::uint64_t line_number);
 
 }  // namespace g91to90

@@ -82,6 +82,14 @@ enum class stop_reason {
     output_holds_moves,  // detail: the existing output, which holds incremental moves
 };
 
+// What a stop's message tells the user to do, where there is one thing to do.
+enum class stop_hint : std::uint8_t {
+    none,
+    expand_calls,    // the position was lost in a call, or the program has definitions
+    give_start,      // the axis was never given a start: detail names it
+    state_position,  // an absolute move before the line states the position
+};
+
 struct conversion_stop : std::exception {
     explicit conversion_stop(stop_reason reason, std::string detail = {},
                              std::uint64_t line_number = 0)
@@ -101,6 +109,7 @@ struct conversion_stop : std::exception {
     // Why a file could not be opened: an errno value (a std::errc), 0 when
     // not known.
     int error = 0;
+    stop_hint hint = stop_hint::none;
 };
 
 }  // namespace g91to90

@@ -47,6 +47,10 @@ std::string not_opened(const std::string& name, const std::string& role_and_reas
 }
 const std::string NO_SUCH_FILE = "No such file or directory";
 constexpr const char* WARNING = "Warning:in input file the location of G92/G90/G91 maybe wrong!\n";
+// The warning's second line, naming the line and the axis.
+std::string named_warning(const std::string& line_and_axis) {
+    return WARNING + line_and_axis + " before any G90, G91 or G92 line\n";
+}
 
 // A program that converts without questions.
 const std::string G92_PROGRAM = "%\nO0001\nG92 X0 Y0 Z0\nG91 G01 X1\nM30\n";
@@ -494,8 +498,16 @@ const std::string START_NEEDED = "%\nG91 G1 X1. Y2. Z-1.\nM30\n";
 const std::string START_CONVERTED = "%\r\nG90 G1 X1. Y2. Z49.\r\nM30\r\n";
 const std::string STOPPING = "G92 X0 Y0\nG91 Z1\n";
 const std::string STOP_MESSAGE =
-    "ERROR: line 2: incremental Z move from an unknown position (Z unknown since line 1: G92)\n";
-const std::string NO_START = "ERROR: no start position (give --start or a G92 line)\n";
+    "ERROR: line 2: incremental Z move from an unknown position (Z unknown since line 1: G92) "
+    "(state the position with an absolute move before this line)\n";
+// The program without a G92 line needs its start at its first move, line 2.
+const std::string NO_START = "ERROR: line 2: no start position (give --start or a G92 line)\n";
+// --start gives bad.nc's Z, which its G92 line leaves open: a start in
+// millimetres, to which a number without a point is added.
+const std::string BAD_WITH_START =
+    "ERROR: line 2: Z1 (no decimal point) is added to Z50., a position reached with numbers "
+    "with a point: give --integers units or --integers increments, or set G91TO90_INTEGERS "
+    "(see \"Numbers\")\n";
 const std::string CHECKED_G92 =
     "g92.nc: converts\n  lines 5, moves 1\n  X 0.000 to 1.000\n"
     "  Y 0.000 to 0.000\n  Z 0.000 to 0.000\n  numbers: whole, reading not given\n";
@@ -566,7 +578,7 @@ INSTANTIATE_TEST_SUITE_P(
                  .arguments = {"-", "-"},
                  .standard_input = START_NEEDED,
                  .console = "%\r\n",  // the preamble, written before the start was needed
-                 .errors = NO_START,
+                 .errors = "\n" + NO_START,
                  .status = 1},
         use_case{.name = "standard input with a G92 line to a file",
                  .arguments = {"-", "out.nc"},
@@ -592,7 +604,7 @@ INSTANTIATE_TEST_SUITE_P(
         use_case{
             .name = "a batch with one failing file",
             .arguments = {"--output-dir", "out", "--start", "X0Y0Z50", "g92.nc", "in.nc", "bad.nc"},
-            .console = "bad.nc: " + STOP_MESSAGE + "2 converted, 1 failed\n",
+            .console = "bad.nc: " + BAD_WITH_START + "2 converted, 1 failed\n",
             .status = 1,
             .written = {{"out/g92.nc", G92_CONVERTED}, {"out/in.nc", START_CONVERTED}}},
         use_case{.name = "a batch that converts every input",
@@ -875,7 +887,7 @@ INSTANTIATE_TEST_SUITE_P(
         stop_case{.name = "axis word before the mode line",
                   .input = "%\nM06 T1\nG00 X10\nG91\n",
                   .output = "%\r\nM06 T1\r\n",
-                  .console = WARNING},
+                  .console = named_warning("line 3: X")},
         stop_case{.name = "a last line without newline",
                   .input = "%\n(G54 G90)",
                   .output = "%\r\n(G54 G90)",
@@ -1158,7 +1170,7 @@ TEST(Output, AnEarlyStopKeepsItsStatusWhenTheOutputFailsToo) {
     folder.put("in.nc", preamble + "G00 X10\nG91\n");
     const program_result result = folder.run({"in.nc", "/dev/full"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.console, WARNING);
+    EXPECT_EQ(result.console, named_warning("line 1001: X"));
 }
 
 class WholePrograms : public ::testing::TestWithParam<program_case> {};

@@ -42,7 +42,11 @@ TEST_P(CopyPreamble, CopiesUpToTheModeLine) {
     EXPECT_EQ(console, c.console);
 }
 
-constexpr const char* WARNING = "Warning:in input file the location of G92/G90/G91 maybe wrong!\n";
+// The warning, and the line and axis word it names.
+std::string warning(const std::string& line_and_axis) {
+    return "Warning:in input file the location of G92/G90/G91 maybe wrong!\n" + line_and_axis +
+           " before any G90, G91 or G92 line\n";
+}
 constexpr const char* NO_MODE_LINE = "\nERROR: no G90, G91 or G92 line: nothing to convert\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
         preamble_case{.name = "dwell with X gets the warning",
                       .input = "G04 X1.5\nG91\n",
                       .written = "",
-                      .console = WARNING},
+                      .console = warning("line 1: X")},
         preamble_case{.name = "system without G90",
                       .input = "(G54)\nG91\n",
                       .written = "(G54)\r\n",
@@ -109,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         preamble_case{.name = "lower-case axis words",
                       .input = "x5 y5\nG91\n",
                       .written = "",
-                      .console = WARNING},
+                      .console = warning("line 1: X")},
         preamble_case{.name = "letters without numbers",
                       .input = "%_N_XYZ_MPF\ng91\n",
                       .written = "%_N_XYZ_MPF\r\n",
@@ -125,15 +129,15 @@ INSTANTIATE_TEST_SUITE_P(
         preamble_case{.name = "axis words beside a comment get the warning",
                       .input = "G0 X10 Y10 (START)\nG91\n",
                       .written = "",
-                      .console = WARNING},
+                      .console = warning("line 1: X")},
         preamble_case{.name = "axis word before mode line",
                       .input = "%\nG00 X10\nG91\n",
                       .written = "%\r\n",
-                      .console = WARNING},
+                      .console = warning("line 2: X")},
         preamble_case{.name = "axis word on the first line",
                       .input = "Z5\n",
                       .written = "",
-                      .console = WARNING},
+                      .console = warning("line 1: Z")},
         preamble_case{.name = "empty input", .input = "", .written = "", .console = NO_MODE_LINE},
         preamble_case{.name = "input ends in preamble",
                       .input = "%\nM06 T1\n",
