@@ -1,6 +1,7 @@
 #include "call_expansion.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <sstream>
 #include <string_view>
 
@@ -145,6 +146,7 @@ struct expanded_lines::frame {
     std::uint64_t repeat;
     bool linuxcnc;
     std::uint64_t call_number;
+    bool returning = false;  // the words of its M99 line were given: it returns
 };
 
 // Where a called program begins; `own_file` when it is a file of its own.
@@ -342,10 +344,21 @@ std::optional<expanded_lines::program_place> expanded_lines::find_program(const 
     if (padded.size() < 4) {
         padded.insert(0, 4 - padded.size(), '0');
     }
+    // The input's extension as it is written, in lower case and in upper case.
+    std::string lower_extension = extension_;
+    std::string upper_extension = extension_;
+    for (std::size_t i = 0; i < extension_.size(); ++i) {
+        lower_extension[i] =
+            static_cast<char>(std::tolower(static_cast<unsigned char>(extension_[i])));
+        upper_extension[i] =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(extension_[i])));
+    }
     std::vector<std::string> names;
     for (const std::string& digits : {number, padded}) {
-        for (const std::string& name : {"O" + digits, "O" + digits + ".nc", digits + ".nc",
-                                        "O" + digits + ".NC", "O" + digits + extension_}) {
+        for (const std::string& name :
+             {"O" + digits, "O" + digits + ".nc", digits + ".nc", "O" + digits + ".NC",
+              "O" + digits + extension_, digits + extension_, "O" + digits + lower_extension,
+              digits + lower_extension, "O" + digits + upper_extension, digits + upper_extension}) {
             if (std::find(names.begin(), names.end(), name) == names.end()) {
                 names.push_back(name);
             }
@@ -510,17 +523,56 @@ void expanded_lines::call(std::size_t file, std::size_t at) {
     push(program->file, begin, end, "O" + number, count, false);
 }
 
-// The M99 that ends a called Fanuc program returns: with nothing else on it.
-void expanded_lines::check_return(std::size_t file, std::size_t at) {
+// The M99 that ends a called Fanuc program returns, with nothing else on it
+// or with words that set modes and move nothing (G90 M99, M99 F100): those
+// run first, on a line of their own (returned, the line without its M99);
+// nullopt when there are none. Anything else on it (a P, axis words) stops.
+std::optional<padded_line> expanded_lines::check_return(std::size_t file, std::size_t at) {
     const stored_file& called = files_[file];
     number_ = (static_cast<std::uint64_t>(file) << FILE_SHIFT) | (at + 1);
     if (called.info[at].optional) {
         refuse(OPTIONAL_CALL);
     }
-    scan_line(called.line(at), scan_);
-    if (!called.info[at].simple || !scan_.p_number.empty()) {
+    const padded_line line = called.line(at);
+    scan_line(line, scan_);
+    if (called.info[at].simple && scan_.p_number.empty()) {
+        return std::nullopt;
+    }
+    // Modes, feeds, speeds and machine functions: what moves nothing.
+    constexpr kind_set MODAL =
+        kinds(code_kind::absolute, code_kind::incremental, code_kind::plane, code_kind::units,
+              code_kind::mode, code_kind::machine_function, code_kind::flow);
+    constexpr std::uint32_t MODAL_LETTERS =
+        1U << ('F' - 'A') | 1U << ('S' - 'A') | 1U << ('N' - 'A');
+    const code_word* m99 = nullptr;
+    for (const code_word& code : scan_.codes) {
+        if (code.letter == 'M' && code.tenths == 990) {
+            m99 = &code;
+        }
+    }
+    if (m99 == nullptr || (scan_.held & ~MODAL) != 0 || scan_.axes != 0 || scan_.arcs != 0 ||
+        (scan_.letters & ~MODAL_LETTERS) != 0 || scan_.parameters || scan_.unusual() ||
+        m99->end > line.size()) {
         refuse("M99 with other words");
     }
+    // The line without the M99 word and the blanks after it (before it, when
+    // it ends the line).
+    const std::string_view text = line.text();
+    const auto blank = [&text](std::size_t at) { return text[at] == ' ' || text[at] == '\t'; };
+    std::size_t before = m99->begin;
+    std::size_t after = m99->end;
+    while (after < text.size() && blank(after)) {
+        ++after;
+    }
+    if (after == text.size() || text[after] == '\n') {
+        while (before > 0 && blank(before - 1)) {
+            --before;
+        }
+    }
+    modal_return_ = std::string(text.substr(0, before)) + std::string(text.substr(after));
+    const std::size_t size = modal_return_.size();
+    modal_return_.append(LINE_PADDING, '\0');
+    return padded_line::assume_padded(std::string_view(modal_return_.data(), size));
 }
 
 // Whether lines that run follow the line: any but blank, comment and "%"
@@ -559,9 +611,16 @@ bool expanded_lines::take(padded_line& line) {
             if (f.at >= f.end) {
                 const std::size_t file = f.file;
                 const std::size_t end = f.end;
-                if (!f.linuxcnc && end < files_[file].info.size()) {
-                    check_return(file, end);
+                if (!f.linuxcnc && end < files_[file].info.size() && !f.returning) {
+                    if (const std::optional<padded_line> words = check_return(file, end)) {
+                        // The M99 line's modes first, at the called program's level.
+                        f.returning = true;
+                        level_ = static_cast<int>(frames_.size());
+                        line = *words;
+                        return true;
+                    }
                 }
+                f.returning = false;
                 ++returns_since_;
                 if (f.repeat < f.count) {
                     ++f.repeat;

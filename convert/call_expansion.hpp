@@ -82,7 +82,7 @@ class expanded_lines {
     void call(std::size_t file, std::size_t at);
     void call_subroutine(std::size_t file, const std::string& name);
     std::optional<program_place> find_program(const std::string& number, std::size_t from_file);
-    void check_return(std::size_t file, std::size_t at);
+    std::optional<padded_line> check_return(std::size_t file, std::size_t at);
     bool program_follows(std::size_t file, std::size_t at) const;
     void push(std::size_t file, std::size_t begin, std::size_t end, std::string label,
               std::uint64_t count, bool linuxcnc);
@@ -94,6 +94,7 @@ class expanded_lines {
     std::size_t main_at_ = 0;
     std::uint64_t number_ = 0;
     std::string comment_;
+    std::string modal_return_;  // an M99 line's words that run before it returns
     std::string extension_;
     file_finder find_;
     scanned_line scan_;

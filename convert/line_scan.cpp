@@ -99,6 +99,7 @@ constexpr int CODE_CAP = 100000;
 struct code_value {
     int tenths = OTHER_CODE;
     std::size_t units_digit = 0;  // where the units digit stands
+    text_span word;               // the word, its letter included
 };
 
 code_value read_code(const padded_line& line, const word_number& number) {
@@ -319,6 +320,12 @@ o_word_reading read_o_word(const padded_line& line, std::size_t letter, std::str
     return o_word;
 }
 
+// The code word `code` of `letter`, of `kind`.
+code_word code_word_of(char letter, const code_value& code, code_kind kind) {
+    return {code.tenths, static_cast<std::uint32_t>(code.word.begin),
+            static_cast<std::uint32_t>(code.word.end), letter, kind};
+}
+
 // Notes a grouped code: the first of its group, or the first conflict.
 void note_grouped(scanned_line& scan, code_group group, int tenths, group_codes& groups) {
     const std::uint32_t bit = 1U << group;
@@ -339,7 +346,7 @@ void note_grouped(scanned_line& scan, code_group group, int tenths, group_codes&
     const code_kind kind = letter == 'G' ? g_code_kind(code.tenths) : m_code_kind(code.tenths);
     scan.held |= kind_bit(kind);
     if (letter != 'G') {
-        scan.codes.push_back({letter, code.tenths, kind});
+        scan.codes.push_back(code_word_of(letter, code, kind));
         return;
     }
     const code_group group = g_code_group(code.tenths);
@@ -349,7 +356,7 @@ void note_grouped(scanned_line& scan, code_group group, int tenths, group_codes&
     constexpr kind_set TOLD_BY_GROUP = kinds(code_kind::motion, code_kind::plane, code_kind::units,
                                              code_kind::absolute, code_kind::incremental);
     if ((kind_bit(kind) & TOLD_BY_GROUP) == 0) {
-        scan.codes.push_back({letter, code.tenths, kind});
+        scan.codes.push_back(code_word_of(letter, code, kind));
         return;
     }
     if (code.tenths == 910) {
@@ -482,6 +489,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             code_value code;
             const std::size_t end = short_code_end(line, i + 1, code);
             if (end != 0) [[likely]] {
+                code.word = {i, end};
                 add_code(scan, upper(c), code, groups);
                 first_word = false;
                 i = end;
@@ -570,10 +578,11 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                 note_axis_word(scan, slot, first);
             } else if (first) {
                 if (kind == G_LETTER || kind == M_LETTER) {
-                    add_code(scan, upper(c),
-                             number.plain && number.parts.decimals <= 8 ? plain_code(number.parts)
-                                                                        : read_code(line, number),
-                             groups);
+                    code_value code = number.plain && number.parts.decimals <= 8
+                                          ? plain_code(number.parts)
+                                          : read_code(line, number);
+                    code.word = {i, number.end};
+                    add_code(scan, upper(c), code, groups);
                 } else if (kind == E_LETTER) {
                     scan.e_word = true;
                 } else if (kind == O_LETTER) {
@@ -663,6 +672,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             if (end == 0) {
                 return false;
             }
+            code.word = {i, end};
             add_code(scan, upper(c), code, groups);
             i = end;
         } else if (kind == PLAIN && is_blank(c)) {
@@ -761,7 +771,7 @@ auto fields(const line_word& word) {
 }
 
 auto fields(const code_word& code) {
-    return std::tie(code.letter, code.tenths, code.kind);
+    return std::tie(code.letter, code.tenths, code.kind, code.begin, code.end);
 }
 
 // A list of words or codes, compared item by item, field by field.

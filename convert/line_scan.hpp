@@ -59,8 +59,10 @@ struct line_word {
 
 // A G or M code of the line.
 struct code_word {
+    int tenths;           // its value in tenths, or OTHER_CODE
+    std::uint32_t begin;  // where the word stands: its letter, and just after it
+    std::uint32_t end;
     char letter;  // 'G' or 'M'
-    int tenths;   // its value in tenths, or OTHER_CODE
     code_kind kind;
 };
 

@@ -1266,6 +1266,17 @@ TEST_P(ShippedExamples, GiveTheirGoldenFiles) {
 INSTANTIATE_TEST_SUITE_P(Examples, ShippedExamples, ::testing::ValuesIn(shipped_examples()),
                          row_name());
 
+// Called programs stored under their number with the input's own
+// extension, in either case: 8160.EIA beside 1315.eia.
+TEST(CallExpansion, FindsProgramsByTheInputsExtension) {
+    scratch_folder folder;
+    folder.put("1315.eia", "G92 X0 Y0 Z0\nM98 P8160\nM30\n");
+    folder.put("8160.EIA", "%\nO8160\nG91 G1 X1.\nM99\n%\n");
+    const program_result result = folder.run({"--expand-calls", "1315.eia", "out.nc"});
+    EXPECT_EQ(result.status, 0) << result.console;
+    EXPECT_EQ(folder.get("out.nc"), "G92 X0 Y0 Z0\r\n(CALL O8160 1/1)\r\nG90 G1 X1.\r\nM30\r\n");
+}
+
 TEST(Conversion, NamesAndStartValuesTypedOnOneLine) {
     scratch_folder folder;
     folder.put("in.nc", "G91\nX1. Y1. Z1.\n");
