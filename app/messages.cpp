@@ -215,6 +215,10 @@ stop_report report_stop(const conversion_stop& stop) {
             return line_error(stop, "subprogram " + stop.detail +
                                         " holds moves that depend on where it is called "
                                         "(--expand-calls writes the called lines in place)");
+        case stop_reason::block_too_long:
+            return line_error(stop, stop.detail +
+                                        " after the main program's end is too long to tell a "
+                                        "subprogram (M99) from a program of its own (M30)");
         case stop_reason::optional_end:
             return line_error(stop, "optional block (/) ends the program before more of it");
         case stop_reason::call_not_expanded:

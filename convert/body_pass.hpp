@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "call_levels.hpp"
 #include "definitions.hpp"
@@ -26,23 +29,75 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
 // Converts or copies every remaining line of the input. `Source` gives lines
 // as `line_reader` does.
 // The lines of subprogram definitions (`layout`) are copied as they stand.
+// Returns true where a program of its own follows the main program in the
+// file: its first lines are the layout's held ones.
 template <typename Source>
-void convert_body(Source& in, line_writer& out, scanned_line& scan, machine_state& machine,
+bool convert_body(Source& in, line_writer& out, scanned_line& scan, machine_state& machine,
                   program_layout& layout, const number_format& format, toolpath* path = nullptr,
                   const start_source* start = nullptr) {
     padded_line line;
     while (in.next(line)) {
         follow_call_levels(in, out, machine);
         scan_line(line, scan);
-        if (layout.place(line, scan, machine, in.line_number()) == line_place::definition)
-            [[unlikely]] {
-            machine.definitions_seen = true;
-            out.copy_line(line.text());
+        const line_place place = layout.place(line, scan, machine, in.line_number());
+        if (place != line_place::main_program) [[unlikely]] {
+            if (place == line_place::new_program) {
+                return true;
+            }
+            if (place == line_place::definition) {
+                machine.definitions_seen = true;
+                for (const held_line& held : layout.take_held()) {
+                    out.copy_line(held.text);
+                }
+                out.copy_line(line.text());
+            }
             continue;
         }
         convert_line(line, in.line_number(), scan, out, machine, format, path, start);
     }
     follow_call_levels(in, out, machine);
+    for (const held_line& held : layout.end_held()) {
+        out.copy_line(held.text);  // a definition that ends with the input
+    }
+    return false;
 }
+
+// A source that gives lines held back again, then its own.
+template <typename Source>
+class replaying_source {
+  public:
+    explicit replaying_source(Source& in) : in_(&in) {}
+
+    void replay(std::vector<held_line> lines) {
+        queued_ = std::move(lines);
+        next_ = 0;
+    }
+    bool next(padded_line& line) {
+        if (next_ < queued_.size()) {
+            current_ = std::move(queued_[next_].text);
+            number_ = queued_[next_].number;
+            ++next_;
+            const std::size_t size = current_.size();
+            current_.append(LINE_PADDING, '\0');
+            line = padded_line::assume_padded(std::string_view(current_.data(), size));
+            return true;
+        }
+        number_ = 0;
+        return in_->next(line);
+    }
+    std::uint64_t line_number() const { return number_ != 0 ? number_ : in_->line_number(); }
+    int call_level() const
+        requires requires(const Source& source) { source.call_level(); }
+    {
+        return in_->call_level();
+    }
+
+  private:
+    Source* in_;
+    std::vector<held_line> queued_;
+    std::size_t next_ = 0;
+    std::string current_;
+    std::uint64_t number_ = 0;  // of the line given again; 0 for the source's own
+};
 
 }  // namespace g91to90

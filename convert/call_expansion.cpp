@@ -126,6 +126,9 @@ struct expanded_lines::stored_file {
     // by its first line: skipped in the main flow.
     std::map<std::size_t, std::size_t> definitions;
     std::size_t main_end = 0;  // the line after the main program's M2 or M30
+    // After it, programs of their own (from their number to their M2 or
+    // M30, where a called program has its M99): run after the main program.
+    std::vector<std::pair<std::size_t, std::size_t>> later_programs;
     // The line after the first definition, and whether the lines outside
     // definitions hold a main program.
     std::size_t first_definition = 0;
@@ -296,8 +299,19 @@ void expanded_lines::index(std::size_t index) {
             continue;
         }
         std::size_t end = at + 1;
-        while (end < size && file.info[end].role != line_role::return_line) {
+        while (end < size && file.info[end].role != line_role::return_line &&
+               !(file.info[end].role == line_role::program_end && !file.info[end].optional)) {
             ++end;
+        }
+        if (end < size && file.info[end].role == line_role::program_end) {
+            file.later_programs.emplace_back(at, end);
+            // A call of it stops at its M2 or M30, as a called program's end.
+            std::size_t ret = end;
+            while (ret < size && file.info[ret].role != line_role::return_line) {
+                ++ret;
+            }
+            file.programs.try_emplace(file.info[at].name, at + 1, ret);
+            continue;
         }
         file.programs.try_emplace(file.info[at].name, at + 1, end);
         if (file.first_definition == 0 || at + 1 < file.first_definition) {
@@ -677,7 +691,12 @@ bool expanded_lines::take(padded_line& line) {
             continue;
         }
         // After the main program's end stand the programs it calls: not written.
-        if (at >= input.main_end && !only_percent(input.line(at).text())) {
+        const auto in_later_program = [&input, at] {
+            return std::any_of(
+                input.later_programs.begin(), input.later_programs.end(),
+                [at](const auto& range) { return at >= range.first && at <= range.second; });
+        };
+        if (at >= input.main_end && !only_percent(input.line(at).text()) && !in_later_program()) {
             continue;
         }
         const line_info& info = input.info[at];

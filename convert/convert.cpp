@@ -10,9 +10,11 @@ namespace g91to90 {
 
 namespace {
 
+// One program of the file, from its first line: the preamble, the start
+// position and the body. Returns true where a program of its own follows.
 template <typename Source>
-void convert_source(Source& in, line_writer& out, const start_source& start,
-                    const number_format& format, toolpath* path) {
+bool convert_one_program(Source& in, line_writer& out, const start_source& start,
+                         const number_format& format, toolpath* path) {
     machine_state machine;
     machine.reading = format.integers;
     machine.points_whole_numbers = format.decimal_point;
@@ -31,7 +33,21 @@ void convert_source(Source& in, line_writer& out, const start_source& start,
     if (mode_line_waits) {
         convert_line(mode_line, mode_line_number, scan, out, machine, format, path, &start);
     }
-    convert_body(in, out, scan, machine, layout, format, path, &start);
+    const bool more = convert_body(in, out, scan, machine, layout, format, path, &start);
+    if (more) {
+        in.replay(layout.take_held());
+    }
+    return more;
+}
+
+// Every program of the file, one after the other: positions and modes do not
+// carry from one to the next.
+template <typename Source>
+void convert_source(Source& source, line_writer& out, const start_source& start,
+                    const number_format& format, toolpath* path) {
+    replaying_source<Source> in(source);
+    while (convert_one_program(in, out, start, format, path)) {
+    }
 }
 
 }  // namespace

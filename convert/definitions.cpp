@@ -18,7 +18,7 @@ void program_layout::begin(inside kind, std::string name, std::uint64_t line_num
     name_ = std::move(name);
     first_line_ = line_number;
     mode_ = distance_mode::unknown;
-    if (first_definition_ == 0) {
+    if (first_definition_ == 0 && kind != inside::candidate) {
         first_definition_ = line_number;
     }
 }
@@ -38,6 +38,52 @@ void program_layout::read_definition_line(const scanned_line& scan) {
     }
 }
 
+line_place program_layout::place_candidate(const padded_line& line, const scanned_line& scan,
+                                           const machine_state& machine,
+                                           std::uint64_t line_number) {
+    refuse_unreadable_line(line, scan, machine, line_number);
+    held_bytes_ += line.size();
+    if (held_bytes_ > MOST_HELD_BYTES) {
+        throw conversion_stop(stop_reason::block_too_long, name_, first_line_);
+    }
+    if (scan.holds(kind_bit(code_kind::program_end))) {
+        // A program of its own: it ends as a program does.
+        inside_ = inside::main_program;
+        held_.push_back({std::string(line.text()), line_number});
+        return line_place::new_program;
+    }
+    if (scan.has_code('M', 990)) {
+        // A definition: it returns. Its lines are read as a definition's.
+        check_held_definition();
+        inside_ = inside::main_program;
+        return line_place::definition;
+    }
+    held_.push_back({std::string(line.text()), line_number});
+    return line_place::held;
+}
+
+void program_layout::check_held_definition() {
+    inside_ = inside::fanuc_program;
+    mode_ = distance_mode::unknown;
+    if (first_definition_ == 0) {
+        first_definition_ = first_line_;
+    }
+    scanned_line scan;
+    for (const held_line& held : held_) {
+        const std::string text = held.text + std::string(LINE_PADDING, '\0');
+        scan_line(padded_line::assume_padded(std::string_view(text.data(), held.text.size())),
+                  scan);
+        read_definition_line(scan);
+    }
+}
+
+std::vector<held_line> program_layout::end_held() {
+    if (inside_ == inside::candidate) {
+        check_held_definition();  // a block that ended with the input: a definition
+    }
+    return take_held();
+}
+
 line_place program_layout::place_other(const padded_line& line, const scanned_line& scan,
                                        const machine_state& machine, std::uint64_t line_number) {
     switch (inside_) {
@@ -48,6 +94,8 @@ line_place program_layout::place_other(const padded_line& line, const scanned_li
                 return line_place::definition;
             }
             break;
+        case inside::candidate:
+            return place_candidate(line, scan, machine, line_number);
         case inside::fanuc_program:
             refuse_unreadable_line(line, scan, machine, line_number);
             if (scan.has_code('M', 990)) {
@@ -66,8 +114,10 @@ line_place program_layout::place_other(const padded_line& line, const scanned_li
             }
             if (main_ended_ && scan.program_number()) {
                 refuse_unreadable_line(line, scan, machine, line_number);
-                begin(inside::fanuc_program, "O" + span_text(line, scan.o_name), line_number);
-                return line_place::definition;
+                begin(inside::candidate, "O" + span_text(line, scan.o_name), line_number);
+                held_bytes_ = line.size();
+                held_.push_back({std::string(line.text()), line_number});
+                return line_place::held;
             }
             if (scan.holds(kind_bit(code_kind::program_end))) {
                 if (scan.block_delete) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "line_io.hpp"
 #include "line_scan.hpp"
@@ -16,7 +17,19 @@
 
 namespace g91to90 {
 
-enum class line_place : std::uint8_t { main_program, definition };
+// Where a line stands: in the main program; in a definition (written as it
+// stands); held back, while a block after the main program's end (from its
+// program number) has not yet shown whether it is a definition (it ends
+// with M99) or a program of its own (it ends with M2 or M30); or the last
+// line of a program of its own that follows the main program in the file,
+// which runs from the lines held back (`take_held`) and this one.
+enum class line_place : std::uint8_t { main_program, definition, held, new_program };
+
+// A line held back, with its number.
+struct held_line {
+    std::string text;
+    std::uint64_t number;
+};
 
 // Where the lines read so far stand.
 class program_layout {
@@ -42,8 +55,28 @@ class program_layout {
     // The first line of the first definition, or 0 when there is none.
     std::uint64_t first_definition() const { return first_definition_; }
 
+    // The lines held back: to be written as they stand where the block was a
+    // definition (`definition` returned), or run as a program of its own
+    // (`new_program` returned).
+    std::vector<held_line> take_held() { return std::move(held_); }
+    // At the end of the input: a block held back is a definition, read as one
+    // (which may stop), and its lines are returned to be written.
+    std::vector<held_line> end_held();
+
+    // The most a block after the main program's end may hold while it is
+    // held back.
+    static constexpr std::size_t MOST_HELD_BYTES = std::size_t{64} << 20;
+
   private:
-    enum class inside : std::uint8_t { main_program, linuxcnc_sub, fanuc_program };
+    enum class inside : std::uint8_t { main_program, linuxcnc_sub, fanuc_program, candidate };
+
+    // A block after the main program's end, from its program number: a
+    // definition where it ends with M99, a program of its own where it ends
+    // with M2 or M30.
+    line_place place_candidate(const padded_line& line, const scanned_line& scan,
+                               const machine_state& machine, std::uint64_t line_number);
+    // The block held back is a definition: its lines are read as one's.
+    void check_held_definition();
 
     line_place place_other(const padded_line& line, const scanned_line& scan,
                            const machine_state& machine, std::uint64_t line_number);
@@ -58,6 +91,8 @@ class program_layout {
     bool main_ended_ = false;                      // M2 or M30 read in the main program
     std::uint64_t first_definition_ = 0;
     std::uint64_t optional_end_ = 0;  // a "/" M2 or M30 of the main program
+    std::vector<held_line> held_;  // a candidate's lines
+    std::size_t held_bytes_ = 0;
 };
 
 }  // namespace g91to90

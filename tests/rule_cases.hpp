@@ -461,7 +461,7 @@ inline std::vector<program_case> code_table_cases() {
         stopped("M99 loops a program with incremental moves", start + "X1|G90|M99",
                 written + "X1|G90", 5, "jump (GOTO, M97, M99) in a program with incremental moves"),
         stopped("a program after M30 is a definition", "G92 X0 Y0 Z0|M30|O1000|G91 X1|M99",
-                "G92 X0 Y0 Z0|M30|O1000", 3, definition("O1000")),
+                "G92 X0 Y0 Z0|M30", 3, definition("O1000")),
         converted("a definition of absolute moves is copied",
                   "G92 X0 Y0 Z0|M30|O1000|G90 G0 X1 Y1 Z1|G91|G90 X2|M99|%",
                   "G92 X0 Y0 Z0|M30|O1000|G90 G0 X1 Y1 Z1|G91|G90 X2|M99|%"),
@@ -682,6 +682,21 @@ inline std::vector<program_case> layout_cases() {
                 "optional block (/) ends the program before more of it"),
         converted("an optional end as the last program line", "G92 X0 Y0 Z0|G91 X1|/M30|(END)|%",
                   "G92 X0 Y0 Z0|G90 X1|/M30|(END)|%"),
+        converted("several programs in one file",
+                  "%|O1000|G92 X0 Y0 Z0|G91 G1 X1.|M30|O1001|G21 G90|G92 X5. Y5. Z5.|G91 G1 X1.|"
+                  "M30|%",
+                  "%|O1000|G92 X0 Y0 Z0|G90 G1 X1.|M30|O1001|G21 G90|G92 X5. Y5. Z5.|G90 G1 X6.|"
+                  "M30|%"),
+        {.name = "a later program starts from the given start",
+         .input = lf("G92 X0 Y0 Z0|G91 X1|M30|O1001|G91 X2|M30"),
+         .output = crlf("G92 X0 Y0 Z0|G90 X1|M30|O1001|G90 X12|M30"),
+         .start = "X10 Y0 Z0"},
+        expanded(converted("several programs in one file, calls written in place",
+                           "G92 X0 Y0 Z0|M98 P7|M30|O1001|G92 X0 Y0 Z0|G91 X2|M30|O7|G91 Y1|M99",
+                           "G92 X0 Y0 Z0|(CALL O7 1/1)|G90 Y1|M30|O1001|G92 X0 Y0 Z0|G90 X2|M30")),
+        stopped("a later program's subprogram after its end",
+                "G92 X0 Y0 Z0|M30|O1001|G92 X0 Y0 Z0|M30|O1100|G91 X1|M99",
+                "G92 X0 Y0 Z0|M30|O1001|G92 X0 Y0 Z0|M30", 6, definition("O1100")),
     };
 }
 
