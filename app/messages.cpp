@@ -153,7 +153,7 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::computed_code:
             return line_error(stop, "G, M or O code from a parameter or expression");
         case stop_reason::optional_block:
-            return line_error(stop, "optional block (/) with a move or a mode");
+            return line_error(stop, "optional block (/) with a call or program flow");
         case stop_reason::flow_incremental:
             return line_error(stop, "program flow in incremental mode");
         case stop_reason::jump_with_incremental:
@@ -219,6 +219,11 @@ stop_report report_stop(const conversion_stop& stop) {
             return line_error(stop, stop.detail +
                                         " after the main program's end is too long to tell a "
                                         "subprogram (M99) from a program of its own (M30)");
+        case stop_reason::optional_differs:
+            return line_error(stop, "the optional block (/) of " +
+                                        line_in_file(stop.since_file, stop.since_line) +
+                                        " leaves this line another position or mode where it "
+                                        "is skipped (state them after it)");
         case stop_reason::optional_end:
             return line_error(stop, "optional block (/) ends the program before more of it");
         case stop_reason::call_not_expanded:

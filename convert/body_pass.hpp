@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,25 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
 
 // Converts or copies every remaining line of the input. `Source` gives lines
 // as `line_reader` does.
+// Optional blocks (block delete, "/") run or not as the operator sets the
+// switch. An optional line is converted where it runs; `skipped` keeps the
+// machine where it does not, while the two differ. Every other line must
+// then mean the same for both: its plan the same, and each incremental word
+// from the same known position; else the run stops (`optional_differs`,
+// naming the line and the first optional line since they differ). Where the
+// two machines are alike again, the run goes on as one.
+struct skipped_blocks {
+    std::optional<machine_state> machine;
+    std::uint64_t first_line = 0;
+};
+
+// Follows a line that is no optional one in the machine where the optional
+// lines did not run: planned and applied there, nothing written.
+void follow_skipped(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
+                    const machine_state& machine, skipped_blocks& skipped);
+// Whether the two machines have come to stand alike.
+bool machines_alike(const machine_state& a, const machine_state& b);
+
 // The lines of subprogram definitions (`layout`) are copied as they stand.
 // Returns true where a program of its own follows the main program in the
 // file: its first lines are the layout's held ones.
@@ -36,10 +56,26 @@ bool convert_body(Source& in, line_writer& out, scanned_line& scan, machine_stat
                   program_layout& layout, const number_format& format, toolpath* path = nullptr,
                   const start_source* start = nullptr) {
     padded_line line;
+    skipped_blocks skipped;
     while (in.next(line)) {
         follow_call_levels(in, out, machine);
         scan_line(line, scan);
         const line_place place = layout.place(line, scan, machine, in.line_number());
+        if (scan.block_delete || skipped.machine) [[unlikely]] {
+            if (place == line_place::main_program && scan.block_delete) {
+                if (!skipped.machine) {
+                    skipped.machine = machine;
+                    skipped.first_line = in.line_number();
+                }
+            } else if (place == line_place::main_program) {
+                follow_skipped(line, in.line_number(), scan, machine, skipped);
+                convert_line(line, in.line_number(), scan, out, machine, format, path, start);
+                if (machines_alike(machine, *skipped.machine)) {
+                    skipped.machine.reset();
+                }
+                continue;
+            }
+        }
         if (place != line_place::main_program) [[unlikely]] {
             if (place == line_place::new_program) {
                 return true;
@@ -86,11 +122,8 @@ class replaying_source {
         return in_->next(line);
     }
     std::uint64_t line_number() const { return number_ != 0 ? number_ : in_->line_number(); }
-    int call_level() const
-        requires requires(const Source& source) { source.call_level(); }
-    {
-        return in_->call_level();
-    }
+    int call_level() const requires requires(const Source& source) { source.call_level(); }
+    { return in_->call_level(); }
 
   private:
     Source* in_;

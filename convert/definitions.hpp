@@ -91,7 +91,7 @@ class program_layout {
     bool main_ended_ = false;                      // M2 or M30 read in the main program
     std::uint64_t first_definition_ = 0;
     std::uint64_t optional_end_ = 0;  // a "/" M2 or M30 of the main program
-    std::vector<held_line> held_;  // a candidate's lines
+    std::vector<held_line> held_;     // a candidate's lines
     std::size_t held_bytes_ = 0;
 };
 

@@ -13,10 +13,6 @@ namespace g91to90 {
 namespace {
 
 constexpr kind_set CALLS = kinds(code_kind::call, code_kind::modal_call, code_kind::modal_call_end);
-// What an optional block (/) may hold besides axis words and F, S, T.
-constexpr kind_set OPTIONAL_KINDS = kinds(code_kind::machine_function, code_kind::program_end);
-constexpr std::uint32_t FEED_SPEED_TOOL =
-    1U << ('F' - 'A') | 1U << ('S' - 'A') | 1U << ('T' - 'A') | 1U << ('N' - 'A');
 constexpr std::uint8_t R_WORD = 1U << (R_SLOT - FIRST_ARC_SLOT);
 
 }  // namespace
@@ -125,12 +121,12 @@ bool computed_code(const line_facts& f) {
     return f.scan.computed_code;
 }
 bool optional_block(const line_facts& f) {
-    if (!f.scan.block_delete) {
-        return false;
-    }
-    const bool other_words =
-        f.scan.arcs != 0 || (f.scan.letters & ~FEED_SPEED_TOOL) != 0 || f.incremental;
-    return (f.held & ~OPTIONAL_KINDS) != 0 || (f.scan.axes != 0 && other_words);
+    // Moves and modes of an optional block are followed both ways (see
+    // body_pass.hpp); calls and program flow are not.
+    constexpr kind_set NOT_FOLLOWED =
+        kinds(code_kind::call, code_kind::modal_call, code_kind::modal_call_end, code_kind::flow,
+              code_kind::jump);
+    return f.scan.block_delete && f.holds(NOT_FOLLOWED);
 }
 bool flow_incremental(const line_facts& f) {
     return f.incremental && f.holds(kind_bit(code_kind::flow));
@@ -662,7 +658,10 @@ std::string restoring_codes(const modal_state& now, const saved_modes& saved) {
         if (!known) {
             throw conversion_stop(stop_reason::restore_not_written, what, saved.line);
         }
-        codes += (codes.empty() ? "" : " ") + std::string(code_name('G', tenths, text));
+        if (!codes.empty()) {
+            codes += ' ';
+        }
+        codes += code_name('G', tenths, text);
     };
     if (to.unit != now.unit) {
         add(to.unit * 10, to.unit != 0, "units");
@@ -910,13 +909,12 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     }
 
     const bool transformed = machine.transform() != nullptr;
-    if ((transformed || scan.parameters || scan.block_delete) && plan.form == write_form::rewrite) {
+    if ((transformed || scan.parameters) && plan.form == write_form::rewrite) {
         // Coordinates under a transform are no positions, and a line with a
-        // parameter or an optional block is never rewritten.
+        // parameter is never rewritten.
         plan.form = write_form::copy;
-        plan.words = mode == distance_mode::absolute && !transformed && !scan.block_delete
-                         ? axis_effect::set
-                         : axis_effect::forget_named;
+        plan.words = mode == distance_mode::absolute && !transformed ? axis_effect::set
+                                                                     : axis_effect::forget_named;
     }
 
     // The state the line's codes set.
@@ -1007,9 +1005,6 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     if (scan.computed_axes != 0) {
         after |= scan.computed_axes;
         why = "#";
-    }
-    if (scan.block_delete && scan.axes != 0) {
-        why = "/";
     }
     std::array<char, 12> repeated_text{"two X words"};
     if (scan.repeated_axes != 0) {

@@ -36,7 +36,11 @@ void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number
             position[word.slot] = word_value(word, machine, line_number);
         }
     }
-    if (plan.styled) {
+    if (follows_styles(scan, machine)) {
+        // The start takes the styles of the line's numbers, in whatever mode
+        // the line is read: its words set the positions.
+        plan.styled = true;
+        plan.styles = move_styles(scan, masks_of(scan), position_styles{}, false);
         take_styles(line, plan, scan, machine, line_number);
     }
     // The line wins for the axes it names; the given start gives the others.
@@ -52,6 +56,16 @@ void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number
         known |= others;
     }
     start_at(machine, position, known, loss_at(line_number, "G92"));
+    if (machine.styles_followed && start.given) {
+        // A given start is in millimetres or inches: the style of a number with a point.
+        for (std::size_t axis = 0; axis < AXIS_COUNT; ++axis) {
+            const auto bit = axis_bit(static_cast<int>(axis));
+            if ((start.given->named & ~named & bit) != 0 && position[axis].billionths != 0) {
+                machine.pointed_axes |= bit;
+                machine.pointed_from[axis] = style_source_at(0, "the given start");
+            }
+        }
+    }
 
     write_line_start(scan, plan, out);
     write_unchanged_line(line, scan, plan, out);

@@ -65,6 +65,8 @@ enum class stop_reason {
     // The program's layout, found while it is read; each names its line.
     incremental_definition,  // detail: the definition's name ("o100"); line: its first line
     optional_end,            // a "/" M2 or M30 with more of the program after it
+    optional_differs,        // a line that means one thing where the optional lines ran and
+                             // another where they did not; since_line: the first such line
     block_too_long,          // detail: a block after M30 too long to hold back; line: its first
     // Calls written out in place (--expand-calls).
     call_not_expanded,   // detail: why the call cannot be written out

@@ -33,7 +33,7 @@ const std::vector<stop_fragment>& fragments() {
         {stop_reason::control_character, "\x01"},
         {stop_reason::conflicting_codes, "G17 G18"},
         {stop_reason::computed_code, "M#5"},
-        {stop_reason::optional_block, "/G17"},
+        {stop_reason::optional_block, "/M98 P2"},
         {stop_reason::flow_incremental, "END1"},
         {stop_reason::jump_with_incremental, "X1",
          [](machine_state& m) { note_jump(m, loss_at(1, "GOTO")); }},

@@ -25,6 +25,14 @@ inline program_case converted(std::string name, std::string input, std::string o
     return {.name = std::move(name), .input = lf(input), .output = crlf(output)};
 }
 
+// The stop of a line that means another thing where the optional line
+// `line` (and those after it) were skipped.
+inline std::string optional_differs(int line) {
+    return "the optional block (/) of line " + std::to_string(line) +
+           " leaves this line another position or mode where it is skipped (state them after "
+           "it)";
+}
+
 // The stop of a subprogram definition whose moves depend on where it is called.
 inline std::string definition(const std::string& name) {
     return "subprogram " + name +
@@ -505,7 +513,7 @@ inline std::vector<program_case> reading_cases() {
     const std::string call = "subprogram call in incremental mode";
     const std::string expandable = call + " (--expand-calls writes the called lines in place)";
     const std::string parameter = "parameter or expression in incremental mode";
-    const std::string optional = "optional block (/) with a move or a mode";
+    const std::string optional = "optional block (/) with a call or program flow";
     return {
         stopped("O-word call after N", start + "N10 o100 call", head, 3, expandable),
         stopped("O-word call after a slash", start + "/o100 call", head, 3, optional),
@@ -526,10 +534,18 @@ inline std::vector<program_case> reading_cases() {
                 "G92 X0 Y0 Z0|G1 X#1 Y2", 3, unknown('X', "line 2: #")),
         stopped("G code from a parameter", "G92 X0 Y0 Z0|G#1 X5", "G92 X0 Y0 Z0", 2,
                 "G, M or O code from a parameter or expression"),
-        stopped("optional move in incremental mode", start + "/X5", head, 3, optional),
+        converted("optional move in incremental mode", start + "/X5|/X5", written + "/X5|/X10"),
         stopped("optional move in absolute mode", "G92 X0 Y0 Z0|/X5 F100|G91 X1",
-                "G92 X0 Y0 Z0|/X5 F100", 3, unknown('X', "line 2: /")),
-        stopped("optional mode in absolute mode", "G92 X0 Y0 Z0|/G91", "G92 X0 Y0 Z0", 2, optional),
+                "G92 X0 Y0 Z0|/X5 F100", 3, optional_differs(2)),
+        converted("optional mode in absolute mode", "G92 X0 Y0 Z0|/G91", "G92 X0 Y0 Z0|/G90"),
+        converted("optional cycle both ways",
+                  "G92 X0 Y0 Z4.|/G91 G98 G83 Z-.47 Q.03 R0 F.005|/G90 G0 Z4.|G91 X1.",
+                  "G92 X0 Y0 Z4.|/G90 G98 G83 Z3.530 Q.03 R4 F.005|/G90 G0 Z4.|G90 X1."),
+        converted("lines the same both ways after an optional block",
+                  "G92 X0 Y0 Z0|/G0 Z5.|G91 X1.|G90 Z2.|G91 Z1.",
+                  "G92 X0 Y0 Z0|/G0 Z5.|G90 X1.|G90 Z2.|G90 Z3."),
+        stopped("an incremental move from two positions", "G92 X0 Y0 Z0|/G0 Z5.|G91 Z1.",
+                "G92 X0 Y0 Z0|/G0 Z5.", 3, optional_differs(2)),
         converted("optional machine function", start + "/M8|X1", written + "/M8|X1"),
         stopped("two planes on a line", start + "G17 G18", head, 3, "G17 and G18 on one line"),
         stopped("two motions on a line", start + "G0 G1 X5", head, 3, "G0 and G1 on one line"),
