@@ -18,7 +18,6 @@
 #include "convert/convert.hpp"
 #include "convert/exact_number.hpp"
 #include "convert/line_scan.hpp"
-#include "convert/number_input.hpp"
 #include "convert/number_output.hpp"
 #include "convert/toolpath_svg.hpp"
 #include "framing.hpp"
@@ -230,14 +229,17 @@ void check_comments_kept(const std::string& program, const std::string& output) 
     }
 }
 
+// The line a stop names, 0 when there is none.
+unsigned long stopped_line(const std::string& console) {
+    const std::size_t at = console.find("ERROR: line ");
+    return at == std::string::npos ? 0 : std::strtoul(console.c_str() + at + 12, nullptr, 10);
+}
+
 // A stop message names a line of the input.
 void check_named_line_exists(const std::string& program, const std::string& console) {
-    const std::size_t at = console.find("ERROR: line ");
-    if (at == std::string::npos) {
-        return;
-    }
-    const unsigned long number = std::strtoul(console.c_str() + at + 12, nullptr, 10);
-    require(number >= 1 && number <= input_lines(program, false).size(),
+    const unsigned long number = stopped_line(console);
+    require(console.find("ERROR: line ") == std::string::npos ||
+                (number >= 1 && number <= input_lines(program, false).size()),
             "a stop names a line that exists");
 }
 
@@ -253,15 +255,33 @@ std::string without(const std::string& text, Pick drop) {
     return kept;
 }
 
+// How numbers without a point are read in a run: most runs leave it unknown.
+integer_reading reading_of(std::size_t bits) {
+    return bits % 4 == 1   ? integer_reading::units
+           : bits % 4 == 2 ? integer_reading::increments
+                           : integer_reading::unknown;
+}
+
 // The number format changes the digits and points of rewritten numbers only;
-// the decimal point alone only adds points after whole numbers.
+// the decimal point alone only adds points after whole numbers, but where
+// whole numbers count increments (it then writes them in millimetres or
+// inches). While their reading is unknown, the decimal point may stop a run
+// on a number without a point, no later than the run without it stops.
 void check_number_formats(const std::string& program, const std::string& answers,
-                          const run_result& plain, std::size_t variant) {
+                          const run_result& plain, std::size_t variant, integer_reading reading) {
     const number_format format{.decimals = (variant & 1) != 0 ? 5 : 0,
-                               .decimal_point = (variant & 2) != 0};
+                               .decimal_point = (variant & 2) != 0,
+                               .integers = reading};
     const run_result formatted = convert_in_memory(program, answers, 0, format);
     if (formatted.too_long) {
         return;  // more places or points made it outgrow the limit
+    }
+    if (format.decimal_point && reading == integer_reading::unknown &&
+        formatted.console.find("--decimal-point would put a point on") != std::string::npos) {
+        require(formatted.status == STATUS_FAILURE, "a stop for the decimal point fails");
+        require(plain.status == 0 || stopped_line(plain.console) >= stopped_line(formatted.console),
+                "the decimal point stops no later than the run without it");
+        return;
     }
     require(formatted.status == plain.status, "same status in any number format");
     require(formatted.console == plain.console, "same console in any number format");
@@ -270,7 +290,7 @@ void check_number_formats(const std::string& program, const std::string& answers
     };
     require(without(formatted.output, digit_or_point) == without(plain.output, digit_or_point),
             "a number format changes digits and points only");
-    if (format.decimals == 0) {
+    if (format.decimals == 0 && reading != integer_reading::increments) {
         const auto trailing_point = [](const std::string& text, std::size_t i) {
             return text[i] == '.' &&
                    (i + 1 == text.size() || text[i + 1] < '0' || text[i + 1] > '9');
@@ -280,18 +300,20 @@ void check_number_formats(const std::string& program, const std::string& answers
     }
 }
 
+// Any input, its numbers without a point read as `block_bias` picks.
 void check_any_input(const std::string& program, const std::string& answers,
                      std::size_t block_bias) {
-    const run_result result = convert_in_memory(program, answers, block_bias);
+    const number_format format{.integers = reading_of(block_bias >> 6)};
+    const run_result result = convert_in_memory(program, answers, block_bias, format);
     if (result.too_long) {
         return;
     }
     if ((block_bias & 6) != 0) {
-        check_number_formats(program, answers, result, (block_bias >> 1) & 3);
+        check_number_formats(program, answers, result, (block_bias >> 1) & 3, format.integers);
     }
     // Block sizes never change what is written.
     if (block_bias % 2 == 1) {
-        const run_result whole_blocks = convert_in_memory(program, answers, 0);
+        const run_result whole_blocks = convert_in_memory(program, answers, 0, format);
         require(result.output == whole_blocks.output, "same output with any block size");
         require(result.console == whole_blocks.console, "same console with any block size");
         require(result.status == whole_blocks.status, "same status with any block size");
@@ -473,45 +495,76 @@ void check_expanded_input(const std::string& program, const std::string& answers
     }
 }
 
+// Whether a word's number text is a plain decimal: an optional sign, then
+// digits with at most one point, and one digit at least.
+bool plain_decimal(std::string_view text) {
+    std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    bool digit = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] == '.' && !point) {
+            point = true;
+        } else if (text[i] >= '0' && text[i] <= '9') {
+            digit = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
 // A program with a G92 line and only absolute motion lines keeps its values,
-// to the sixth place; one of a billion or more stops.
+// to the sixth place. It stops at the first line whose number is no number,
+// naming that line and its word, or at one of a billion or more.
 void check_absolute_program(const std::uint8_t* data, std::size_t size) {
     std::string program = "G92 X0 Y0 Z0\nG90\n";
+    std::vector<std::string> numbers;
     std::string number;
-    std::string values;
     for (std::size_t i = 0; i < size; ++i) {
         const char c = "0123456789.-"[data[i] % 12];
         number.push_back(c);
         if (data[i] >= 240 || number.size() == 40 || i + 1 == size) {
             program += "G01 X" + number + "\n";
-            values += number + "\n";
+            numbers.push_back(number);
             number.clear();
         }
     }
-    double largest = 0;
-    std::istringstream all_values(values);
-    for (std::string text; std::getline(all_values, text);) {
-        largest = std::max(largest, std::fabs(number_value(text)));
-    }
     const run_result result = convert_in_memory(program, "", 0);
-    if (largest >= 1e9 + 1) {
-        require(result.console.find("number out of range") != std::string::npos,
-                "a billion or more stops");
-        return;
+    // The lines that must be written: those before the stop, if any.
+    std::size_t kept = numbers.size();
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+        const std::string line = "line " + std::to_string(k + 3) + ": ";
+        if (!plain_decimal(numbers[k])) {
+            require(
+                result.status == STATUS_FAILURE &&
+                    result.console == "\nERROR: " + line + "X" + numbers[k] + " is not a number\n",
+                "a number that is no number stops, naming its line and word");
+            kept = k;
+            break;
+        }
+        const double magnitude = std::fabs(std::strtod(numbers[k].c_str(), nullptr));
+        if (magnitude >= 1e9 + 1) {
+            require(result.status == STATUS_FAILURE &&
+                        result.console == "\nERROR: " + line + "number out of range\n",
+                    "a billion or more stops, naming its line");
+            kept = k;
+            break;
+        }
+        if (magnitude >= 1e9 - 1) {
+            return;  // a billion or just below it: reading as doubles cannot tell
+        }
     }
-    if (largest < 1e9 - 1) {
+    if (kept == numbers.size()) {
         require(result.status == 0, "absolute program converts");
     }
     std::istringstream written_lines(result.output);
-    std::istringstream value_lines(values);
     std::string line;
     std::getline(written_lines, line);  // G92
     std::getline(written_lines, line);  // G90
-    std::string text;
-    while (std::getline(value_lines, text) && result.status == 0) {
+    for (std::size_t k = 0; k < kept; ++k) {
         require(static_cast<bool>(std::getline(written_lines, line)), "every line written");
         require(line.rfind("G01 X", 0) == 0, "line kept its shape");
-        const double expected = number_value(text);
+        const double expected = std::strtod(numbers[k].c_str(), nullptr);
         const double written = std::strtod(line.c_str() + 5, nullptr);
         // Half of the sixth place, and what reading both texts as doubles may take.
         const double tolerance = 5e-7 + std::fabs(expected) * 3e-16;
@@ -544,7 +597,8 @@ std::string expected_word(char letter, std::int64_t millionths, bool point) {
 }
 
 // A program of incremental moves with 0 to 6 places, with and without
-// points, writes each axis word at the exact running sum of its increments.
+// points, read as millimetres, writes each axis word at the exact running
+// sum of its increments.
 void check_incremental_program(const std::uint8_t* data, std::size_t size) {
     std::string program = "G92 X0 Y0 Z0\nG91\n";
     std::vector<std::string> expected;  // each line as written
@@ -588,7 +642,9 @@ void check_incremental_program(const std::uint8_t* data, std::size_t size) {
         program += line + "\n";
         expected.push_back(written);
     }
-    const run_result result = convert_in_memory(program, "", 0);
+    // Numbers without a point read as millimetres: each word keeps its spelling.
+    const run_result result =
+        convert_in_memory(program, "", 0, {.integers = integer_reading::units});
     require(result.status == 0, "incremental program converts");
     std::istringstream written_lines(result.output);
     std::string line;
