@@ -1,6 +1,7 @@
 // Fuzz target: the whole conversion in memory on arbitrary bytes, checking
 // what must hold for every input, not only that nothing crashes.
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstddef>
@@ -656,6 +657,404 @@ void check_incremental_program(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+// Programs of numbers with and without a point, read as controls read them.
+// A number with a point means millimetres or inches on every control; one
+// without means them on some and least increments (0.001 mm under G21,
+// 0.0001 inch under G20) on others; a zero is zero on all. Under every
+// reading its conversion allows, a converted program must reach the
+// positions its input reaches under that reading. This model reads both
+// programs itself, in billionths of the unit.
+
+constexpr std::int64_t UNIT_BILLIONTHS = 1'000'000'000;
+
+// How a control reads a number without a point: the billionths of the unit
+// it counts, or AS_UNITS for millimetres or inches.
+constexpr std::int64_t AS_UNITS = 0;
+constexpr std::int64_t increment_of(int unit) {
+    return unit == 21 ? 1'000'000 : 100'000;
+}
+
+// A number text's value as a control reads it, in billionths of the unit;
+// nullopt for anything but a sign, then digits with at most one point (at
+// most nine whole digits after leading zeros, and nine places).
+std::optional<std::int64_t> control_value(std::string_view text, std::int64_t increment) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::int64_t whole = 0;
+    std::int64_t fraction = 0;
+    int whole_digits = 0;
+    int places = 0;
+    bool digit = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        digit = true;
+        if (point) {
+            if (++places > 9) {
+                return std::nullopt;
+            }
+            fraction = fraction * 10 + (c - '0');
+            continue;
+        }
+        if (whole != 0 || c != '0') {
+            if (++whole_digits > 9) {
+                return std::nullopt;
+            }
+        }
+        whole = whole * 10 + (c - '0');
+    }
+    if (!digit) {
+        return std::nullopt;
+    }
+    for (; places < 9; ++places) {
+        fraction *= 10;
+    }
+    const std::int64_t value =
+        point || increment == AS_UNITS ? whole * UNIT_BILLIONTHS + fraction : whole * increment;
+    return negative ? -value : value;
+}
+
+// X, Y and Z in billionths of the unit; nullopt where unknown.
+using axis_positions = std::array<std::optional<std::int64_t>, 3>;
+
+// A control running one of these programs.
+struct control_run {
+    axis_positions at{};
+    bool incremental = false;
+    bool lost = false;                    // an incremental move of an unknown axis
+    bool understood = true;               // every line held only what the model reads
+    std::vector<axis_positions> reached;  // after each line that moves
+    std::size_t incremental_moves = 0;    // lines that move in incremental mode
+};
+
+bool number_text_char(char c) {
+    return (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+';
+}
+
+// Runs a line of G0, G1, G20, G21, G90, G91 and G92 codes and X, Y and Z
+// words, numbers without a point read as `increment` says. A mode code acts
+// on its line's words; G92 sets the positions its words give.
+void run_control_line(std::string_view line, std::int64_t increment, control_run& run) {
+    axis_positions words{};
+    bool moves = false;
+    bool sets = false;
+    for (std::size_t i = 0; i < line.size();) {
+        const char letter = line[i];
+        if (letter == ' ') {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < line.size() && number_text_char(line[end])) {
+            ++end;
+        }
+        const std::string_view number = line.substr(i + 1, end - i - 1);
+        i = end;
+        const std::size_t axis = std::string_view("XYZ").find(letter);
+        if (axis != std::string_view::npos) {
+            const std::optional<std::int64_t> value = control_value(number, increment);
+            run.understood = run.understood && value && !words[axis];
+            words[axis] = value;
+            moves = moves || value;
+            continue;
+        }
+        const std::optional<std::int64_t> code = control_value(number, AS_UNITS);
+        if (letter != 'G' || !code || *code % UNIT_BILLIONTHS != 0) {
+            run.understood = false;
+            continue;
+        }
+        switch (*code / UNIT_BILLIONTHS) {
+            case 0:
+            case 1:
+            case 20:
+            case 21:
+                break;
+            case 90:
+                run.incremental = false;
+                break;
+            case 91:
+                run.incremental = true;
+                break;
+            case 92:
+                sets = true;
+                break;
+            default:
+                run.understood = false;
+        }
+    }
+    if (!moves) {
+        return;
+    }
+    for (std::size_t axis = 0; axis < words.size(); ++axis) {
+        if (!words[axis]) {
+            continue;
+        }
+        if (sets || !run.incremental) {
+            run.at[axis] = words[axis];
+        } else if (run.at[axis]) {
+            *run.at[axis] += *words[axis];
+        } else {
+            run.lost = true;
+        }
+    }
+    if (!sets) {
+        run.reached.push_back(run.at);
+        run.incremental_moves += run.incremental ? 1 : 0;
+    }
+}
+
+// Runs a program from `start`: lines end at LF, after an optional CR.
+control_run run_control(std::string_view text, std::int64_t increment,
+                        const axis_positions& start) {
+    control_run run;
+    run.at = start;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        run_control_line(line, increment, run);
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return run;
+}
+
+// The bytes a program is made of; zeros once they run out.
+struct byte_source {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t at = 0;
+
+    std::uint8_t next() { return at < size ? data[at++] : std::uint8_t{0}; }
+};
+
+// One of these programs, and the styles of its numbers.
+struct reading_program {
+    std::string text;
+    std::string answers;     // the typed start; empty with a G92 line
+    axis_positions typed{};  // the typed start, in millimetres or inches as every typed value
+    int unit = 0;            // 20 or 21 as its first line selects; 0 without one
+    bool pointed = false;    // a number not zero with a point, or a typed start not zero
+    bool whole = false;      // a number not zero without a point
+};
+
+// A word's number (or a typed start value): zero ("0", "0.", "00", "0.000"
+// or ".0"), whole (1 to 5 digits) or with a point (up to 4 digits before it
+// and 4 after: "12.", ".5", "3.25"), perhaps with a minus sign. Notes its
+// style in `program`; a typed value is millimetres or inches, as one with a
+// point.
+std::string reading_number(byte_source& bytes, bool typed, reading_program& program) {
+    const std::uint8_t form = bytes.next();
+    const std::uint8_t shape = bytes.next();
+    std::string text = (form & 8) != 0 ? "-" : "";
+    if (form % 8 == 0) {
+        constexpr std::array<std::string_view, 5> ZEROS{"0", "0.", "00", "0.000", ".0"};
+        return text + std::string(ZEROS[shape % ZEROS.size()]);
+    }
+    const bool point = form % 8 >= 4;
+    int whole = point ? shape % 5 : 1 + shape % 5;
+    const int places = point ? shape / 5 % 5 : 0;
+    if (whole + places == 0) {
+        whole = 1;
+    }
+    bool zero = true;
+    for (int digit = 0; digit < whole + places; ++digit) {
+        if (digit == whole) {
+            text += '.';
+        }
+        const char c = static_cast<char>('0' + bytes.next() % 10);
+        zero = zero && c == '0';
+        text += c;
+    }
+    if (point && places == 0) {
+        text += '.';
+    }
+    if (!zero) {
+        (point || typed ? program.pointed : program.whole) = true;
+    }
+    return text;
+}
+
+// A program of a G20 or G21 line (or neither), a start (a G92 line, perhaps
+// with G90 or G91 and without some axes, or typed), then lines of G90 or
+// G91 alone, and moves: perhaps G90 or G91, perhaps G0 or G1, X, Y and Z
+// words.
+reading_program reading_program_of(byte_source& bytes) {
+    reading_program program;
+    const std::uint8_t head = bytes.next();
+    program.unit = head % 8 == 0 ? 0 : head % 2 == 1 ? 21 : 20;
+    if (program.unit != 0) {
+        program.text += "G" + std::to_string(program.unit) + "\n";
+    }
+    constexpr std::string_view AXES = "XYZ";
+    const bool typed = (head >> 3) % 4 == 0;
+    if (typed) {
+        for (std::size_t axis = 0; axis < AXES.size(); ++axis) {
+            const std::string number = reading_number(bytes, true, program);
+            program.answers += number + " ";
+            program.typed[axis] = control_value(number, AS_UNITS);
+        }
+    } else {
+        constexpr std::array<std::string_view, 4> MODES{"", "", "G90 ", "G91 "};
+        std::string line = std::string(MODES[(head >> 5) % 4]) + "G92";
+        for (const char letter : AXES) {
+            if (bytes.next() % 16 != 0) {
+                line += std::string(" ") + letter + reading_number(bytes, false, program);
+            }
+        }
+        program.text += line + "\n";
+    }
+    const int lines = 1 + bytes.next() % 16;
+    for (int n = 0; n < lines; ++n) {
+        const std::uint8_t shape = bytes.next();
+        if (shape % 8 == 0) {
+            program.text += (shape & 8) != 0 ? "G91\n" : "G90\n";
+            continue;
+        }
+        constexpr std::array<std::string_view, 4> DISTANCES{"", "", "G90", "G91"};
+        constexpr std::array<std::string_view, 4> MOTIONS{"", "G0", "G1", "G01"};
+        std::string_view distance = DISTANCES[(shape >> 3) % 4];
+        if (typed && n == 0 && distance.empty()) {
+            distance = "G91";  // the mode line, where the typed start applies
+        }
+        const std::string separator = (shape & 0x80) != 0 ? " " : "";
+        std::string line(distance);
+        const std::string_view motion = MOTIONS[(shape >> 5) % 4];
+        if (!motion.empty()) {
+            line += (line.empty() ? "" : separator) + std::string(motion);
+        }
+        const int moved = 1 + bytes.next() % 7;
+        for (std::size_t axis = 0; axis < AXES.size(); ++axis) {
+            if ((moved >> axis & 1) != 0) {
+                line += (line.empty() ? "" : separator) + AXES[axis] +
+                        reading_number(bytes, false, program);
+            }
+        }
+        program.text += line + "\n";
+    }
+    return program;
+}
+
+// The readings a converted program must be right under: the one given, and
+// both while it is unknown; increments of either unit where no line selects
+// one.
+std::vector<std::int64_t> readings_under(integer_reading reading, int unit) {
+    std::vector<std::int64_t> readings;
+    if (reading != integer_reading::increments) {
+        readings.push_back(AS_UNITS);
+    }
+    if (reading != integer_reading::units) {
+        for (const int each : {21, 20}) {
+            if (unit == 0 || unit == each) {
+                readings.push_back(increment_of(each));
+            }
+        }
+    }
+    return readings;
+}
+
+// Programs of numbers with and without a point, converted with each reading
+// of those without one: the output stops, or it reaches the input's
+// positions after every move under every reading that applies. Read as
+// millimetres or inches, such a program converts, and so does one with
+// increments of a known unit, and, while the reading is unknown, one whose
+// numbers (and typed start) that are not zero all have a point, or all have
+// none (but with --decimal-point). Each stop names a line, and a stop for
+// the numbers' styles comes from a program that has them.
+// Stops as `require` does, showing the run first: a broken invariant here
+// is then its own reproducer.
+void require_of_run(bool condition, const char* what, const reading_program& program,
+                    const number_format& format, const run_result& result) {
+    if (!condition) {
+        constexpr std::array<const char*, 3> READINGS{"unknown", "units", "increments"};
+        std::fprintf(stderr,
+                     "--integers %s, --decimals %d%s, typed start \"%s\"\ninput:\n%s\n"
+                     "output (status %d):\n%s\nconsole:\n%s\n",
+                     READINGS[static_cast<std::size_t>(format.integers)], format.decimals,
+                     format.decimal_point ? ", --decimal-point" : "", program.answers.c_str(),
+                     program.text.c_str(), result.status, result.output.c_str(),
+                     result.console.c_str());
+    }
+    require(condition, what);
+}
+
+void check_number_readings(const std::uint8_t* data, std::size_t size) {
+    byte_source bytes{data, size};
+    const reading_program program = reading_program_of(bytes);
+    const std::uint8_t style = bytes.next();
+    constexpr std::array<int, 4> DECIMALS{0, 0, 3, 6};
+    number_format format{.decimals = DECIMALS[style % 4], .decimal_point = (style & 12) == 12};
+    const control_run as_written = run_control(program.text, AS_UNITS, program.typed);
+    require(as_written.understood, "the model reads the programs it makes");
+    const bool known = !as_written.lost;
+    for (const integer_reading reading :
+         {integer_reading::unknown, integer_reading::units, integer_reading::increments}) {
+        format.integers = reading;
+        const run_result result =
+            convert_in_memory(program.text, program.answers, style >> 4, format);
+        const auto holds = [&](bool condition, const char* what) {
+            require_of_run(condition, what, program, format, result);
+        };
+        const bool unknown = reading == integer_reading::unknown;
+        const bool increments = reading == integer_reading::increments;
+        if (result.status != 0) {
+            holds(result.status == STATUS_FAILURE && stopped_line(result.console) != 0,
+                  "a stop fails and names its line");
+            check_named_line_exists(program.text, result.console);
+            holds(!known || reading != integer_reading::units,
+                  "numbers read as millimetres or inches convert");
+            holds(!known || !increments || (program.unit == 0 && program.whole),
+                  "numbers read as increments of a known unit convert");
+            holds(!known || !unknown || program.whole,
+                  "numbers with a point convert while the reading is unknown");
+            holds(!known || !unknown || program.pointed || format.decimal_point,
+                  "numbers without a point convert while the reading is unknown");
+            const auto says = [&](std::string_view text) {
+                return result.console.find(text) != std::string::npos;
+            };
+            holds(!says("(no decimal point) is added to") ||
+                      (unknown && program.whole && program.pointed),
+                  "a sum of both styles stops only where both are");
+            holds(!says("--decimal-point would put a point") ||
+                      (unknown && format.decimal_point && program.whole),
+                  "the decimal point stops only on a number without one");
+            holds(!says("counts least increments of unknown units") ||
+                      (increments && program.unit == 0 && program.whole),
+                  "increments of unknown units stop only where they are");
+            continue;
+        }
+        holds(result.console.find("ERROR") == std::string::npos, "no error on success");
+        for (const std::int64_t increment : readings_under(reading, program.unit)) {
+            const control_run input = run_control(program.text, increment, program.typed);
+            const control_run output = run_control(result.output, increment, program.typed);
+            holds(output.understood, "the output holds what its input's lines hold");
+            holds(output.incremental_moves == 0, "the output moves in absolute mode");
+            holds(output.reached.size() == input.reached.size(),
+                  "each move is written as one move");
+            if (output.reached != input.reached) {
+                std::fprintf(stderr, "read with numbers without a point as %s\n",
+                             increment == AS_UNITS           ? "millimetres or inches"
+                             : increment == increment_of(21) ? "0.001 mm"
+                                                             : "0.0001 inch");
+            }
+            holds(output.reached == input.reached,
+                  "the output reaches the input's positions under every reading that applies");
+        }
+    }
+}
+
 }  // namespace
 
 // Every line of the program is read alike by the small loop for the common
@@ -690,5 +1089,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     check_absolute_program(data, std::min<std::size_t>(size, 4096));
     check_incremental_program(data, std::min<std::size_t>(size, 4096));
+    check_number_readings(data, size);
     return 0;
 }
