@@ -580,6 +580,10 @@ INSTANTIATE_TEST_SUITE_P(
                  .console = "%\r\n",  // the preamble, written before the start was needed
                  .errors = "\n" + NO_START,
                  .status = 1},
+        use_case{.name = "an absolute program through a filter without a start",
+                 .arguments = {"-", "-"},
+                 .standard_input = "G90 G0 X1. Y1. Z1.\nG91 X1.\nM30\n",
+                 .console = "G90 G0 X1. Y1. Z1.\r\nG90 X2.\r\nM30\r\n"},
         use_case{.name = "standard input with a G92 line to a file",
                  .arguments = {"-", "out.nc"},
                  .standard_input = G92_PROGRAM,
