@@ -1,4 +1,4 @@
-// Number input: the text of a number after a word letter, and its value.
+// Number input: the text of a number after a word letter, and its exact value.
 #pragma once
 
 #include <array>
@@ -198,27 +198,11 @@ inline constexpr std::array<std::uint64_t, 8> SMALL_POWERS_OF_TEN{1,     10,    
     return i;
 }
 
-// Powers of ten that a double holds exactly.
-inline constexpr std::array<double, 23> EXACT_POWERS_OF_TEN{
-    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The value of a plain number: its digits and the power of ten are exact
-// doubles, so their quotient is the correctly rounded value.
-inline double plain_number_value(const plain_number& number) {
-    const double magnitude =
-        static_cast<double>(number.digits) / EXACT_POWERS_OF_TEN[number.decimals];
-    // The sign set without a branch: signs follow no pattern a branch could learn.
-    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) |
-                                 (static_cast<std::uint64_t>(number.negative) << 63));
-}
-
 // The number text of a word whose letter stands just before `at`: blanks may
 // stand after the letter, and inside the number before a digit or a point.
 struct word_number {
     std::size_t begin = 0;  // its first character, blanks after the letter skipped
     std::size_t end = 0;    // just after its last number character; 0 when there is none
-    double value = 0;       // set by the general reading; see `value_of`
     exact_number exact;     // set by the general reading; see `exact_of`
     bool digit = false;     // it holds a digit
     bool point = false;     // it holds a decimal point
@@ -228,12 +212,6 @@ struct word_number {
     bool malformed = false;
     plain_number parts;
 };
-
-// The value of a word's number: taken only where it is needed, as the
-// division it may take is not free.
-inline double value_of(const word_number& number) {
-    return number.plain ? plain_number_value(number.parts) : number.value;
-}
 
 // The exact value of a plain number.
 inline exact_number exact_of(const plain_number& number) {
@@ -270,10 +248,5 @@ word_number read_general_number(const padded_line& line, std::size_t at, std::st
 // one point (at least one digit in all), then optionally E, e, D or d with an
 // optional sign and digits.
 bool is_number_token(std::string_view text);
-
-// The value of the longest leading decimal number of `text`: an optional
-// sign, digits with at most one point, then optionally an exponent written
-// with E, e, D or d. 0 when there is none; infinite beyond the double range.
-double number_value(std::string_view text);
 
 }  // namespace g91to90
