@@ -105,11 +105,13 @@ void apply_other_before_words(const line_plan& plan, machine_state& machine) {
     if (plan.restore) {
         restore_state(machine, loss_at(plan.why.line, "M72"));
     }
-    if (plan.plane != 0) {
+    if (plan.plane != work_plane::unknown) {
         set_plane(machine, plan.plane);
     }
-    if (plan.unit != 0) {
-        set_units(machine, plan.unit, loss_at(plan.why.line, plan.unit == 20 ? "G20" : "G21"));
+    if (plan.unit != length_unit::unknown) {
+        std::array<char, 12> name{};
+        set_units(machine, plan.unit,
+                  loss_at(plan.why.line, code_name('G', unit_code(plan.unit), name)));
     }
     set_mode(machine, plan.mode);
     if (plan.select_system != 0) {
@@ -122,8 +124,8 @@ void apply_other_before_words(const line_plan& plan, machine_state& machine) {
         set_tool_length(machine, plan.tool_length);
     }
     forget(machine, plan.forget_before, plan.why);
-    if (plan.retract != 0) {
-        set_retract(machine, plan.retract > 0 ? plan.retract : 0);
+    if (plan.retract != retract_level::unknown) {
+        set_retract(machine, plan.retract);
     }
     if (plan.series_start && plan.words != axis_effect::cycle_holes) {
         begin_series(machine, false, {});  // an absolute series: no line of it is converted
@@ -168,11 +170,12 @@ void apply_other_after_words(const line_plan& plan, machine_state& machine) {
     if ((plan.gives_cycle_words & CYCLE_DEPTH_WORD) != 0) {
         keep_cycle_word(machine.kept_depth, plan.why.line, incremental);
     }
-    if (plan.words == axis_effect::cycle_holes && machine.retract > 0) {
-        // After the last hole: back to the initial level (G98) or the R level (G99).
+    if (plan.words == axis_effect::cycle_holes && machine.retract != retract_level::unknown) {
+        // After the last hole: back to the initial level or the R level.
         const cycle_series& series = machine.series;
         set_axis(machine, plan.normal_axis,
-                 machine.retract == 980 ? series.initial : series.initial + *series.r);
+                 machine.retract == retract_level::initial ? series.initial
+                                                           : series.initial + *series.r);
     }
     if (plan.incremental_move) {
         note_incremental_move(machine);

@@ -223,12 +223,7 @@ void expanded_lines::index(std::size_t index) {
             1U << ('N' - 'A') | 1U << ('O' - 'A') | 1U << ('P' - 'A') | 1U << ('L' - 'A');
         info.simple = only_words && scan_.codes.size() == 1 &&
                       (scan_.letters & ~CALL_LETTERS) == 0 && !scan_.parameters &&
-                      scan_.held == kind_bit(scan_.codes[0].kind);
-        const auto has_m = [&](int tenths) {
-            return std::any_of(scan_.codes.begin(), scan_.codes.end(), [&](const code_word& code) {
-                return code.letter == 'M' && code.tenths == tenths;
-            });
-        };
+                      scan_.held == kind_bit(scan_.codes[0].kind());
         if (scan_.o_word != o_word_line::none) {
             info.name = o_word_name(line, scan_.o_name);
             // A computed O word (o[100] call) is given to the converter, which stops on it.
@@ -250,11 +245,11 @@ void expanded_lines::index(std::size_t index) {
                 file.definitions[begin] = at;
                 open_subs.erase(info.name);
             }
-        } else if (has_m(980)) {
+        } else if (scan_.has(SUBPROGRAM_CALL)) {
             info.role = line_role::fanuc_call;
-        } else if (has_m(970)) {
+        } else if (scan_.has(LOCAL_CALL)) {
             info.role = line_role::local_call;
-        } else if (has_m(990)) {
+        } else if (scan_.has(SUBPROGRAM_RETURN)) {
             info.role = line_role::return_line;
         } else if (scan_.holds(kind_bit(code_kind::program_end))) {
             info.role = line_role::program_end;
@@ -560,7 +555,7 @@ std::optional<padded_line> expanded_lines::check_return(std::size_t file, std::s
         1U << ('F' - 'A') | 1U << ('S' - 'A') | 1U << ('N' - 'A');
     const code_word* m99 = nullptr;
     for (const code_word& code : scan_.codes) {
-        if (code.letter == 'M' && code.tenths == 990) {
+        if (code.info->has(SUBPROGRAM_RETURN)) {
             m99 = &code;
         }
     }

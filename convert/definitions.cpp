@@ -52,7 +52,7 @@ line_place program_layout::place_candidate(const padded_line& line, const scanne
         held_.push_back({std::string(line.text()), line_number});
         return line_place::new_program;
     }
-    if (scan.has_code('M', 990)) {
+    if (scan.has(SUBPROGRAM_RETURN)) {
         // A definition: it returns. Its lines are read as a definition's.
         check_held_definition();
         inside_ = inside::main_program;
@@ -98,7 +98,7 @@ line_place program_layout::place_other(const padded_line& line, const scanned_li
             return place_candidate(line, scan, machine, line_number);
         case inside::fanuc_program:
             refuse_unreadable_line(line, scan, machine, line_number);
-            if (scan.has_code('M', 990)) {
+            if (scan.has(SUBPROGRAM_RETURN)) {
                 inside_ = inside::main_program;
             }
             break;

@@ -80,9 +80,14 @@ enum class integer_reading : std::uint8_t {
     increments  // least increments: 0.001 mm under G21, 0.0001 in under G20
 };
 
-// The least increment of a unit (20 or 21) in billionths; 0 when unknown.
-inline constexpr std::int64_t least_increment(int unit) {
-    return unit == 21 ? 1'000'000 : unit == 20 ? 100'000 : 0;
+// The unit of lengths, once a program selects one.
+enum class length_unit : std::uint8_t { unknown, inch, millimetre };
+
+// The least increment of a unit in billionths; 0 when unknown.
+inline constexpr std::int64_t least_increment(length_unit unit) {
+    return unit == length_unit::millimetre ? 1'000'000
+           : unit == length_unit::inch     ? 100'000
+                                           : 0;
 }
 
 // A number written without a point, read as a count of `increment`

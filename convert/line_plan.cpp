@@ -45,7 +45,7 @@ namespace {
 std::string_view first_code_name(const scanned_line& scan, kind_set wanted,
                                  std::array<char, 12>& text) {
     for (const code_word& code : scan.codes) {
-        if ((kind_bit(code.kind) & wanted) != 0) {
+        if ((kind_bit(code.kind()) & wanted) != 0) {
             return code_name(code.letter, code.tenths, text);
         }
     }
@@ -78,12 +78,11 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
     if (scan.jump_keyword) {
         held |= kind_bit(code_kind::jump);
     }
-    if ((held & kind_bit(code_kind::flow)) != 0 && scan.has_code('M', 990) &&
-        (scan.holds_letter('P') || !machine.program_ended)) {
-        held |= kind_bit(code_kind::jump);  // M99 to a line, or to the start of the program
+    if (scan.has(SUBPROGRAM_RETURN) && (scan.holds_letter('P') || !machine.program_ended)) {
+        held |= kind_bit(code_kind::jump);  // a return to a line, or to the program's start
     }
-    if ((held & kind_bit(code_kind::jump)) != 0 && scan.has_code('M', 970)) {
-        held |= kind_bit(code_kind::call);  // M97: a local subprogram
+    if (scan.has(LOCAL_CALL)) {
+        held |= kind_bit(code_kind::jump);  // a call of a block of the program
     }
     if ((held & kind_bit(code_kind::firmware)) != 0 && scan.axes == 0) {
         held = (held & ~kind_bit(code_kind::firmware)) | kind_bit(code_kind::machine_function);
@@ -92,7 +91,7 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
         (held & kind_bit(code_kind::tool_length)) == 0) {
         held |= kind_bit(code_kind::probe);  // an endstop move, such as G1 H1 Z-300
     }
-    if (scan.has_code('G', 100) &&
+    if (scan.has(ROTATES_WITH_R) &&
         (scan.l_value.billionths == 2 * BILLION || scan.l_value.billionths == 20 * BILLION) &&
         (scan.arcs & R_WORD) != 0) {
         held |= kind_bit(code_kind::transform);  // a rotated coordinate system
@@ -107,6 +106,17 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
 }
 
 // --- The stop rules ---
+
+// The line holds a code whose row's cell, in the line's mode, stops with
+// `reason`.
+template <stop_reason reason>
+bool stop_cell(const line_facts& f) {
+    constexpr kind_set INCREMENTAL = kinds_stopping(reason, true);
+    constexpr kind_set ABSOLUTE = kinds_stopping(reason, false);
+    return f.holds(f.mode == distance_mode::incremental ? INCREMENTAL
+                   : f.mode == distance_mode::absolute  ? ABSOLUTE
+                                                        : 0);
+}
 
 bool malformed_number(const line_facts& f) {
     return !f.scan.malformed.empty();
@@ -128,21 +138,9 @@ bool optional_block(const line_facts& f) {
               code_kind::jump);
     return f.scan.block_delete && f.holds(NOT_FOLLOWED);
 }
-bool flow_incremental(const line_facts& f) {
-    return f.incremental && f.holds(kind_bit(code_kind::flow));
-}
 bool jump_with_incremental(const line_facts& f) {
     return (f.holds(kind_bit(code_kind::jump)) && f.machine.moved_incrementally) ||
            (f.machine.jumped.line != 0 && f.incremental && f.scan.axes != 0);
-}
-bool call_incremental(const line_facts& f) {
-    return f.incremental && f.holds(CALLS);
-}
-bool code_incremental(const line_facts& f) {
-    return f.incremental && f.holds(kinds(code_kind::transform, code_kind::other_g));
-}
-bool firmware_incremental(const line_facts& f) {
-    return f.incremental && f.holds(kind_bit(code_kind::firmware));
 }
 bool under_transform(const line_facts& f) {
     return f.incremental && f.machine.transform() != nullptr && f.scan.axes != 0;
@@ -209,18 +207,23 @@ bool repeated_axis(const line_facts& f) {
 struct stop_rule {
     stop_reason reason;
     bool (*applies)(const line_facts& facts);
+    bool reads_cells = false;  // the rule of the table's `stop` cells of its reason
 };
+template <stop_reason reason>
+constexpr stop_rule cell_rule() {
+    return {reason, stop_cell<reason>, true};
+}
 constexpr stop_rule STOP_RULES[] = {
     {stop_reason::malformed_number, malformed_number},
     {stop_reason::control_character, control_character},
     {stop_reason::conflicting_codes, two_codes_of_a_group},
     {stop_reason::computed_code, computed_code},
     {stop_reason::optional_block, optional_block},
-    {stop_reason::flow_incremental, flow_incremental},
+    cell_rule<stop_reason::flow_incremental>(),
     {stop_reason::jump_with_incremental, jump_with_incremental},
-    {stop_reason::call_incremental, call_incremental},
-    {stop_reason::code_incremental, code_incremental},
-    {stop_reason::firmware_incremental, firmware_incremental},
+    cell_rule<stop_reason::call_incremental>(),
+    cell_rule<stop_reason::code_incremental>(),
+    cell_rule<stop_reason::firmware_incremental>(),
     {stop_reason::under_transform, under_transform},
     {stop_reason::canned_cycle_incremental, cycle_incremental},
     {stop_reason::cycle_word_other_mode, cycle_word_other_mode},
@@ -243,6 +246,25 @@ constexpr stop_rule STOP_RULES[] = {
 constexpr std::size_t UNREADABLE_RULES = 3;
 static_assert(STOP_RULES[UNREADABLE_RULES - 1].reason == stop_reason::conflicting_codes);
 
+// Every `stop` cell of the table of codes is read: its reason has the rule
+// that reads the cells.
+constexpr bool every_stop_cell_read() {
+    for (const code_row& row : CODE_ROWS) {
+        if (row.incremental_form != write_form::stop && row.absolute_form != write_form::stop) {
+            continue;
+        }
+        bool read = false;
+        for (const stop_rule& rule : STOP_RULES) {
+            read = read || (rule.reads_cells && rule.reason == row.stop);
+        }
+        if (!read) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(every_stop_cell_read(), "a stop cell's reason has a rule that reads it");
+
 namespace {
 
 // The first axis of `axes` in the order the line names them.
@@ -264,7 +286,7 @@ struct stop_facts {
     std::uint16_t needs_known;
     const char* cycle_problem;
     std::uint8_t mixed_cycle_word = 0;
-    int plane = 0;
+    work_plane plane = work_plane::unknown;
     const line_plan* plan = nullptr;
 };
 
@@ -396,17 +418,16 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             stop.detail = f.cycle_problem != nullptr ? f.cycle_problem : "";
             break;
         case stop_reason::call_incremental: {
-            // M98, M97 and O-word calls can be written out in place; macro calls cannot.
-            const bool macro =
-                f.scan.holds(kinds(code_kind::modal_call, code_kind::modal_call_end)) ||
-                std::any_of(f.scan.codes.begin(), f.scan.codes.end(), [](const code_word& code) {
-                    return code.letter == 'G' && code.tenths == 650;
-                });
-            const bool m98 =
-                std::any_of(f.scan.codes.begin(), f.scan.codes.end(), [](const code_word& code) {
-                    return code.letter == 'M' && (code.tenths == 980 || code.tenths == 970);
-                });
-            stop.detail = !macro && (m98 || f.scan.o_word == o_word_line::call) ? "expandable" : "";
+            // Subprogram and O-word calls can be written out in place; macro calls cannot.
+            bool expandable = f.scan.o_word == o_word_line::call;
+            bool macro = f.scan.holds(kinds(code_kind::modal_call, code_kind::modal_call_end));
+            for (const code_word& code : f.scan.codes) {
+                if (code.kind() == code_kind::call) {
+                    expandable = expandable || code.info->has(EXPANDABLE_CALL);
+                    macro = macro || !code.info->has(EXPANDABLE_CALL);
+                }
+            }
+            stop.detail = !macro && expandable ? "expandable" : "";
             break;
         }
         case stop_reason::cycle_word_other_mode: {
@@ -441,41 +462,6 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
     return stop;
 }
 
-// The slot of a transform code that stands, and of the code that ends one.
-constexpr int NO_SLOT = -1;
-int standing_slot(int tenths) {
-    switch (tenths) {
-        case 160:
-            return POLAR_SLOT;
-        case 510:
-            return SCALING_SLOT;
-        case 511:
-            return MIRROR_SLOT;
-        case 70:
-            return DIAMETER_SLOT;
-        case 100:
-            return OFFSET_ROTATION_SLOT;
-        default:
-            return tenths >= 680 && tenths <= 684 ? ROTATION_SLOT : NO_SLOT;
-    }
-}
-int ending_slot(int tenths) {
-    switch (tenths) {
-        case 150:
-            return POLAR_SLOT;
-        case 690:
-            return ROTATION_SLOT;
-        case 500:
-            return SCALING_SLOT;
-        case 501:
-            return MIRROR_SLOT;
-        case 80:
-            return DIAMETER_SLOT;
-        default:
-            return NO_SLOT;
-    }
-}
-
 // The axes a row's effect makes unknown.
 std::uint16_t forgotten_by(axis_effect effect, std::uint16_t named) {
     switch (effect) {
@@ -495,11 +481,13 @@ std::uint16_t forgotten_by(axis_effect effect, std::uint16_t named) {
 std::uint16_t known_after_units(const scanned_line& scan, kind_set held,
                                 const machine_state& machine) {
     std::uint16_t known = machine.known;
-    const int unit = scan.unit != 0 ? scan.unit
-                     : (held & kind_bit(code_kind::restore_state)) != 0 && saved_here(machine)
-                         ? saved_here(machine)->modes.unit
-                         : machine.unit;
-    if (unit != machine.unit && (machine.unit == 0 || unit == 0)) {
+    const length_unit unit =
+        scan.unit != length_unit::unknown ? scan.unit
+        : (held & kind_bit(code_kind::restore_state)) != 0 && saved_here(machine)
+            ? saved_here(machine)->modes.unit
+            : machine.unit;
+    if (unit != machine.unit &&
+        (machine.unit == length_unit::unknown || unit == length_unit::unknown)) {
         for (int axis = 0; axis < AXIS_COUNT; ++axis) {
             if (machine.position[static_cast<std::size_t>(axis)].billionths != 0 &&
                 (LINEAR_AXES & axis_bit(axis)) != 0) {
@@ -508,25 +496,6 @@ std::uint16_t known_after_units(const scanned_line& scan, kind_set held,
         }
     }
     return known;
-}
-
-// The cycles converted in incremental mode; G76, G87 and G88 shift or orient
-// the spindle differently from control to control.
-bool converted_cycle(int tenths) {
-    switch (tenths) {
-        case 730:
-        case 740:
-        case 810:
-        case 820:
-        case 830:
-        case 840:
-        case 850:
-        case 860:
-        case 890:
-            return true;
-        default:
-            return false;
-    }
 }
 
 // The value of the line's word in `slot`, if it has one.
@@ -550,8 +519,8 @@ std::uint64_t repeat_count(exact_number value) {
 // can, else why not ("" for a cycle that is never converted). Sets the holes
 // and where the repeat count stands.
 const char* plan_cycle_holes(const scanned_line& scan, const machine_state& machine, int code,
-                             int plane, line_plan& plan) {
-    if (!converted_cycle(code)) {
+                             work_plane plane, line_plan& plan) {
+    if (!g_code(code).has(CONVERTED_CYCLE)) {
         return "";
     }
     // Codes whose axis words are not moves: on a cycle line no control
@@ -563,7 +532,7 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
     if ((plan.held & OTHER_AXIS_WORDS) != 0) {
         return "another code's axis words on the line";
     }
-    if (plane == 0) {
+    if (plane == work_plane::unknown) {
         return "plane unknown";
     }
     if (machine.transform() != nullptr) {
@@ -645,7 +614,7 @@ conversion_stop describe_stop(const line_plan& plan, const padded_line& line,
                            plan.needs_known,
                            plan.cycle_problem,
                            plan.mixed_cycle_word,
-                           scan.plane != 0 ? scan.plane : machine.plane,
+                           scan.plane != work_plane::unknown ? scan.plane : machine.plane,
                            &plan};
     return make_stop(plan.stop, facts, line_number);
 }
@@ -664,10 +633,10 @@ std::string restoring_codes(const modal_state& now, const saved_modes& saved) {
         codes += code_name('G', tenths, text);
     };
     if (to.unit != now.unit) {
-        add(to.unit * 10, to.unit != 0, "units");
+        add(unit_code(to.unit), to.unit != length_unit::unknown, "units");
     }
     if (to.plane != now.plane) {
-        add(to.plane * 10, to.plane != 0, "plane");
+        add(plane_code(to.plane), to.plane != work_plane::unknown, "plane");
     }
     if (to.feed_mode != now.feed_mode) {
         add(to.feed_mode, to.feed_mode != 0, "feed mode");
@@ -676,14 +645,14 @@ std::string restoring_codes(const modal_state& now, const saved_modes& saved) {
         add(to.coordinate_system, to.coordinate_system > 0, "coordinate system");
     }
     if (to.retract != now.retract) {
-        add(to.retract, to.retract != 0, "G98 or G99");
+        add(retract_code(to.retract), to.retract != retract_level::unknown, "G98 or G99");
     }
     if (to.tool_length_changes != now.tool_length_changes) {
-        // G43 takes its offset from an H word that is not kept.
-        add(to.tool_length, to.tool_length == 490, "tool length");
+        // An offset from the tool table takes its H word, which is not kept.
+        add(to.tool_length, g_code(to.tool_length).has(CANCELS_TOOL_LENGTH), "tool length");
     }
     if (to.diameter != now.diameter) {
-        add(to.diameter ? 70 : 80, true, "diameter mode");
+        add(transform_code(DIAMETER_SLOT, to.diameter), true, "diameter mode");
     }
     return codes;
 }
@@ -720,8 +689,10 @@ numbers_refusal plan_styles(const scanned_line& scan, const machine_state& machi
                                                   : value_style(machine.series.depth);
             // After the last hole the normal axis stands at the initial
             // level (G98) or the R level (G99).
-            const int retract = plan.retract != 0 ? plan.retract : machine.retract;
-            const auto level = static_cast<std::uint8_t>(retract == 980 ? initial : initial | r);
+            const retract_level retract =
+                plan.retract != retract_level::unknown ? plan.retract : machine.retract;
+            const auto level =
+                static_cast<std::uint8_t>(retract == retract_level::initial ? initial : initial | r);
             plan.styles = cycle_styles(scan, masks, before, normal, initial, r, depth, level);
             plan.cycle_word_styles = static_cast<std::uint8_t>(initial | r << 2 | depth << 4);
             break;
@@ -790,7 +761,7 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
         cycle = cycle_state::on;
         plan.cycle = state_change::start;
         for (const code_word& code : scan.codes) {
-            if (code.kind == code_kind::cycle) {
+            if (code.kind() == code_kind::cycle) {
                 plan.cycle_code = code.tenths;
             }
         }
@@ -829,17 +800,16 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     const bool adds_g91 =
         plan.form == write_form::under_g91 && (held & kind_bit(code_kind::incremental)) == 0;
 
-    // G98 and G99 stand for the rest of the program.
-    const bool initial_return = scan.has_code('G', 980);
-    const bool r_return = scan.has_code('G', 990);
-    plan.retract = static_cast<std::int16_t>(initial_return && r_return ? -1
-                                             : initial_return           ? 980
-                                             : r_return                 ? 990
-                                                                        : 0);
+    // The retract level stands for the rest of the program.
+    for (const code_word& code : scan.codes) {
+        if (code.info->retract != retract_level::unknown) {
+            plan.retract = code.info->retract;
+        }
+    }
 
     // A series of cycle lines begins after G80, a motion code or another cycle.
     const char* cycle_problem = nullptr;
-    const int plane = scan.plane != 0 ? scan.plane : machine.plane;
+    const work_plane plane = scan.plane != work_plane::unknown ? scan.plane : machine.plane;
     if (runs_cycle) {
         plan.series_start = machine.cycle != cycle_state::on ||
                             (plan.cycle_code != 0 && plan.cycle_code != machine.cycle_code);
@@ -857,7 +827,8 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     if (plan.words == axis_effect::move) {
         plan.needs_known = scan.axes;
     }
-    if (runs_cycle && cycle == cycle_state::on && mode != distance_mode::unknown && plane != 0) {
+    if (runs_cycle && cycle == cycle_state::on && mode != distance_mode::unknown &&
+        plane != work_plane::unknown) {
         // The R and depth words a line does not give are those the control
         // kept from an earlier cycle line: read in the other mode, controls
         // differ on what they mean now.
@@ -921,7 +892,7 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     plan.plane = scan.plane;
     plan.unit = scan.unit;
     plan.save = (held & kind_bit(code_kind::save_state)) != 0;
-    plan.autorestore = scan.has_code('M', 730);
+    plan.autorestore = scan.has(AUTORESTORE);
     plan.restore = (held & kind_bit(code_kind::restore_state)) != 0;
     if ((held & kind_bit(code_kind::modal_call)) != 0) {
         plan.modal_call = state_change::start;
@@ -929,29 +900,24 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
         plan.modal_call = state_change::end;
     }
     for (const code_word& code : scan.codes) {
-        if (code.letter != 'G') {
-            continue;
+        const code_info& info = *code.info;
+        if (info.ends != NO_SLOT) {
+            plan.transforms_end |= static_cast<std::uint8_t>(1U << info.ends);
         }
-        const int ends = ending_slot(code.tenths);
-        if (ends != NO_SLOT) {
-            plan.transforms_end |= static_cast<std::uint8_t>(1U << ends);
-        }
-        const int stands = code.kind == code_kind::transform || code.tenths == 100
-                               ? standing_slot(code.tenths)
-                               : NO_SLOT;
-        if (stands != NO_SLOT &&
-            (code.tenths != 100 || (held & kind_bit(code_kind::transform)) != 0)) {
-            plan.transforms_begin |= static_cast<std::uint8_t>(1U << stands);
-            plan.transform_code[static_cast<std::size_t>(stands)] =
+        // A code that also rotates begins its transform only where it rotates.
+        if (info.begins != NO_SLOT &&
+            (info.kind == code_kind::transform ||
+             (info.has(ROTATES_WITH_R) && (held & kind_bit(code_kind::transform)) != 0))) {
+            plan.transforms_begin |= static_cast<std::uint8_t>(1U << info.begins);
+            plan.transform_code[static_cast<std::size_t>(info.begins)] =
                 static_cast<std::uint16_t>(code.tenths);
         }
-        if (code.kind == code_kind::coordinate_system) {
-            // G54.1 selects one of many systems by its P word: never the same.
-            plan.select_system = code.tenths == 541 ? -1 : code.tenths;
-        } else if (code.kind == code_kind::tool_length ||
-                   code.kind == code_kind::tool_length_axes) {
+        if (info.kind == code_kind::coordinate_system) {
+            plan.select_system = info.has(ONE_OF_MANY_SYSTEMS) ? -1 : code.tenths;
+        } else if (info.kind == code_kind::tool_length ||
+                   info.kind == code_kind::tool_length_axes) {
             plan.tool_length = static_cast<std::int16_t>(code.tenths);
-        } else if (g_code_group(code.tenths) == FEED_MODE_GROUP) {
+        } else if (info.group == FEED_MODE_GROUP) {
             plan.feed_mode = static_cast<std::int16_t>(code.tenths);
         }
     }
@@ -990,8 +956,10 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
                 why_text);
         }
     }
-    const int retract = plan.retract != 0 ? plan.retract : machine.retract;
-    if (runs_cycle && !(plan.words == axis_effect::cycle_holes && retract > 0)) {
+    const retract_level retract =
+        plan.retract != retract_level::unknown ? plan.retract : machine.retract;
+    if (runs_cycle &&
+        !(plan.words == axis_effect::cycle_holes && retract != retract_level::unknown)) {
         // The normal axis returns to a level that a converted cycle line
         // knows from G98 or G99 alone.
         after |= plane_normal_axes(plane);

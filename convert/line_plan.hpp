@@ -25,18 +25,18 @@ struct line_plan {
     std::uint64_t holes = 1;              // a converted cycle's holes: its L or K repeat count
     const char* cycle_problem = nullptr;  // why a cycle in incremental mode stops
     stop_reason stop{};                   // for `stops`
-    int plane = 0;                        // selected by the line, or 0
-    int unit = 0;                         // selected by the line, or 0
     int cycle_code = 0;
-    int select_system = 0;            // the coordinate system selected, or 0
-    int retract = 0;                  // G98 or G99 on the line in tenths; -1 for both
-    int normal_axis = 2;              // a converted cycle's axis normal to the plane
+    int select_system = 0;  // the coordinate system selected, or 0
+    int normal_axis = 2;    // a converted cycle's axis normal to the plane
     std::uint16_t forget_before = 0;  // unknown before the words set their axes
     std::uint16_t forget_after = 0;   // unknown after the line
     std::uint16_t needs_known = 0;    // the axes that must be known
     std::array<std::uint16_t, TRANSFORM_SLOTS> transform_code{};
     std::uint8_t transforms_begin = 0;  // transform slots, one bit each
     std::uint8_t transforms_end = 0;
+    work_plane plane = work_plane::unknown;          // selected by the line
+    length_unit unit = length_unit::unknown;        // selected by the line
+    retract_level retract = retract_level::unknown;  // selected by the line
     bool stops = false;                     // the line cannot be converted, for `stop`
     bool plain = false;                     // a move or mode line with a machine in a plain state
     write_form form = write_form::rewrite;  // never `stop`

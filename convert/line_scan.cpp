@@ -320,10 +320,10 @@ o_word_reading read_o_word(const padded_line& line, std::size_t letter, std::str
     return o_word;
 }
 
-// The code word `code` of `letter`, of `kind`.
-code_word code_word_of(char letter, const code_value& code, code_kind kind) {
+// The code word `code` of `letter`, with its row.
+code_word code_word_of(char letter, const code_value& code, const code_info& info) {
     return {code.tenths, static_cast<std::uint32_t>(code.word.begin),
-            static_cast<std::uint32_t>(code.word.end), letter, kind};
+            static_cast<std::uint32_t>(code.word.end), letter, &info};
 }
 
 // Notes a grouped code: the first of its group, or the first conflict.
@@ -340,51 +340,47 @@ void note_grouped(scanned_line& scan, code_group group, int tenths, group_codes&
 }
 
 // Adds a code to the line. Motion, plane, unit and distance codes are told
-// by their kind and group alone; every other code is kept in `codes`.
+// by their row alone; every other code is kept in `codes`.
 [[gnu::noinline]] void add_other_code(scanned_line& scan, char letter, const code_value& code,
-                                      group_codes& groups) {
-    const code_kind kind = letter == 'G' ? g_code_kind(code.tenths) : m_code_kind(code.tenths);
-    scan.held |= kind_bit(kind);
-    if (letter != 'G') {
-        scan.codes.push_back(code_word_of(letter, code, kind));
+                                      const code_info& info, group_codes& groups) {
+    scan.held |= kind_bit(info.kind);
+    scan.facts |= info.facts;
+    if (info.group != NO_GROUP) {
+        note_grouped(scan, info.group, code.tenths, groups);
+    }
+    constexpr kind_set TOLD_BY_ROW = kinds(code_kind::motion, code_kind::plane, code_kind::units,
+                                           code_kind::absolute, code_kind::incremental);
+    if (letter != 'G' || (kind_bit(info.kind) & TOLD_BY_ROW) == 0) {
+        scan.codes.push_back(code_word_of(letter, code, info));
         return;
     }
-    const code_group group = g_code_group(code.tenths);
-    if (group != NO_GROUP) {
-        note_grouped(scan, group, code.tenths, groups);
-    }
-    constexpr kind_set TOLD_BY_GROUP = kinds(code_kind::motion, code_kind::plane, code_kind::units,
-                                             code_kind::absolute, code_kind::incremental);
-    if ((kind_bit(kind) & TOLD_BY_GROUP) == 0) {
-        scan.codes.push_back(code_word_of(letter, code, kind));
-        return;
-    }
-    if (code.tenths == 910) {
+    if (info.kind == code_kind::incremental) {
         scan.g91_digits.push_back(code.units_digit);
     }
-    if (group == MOTION_GROUP && scan.motion < 0) {
-        scan.motion = code.tenths;
-    } else if (group == PLANE_GROUP) {
-        scan.plane = code.tenths / 10;
-    } else if (group == UNITS_GROUP) {
-        scan.unit = code.tenths / 10;
+    if (info.motion != motion_kind::none && scan.motion == motion_kind::none) {
+        scan.motion = info.motion;
+    }
+    if (info.plane != work_plane::unknown) {
+        scan.plane = info.plane;
+    }
+    if (info.unit != length_unit::unknown) {
+        scan.unit = info.unit;
     }
 }
 
-// The common code, G0 to G3, inline; any other by `add_other_code`.
+// The common code, a move, inline; any other by `add_other_code`.
 [[gnu::always_inline]] inline void add_code(scanned_line& scan, char letter, const code_value& code,
                                             group_codes& groups) {
-    constexpr int LAST_MOTION = 30;  // G3
-    if (letter == 'G' && static_cast<unsigned>(code.tenths) <= LAST_MOTION && code.tenths % 10 == 0)
-        [[likely]] {
+    const code_info& info = code_of(letter, code.tenths);
+    if (info.motion != motion_kind::none) [[likely]] {
         scan.held |= kind_bit(code_kind::motion);
-        if (scan.motion < 0) {
-            scan.motion = code.tenths;
+        if (scan.motion == motion_kind::none) {
+            scan.motion = info.motion;
         }
         note_grouped(scan, MOTION_GROUP, code.tenths, groups);
         return;
     }
-    add_other_code(scan, letter, code, groups);
+    add_other_code(scan, letter, code, info, groups);
 }
 
 // The axes and arc words a line names, and the axes it names again: kept
@@ -709,10 +705,11 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
     scan.repeated_axes = 0;
     scan.arcs = 0;
     scan.dotted_words = 0;
-    scan.motion = -1;
+    scan.motion = motion_kind::none;
     scan.g91_digits.clear();
-    scan.plane = 0;
-    scan.unit = 0;
+    scan.plane = work_plane::unknown;
+    scan.unit = length_unit::unknown;
+    scan.facts = 0;
     scan.conflict_first = 0;
     scan.conflict_second = 0;
     scan.letters = 0;
@@ -771,7 +768,7 @@ auto fields(const line_word& word) {
 }
 
 auto fields(const code_word& code) {
-    return std::tie(code.letter, code.tenths, code.kind, code.begin, code.end);
+    return std::tie(code.letter, code.tenths, code.info, code.begin, code.end);
 }
 
 // A list of words or codes, compared item by item, field by field.
@@ -789,7 +786,7 @@ auto fields(const scanned_line& scan) {
     return std::tuple_cat(
         std::make_tuple(listed<line_word>{&scan.words}, listed<code_word>{&scan.codes}),
         std::tie(scan.more_words, scan.held, scan.axes, scan.computed_axes, scan.repeated_axes,
-                 scan.arcs, scan.dotted_words, scan.g91_digits, scan.motion, scan.plane, scan.unit,
+                 scan.arcs, scan.dotted_words, scan.g91_digits, scan.motion, scan.plane, scan.unit, scan.facts,
                  scan.conflict_first, scan.conflict_second, scan.letters, scan.l_value,
                  scan.l_begin, scan.l_end, scan.p_number, scan.n_number, scan.o_name,
                  scan.o_arguments, scan.malformed, scan.control_char, scan.e_word, scan.polar_word,

@@ -22,25 +22,12 @@
 #include <string_view>
 #include <vector>
 
+#include "axes.hpp"
 #include "code_table.hpp"
 #include "exact_number.hpp"
 #include "line_io.hpp"
 
 namespace g91to90 {
-
-// Axis words: X, Y, Z, then the rotary A, B, C and the parallel U, V, W.
-inline constexpr int AXIS_COUNT = 9;
-inline constexpr std::string_view AXIS_LETTERS = "XYZABCUVW";
-inline constexpr std::uint16_t ALL_AXES = (1U << AXIS_COUNT) - 1;
-inline constexpr std::uint16_t XYZ_AXES = 0b111;
-inline constexpr std::uint16_t Z_AXIS = 0b100;
-inline constexpr std::uint16_t axis_bit(int axis) {
-    return static_cast<std::uint16_t>(1U << axis);
-}
-// Word slots after the axes: the arc words I, J, K and R.
-inline constexpr std::uint8_t FIRST_ARC_SLOT = AXIS_COUNT;
-inline constexpr std::uint8_t K_SLOT = FIRST_ARC_SLOT + 2;
-inline constexpr std::uint8_t R_SLOT = FIRST_ARC_SLOT + 3;
 
 // The words of a line are kept this many at a time; a longer line is read
 // again for each further batch, so that a line of millions of words needs
@@ -62,8 +49,11 @@ struct code_word {
     int tenths;           // its value in tenths, or OTHER_CODE
     std::uint32_t begin;  // where the word stands: its letter, and just after it
     std::uint32_t end;
-    char letter;  // 'G' or 'M'
-    code_kind kind;
+    char letter;             // 'G' or 'M'
+    const code_info* info;  // its row in the table of codes (the other codes' row for one
+                             // no row names)
+
+    code_kind kind() const { return info->kind; }
 };
 
 // What an O-word line (LinuxCNC) does: begins or ends a subroutine's
@@ -95,11 +85,12 @@ struct scanned_line {
     std::uint8_t dotted_words = 0;
     // Where the "1" of each G91 stands, written "0" when the line is rewritten.
     std::vector<std::size_t> g91_digits;
-    int motion = -1;  // G0, G1, G2 or G3 in tenths (the first); -1 when none
+    motion_kind motion = motion_kind::none;  // the first motion code's move
 
-    bool motion_code() const { return motion >= 0; }
-    int plane = 0;  // G17, G18 or G19 on the line, or 0
-    int unit = 0;   // G20 or G21 on the line, or 0
+    bool motion_code() const { return motion != motion_kind::none; }
+    work_plane plane = work_plane::unknown;    // selected by the line
+    length_unit unit = length_unit::unknown;  // selected by the line
+    std::uint16_t facts = 0;                  // the code facts of its codes' rows
     // Two different codes of one group (G90 and G91, say), in tenths, and
     // their letter; 0 and 0 when there are none.
     int conflict_first = 0;
@@ -150,14 +141,7 @@ struct scanned_line {
     }
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
 
-    bool has_code(char letter, int tenths) const {
-        for (const code_word& code : codes) {
-            if (code.letter == letter && code.tenths == tenths) {
-                return true;
-            }
-        }
-        return false;
-    }
+    bool has(code_fact fact) const { return (facts & fact) != 0; }
     // Whether a word of the batch is a number without a point, not zero.
     bool whole_word() const {
         if (dotted_words == words.size()) [[likely]] {

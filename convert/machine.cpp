@@ -28,33 +28,21 @@ style_source style_source_at(std::uint64_t line, std::string_view word) {
     return source;
 }
 
-std::uint16_t plane_normal_axes(int plane) {
-    switch (plane) {
-        case 17:
-            return axis_bit(2);
-        case 18:
-            return axis_bit(1);
-        case 19:
-            return axis_bit(0);
-        default:
-            return XYZ_AXES;
-    }
-}
-
-void set_plane(machine_state& machine, int plane) {
+void set_plane(machine_state& machine, work_plane plane) {
     machine.plane = plane;
 }
 
-void set_units(machine_state& machine, int unit, const loss& why) {
+void set_units(machine_state& machine, length_unit unit, const loss& why) {
     if (unit == machine.unit) {
         return;
     }
-    if (machine.unit != 0 && unit != 0) {
+    if (machine.unit != length_unit::unknown && unit != length_unit::unknown) {
         std::uint16_t unread = 0;
         for (int axis = 0; axis < AXIS_COUNT; ++axis) {
             if ((LINEAR_AXES & axis_bit(axis)) != 0) {
                 exact_number& value = machine.position[static_cast<std::size_t>(axis)];
-                value = unit == 20 ? millimetres_to_inches(value) : inches_to_millimetres(value);
+                value = unit == length_unit::inch ? millimetres_to_inches(value)
+                                                  : inches_to_millimetres(value);
                 if ((machine.whole_axes & axis_bit(axis)) != 0 &&
                     machine.reading == integer_reading::unknown) {
                     unread |= axis_bit(axis);  // so many units, or so many increments?
@@ -100,14 +88,14 @@ void forget_state(machine_state& machine, const loss& why) {
         machine.mode_lost = why;
     }
     machine.mode = distance_mode::unknown;
-    machine.plane = 0;
-    machine.unit = 0;
+    machine.plane = work_plane::unknown;
+    machine.unit = length_unit::unknown;
     machine.coordinate_system = 0;
     if (machine.cycle != cycle_state::maybe) {
         machine.cycle_unsure = why;
     }
     machine.cycle = cycle_state::maybe;
-    machine.retract = 0;
+    machine.retract = retract_level::unknown;
 }
 
 void start_at(machine_state& machine, const std::array<exact_number, AXIS_COUNT>& position,
@@ -153,7 +141,7 @@ void restore_modes(machine_state& machine, const modal_state& modes, const loss&
     machine.tool_length = modes.tool_length;
     const bool diameter = (machine.standing & (1U << DIAMETER_SLOT)) != 0;
     if (modes.diameter && !diameter) {
-        begin_transform(machine, DIAMETER_SLOT, 70, why.line);
+        begin_transform(machine, DIAMETER_SLOT, transform_code(DIAMETER_SLOT, true), why.line);
     } else if (!modes.diameter && diameter) {
         end_transform(machine, DIAMETER_SLOT);
     }
@@ -226,8 +214,8 @@ void keep_cycle_word(kept_cycle_word& word, std::uint64_t line, bool incremental
     word = {line, incremental};
 }
 
-void set_retract(machine_state& machine, int tenths) {
-    machine.retract = tenths;
+void set_retract(machine_state& machine, retract_level level) {
+    machine.retract = level;
 }
 
 void set_cycle(machine_state& machine, cycle_state state, int tenths) {

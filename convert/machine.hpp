@@ -8,7 +8,9 @@
 #include <optional>
 #include <string_view>
 
-#include "line_scan.hpp"
+#include "axes.hpp"
+#include "code_table.hpp"
+#include "exact_number.hpp"
 
 namespace g91to90 {
 
@@ -28,17 +30,7 @@ struct loss {
 };
 loss loss_at(std::uint64_t line, std::string_view why);
 
-// Transforms that change what later coordinates mean, one slot each, and the
-// line that began each one standing (0 when it does not stand).
-enum transform_slot : std::uint8_t {
-    POLAR_SLOT,            // G16 until G15
-    ROTATION_SLOT,         // G68 and the like until G69
-    SCALING_SLOT,          // G51 until G50
-    MIRROR_SLOT,           // G51.1 until G50.1
-    DIAMETER_SLOT,         // G7 until G8
-    OFFSET_ROTATION_SLOT,  // G10 L2/L20 with R: stands to the end
-    TRANSFORM_SLOTS
-};
+// The line that began a transform that stands (0 when it does not stand).
 struct standing_transform {
     std::uint64_t line = 0;
     int tenths = 0;  // the code that began it
@@ -82,12 +74,12 @@ struct kept_cycle_word {
 // coordinate system, G98/G99, tool length and diameter mode.
 struct modal_state {
     distance_mode mode = distance_mode::absolute;
-    int plane = 0;
-    int unit = 0;
+    work_plane plane = work_plane::unknown;
+    length_unit unit = length_unit::unknown;
     int feed_mode = 0;  // G93, G94 or G95 in tenths; 0 when unknown
     int coordinate_system = 0;
-    int retract = 0;
-    int tool_length = 0;                    // G43, G44, G43.1, G43.2 or G49 in tenths; 0 unknown
+    retract_level retract = retract_level::unknown;
+    int tool_length = 0;                    // the tool length code in tenths; 0 unknown
     std::uint32_t tool_length_changes = 0;  // tool length codes read before
     bool diameter = false;                  // G7 stands
 
@@ -114,20 +106,20 @@ struct machine_state {
     std::array<loss, AXIS_COUNT> lost{};
     distance_mode mode = distance_mode::absolute;
     loss mode_lost;
-    int plane = 17;  // G17, G18 or G19; 0 when unknown
-    int unit = 0;    // G20 or G21; 0 when unknown
+    work_plane plane = work_plane::xy;
+    length_unit unit = length_unit::unknown;
     cycle_state cycle = cycle_state::off;
     int cycle_code = 0;           // the cycle's code in tenths
     loss cycle_unsure;            // where the cycle became `maybe`
     cycle_series series;          // the series the cycle runs, while one runs
     kept_cycle_word kept_r;       // the R word cycle lines keep
     kept_cycle_word kept_depth;   // the normal axis's word cycle lines keep
-    int retract = 0;              // G98 or G99 in tenths; 0 until either is read
+    retract_level retract = retract_level::unknown;  // until a code sets it
     bool modal_call = false;      // G66 until G67
-    int coordinate_system = 540;  // in tenths; 0 when unknown
+    int coordinate_system = POWER_ON_SYSTEM;  // in tenths; 0 when unknown, -1 for one of many
     std::array<standing_transform, TRANSFORM_SLOTS> transforms{};
     std::uint8_t standing = 0;              // the slots of the transforms that stand, one bit each
-    int feed_mode = 0;                      // G93, G94 or G95 in tenths; 0 unknown
+    int feed_mode = 0;                      // the feed mode code in tenths; 0 unknown
     int tool_length = 0;                    // the last tool length code in tenths; 0 unknown
     std::uint32_t tool_length_changes = 0;  // tool length codes read
     int call_level = 0;                     // 0 in the main program
@@ -149,7 +141,7 @@ struct machine_state {
     // No start position was given: it is asked for where a move first needs
     // it, in the units in force at the start.
     bool start_awaited = false;
-    int start_unit = 0;
+    length_unit start_unit = length_unit::unknown;
     bool definitions_seen = false;     // subprogram definitions stand in the program
     bool moved_incrementally = false;  // an incremental move was converted
     loss jumped;                       // the first jump (line 0 when there is none)
@@ -162,19 +154,12 @@ struct machine_state {
     }
 };
 
-// X, Y, Z, U, V and W: A, B and C are angles, which a change of unit leaves.
-inline constexpr std::uint16_t LINEAR_AXES = 0b111'000'111;
-
-// The axis normal to a plane: Z under G17, Y under G18, X under G19; every
-// one of them when the plane is unknown.
-std::uint16_t plane_normal_axes(int plane);
-
 // --- Transitions ---
 
 inline void set_mode(machine_state& machine, distance_mode mode) {
     machine.mode = mode;
 }
-void set_plane(machine_state& machine, int plane);
+void set_plane(machine_state& machine, work_plane plane);
 // The positions take the styles of the numbers that made them, from now on
 // followed.
 inline void set_styles(machine_state& machine, std::uint16_t pointed, std::uint16_t whole) {
@@ -187,7 +172,7 @@ inline void set_styles(machine_state& machine, std::uint16_t pointed, std::uint1
 // U, V, W; A, B and C are angles); switching from unknown units makes every
 // axis that is not at 0 unknown (0 is 0 in any unit), and so does switching
 // a position made of numbers without a point while their reading is unknown.
-void set_units(machine_state& machine, int unit, const loss& why);
+void set_units(machine_state& machine, length_unit unit, const loss& why);
 // Moves an axis by a word's value in the current mode: to it in absolute
 // mode, by it in incremental mode. The axis is known afterwards. Returns its
 // new coordinate.
@@ -251,8 +236,8 @@ void keep_cycle_words(machine_state& machine, const std::optional<exact_number>&
                       std::uint8_t depth_style = 0);
 // A cycle line gave its R word or depth word, read in `incremental` mode or not.
 void keep_cycle_word(kept_cycle_word& word, std::uint64_t line, bool incremental);
-// G98 (back to the initial level) or G99 (to the R level) after each hole.
-void set_retract(machine_state& machine, int tenths);
+// Back to the initial level or to the R level after each hole.
+void set_retract(machine_state& machine, retract_level level);
 void set_modal_call(machine_state& machine, bool active);
 void end_program(machine_state& machine);
 void note_jump(machine_state& machine, const loss& where);

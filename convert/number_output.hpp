@@ -25,12 +25,11 @@ struct number_format {
     // The least increment in billionths, under a known unit.
     std::int64_t increment = 0;
 
-    // The format under `unit` (20, 21, or 0 when unknown): its decimals and
-    // increment set.
-    number_format under(int unit) const {
-        return {decimals != 0 ? decimals
-                : unit == 20  ? 4
-                              : 3,
+    // The format under `unit`: its decimals and increment set.
+    number_format under(length_unit unit) const {
+        return {decimals != 0               ? decimals
+                : unit == length_unit::inch ? 4
+                                            : 3,
                 decimal_point, integers, least_increment(unit)};
     }
 };

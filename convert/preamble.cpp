@@ -22,15 +22,15 @@ bool is_mode_line(const scanned_line& scan) {
 }
 
 void take_preamble_state(const scanned_line& scan, machine_state& machine) {
-    if (scan.plane != 0) {
+    if (scan.plane != work_plane::unknown) {
         set_plane(machine, scan.plane);
     }
-    if (scan.unit != 0) {
+    if (scan.unit != length_unit::unknown) {
         set_units(machine, scan.unit, {});  // every position is still 0
     }
     for (const code_word& code : scan.codes) {
-        if (code.kind == code_kind::coordinate_system) {
-            select_system(machine, code.tenths == 541 ? -1 : code.tenths);
+        if (code.kind() == code_kind::coordinate_system) {
+            select_system(machine, code.info->has(ONE_OF_MANY_SYSTEMS) ? -1 : code.tenths);
         }
     }
 }

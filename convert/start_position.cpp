@@ -144,7 +144,7 @@ bool establish_start_position(const padded_line& mode_line, std::uint64_t line_n
     }
     // The units the mode line selects are those of the start, when the
     // preamble selected none.
-    if (machine.unit == 0 && scan.unit != 0) {
+    if (machine.unit == length_unit::unknown && scan.unit != length_unit::unknown) {
         set_units(machine, scan.unit, {});  // every position is still 0
     }
     if (start.given) {
@@ -189,10 +189,10 @@ void take_late_start(machine_state& machine, const start_source& start, line_wri
             continue;
         }
         exact_number value = asked.position[axis];
-        if (machine.start_unit != 0 && machine.unit != 0 && machine.unit != machine.start_unit &&
-            (LINEAR_AXES & bit) != 0) {
-            value =
-                machine.unit == 20 ? millimetres_to_inches(value) : inches_to_millimetres(value);
+        if (machine.start_unit != length_unit::unknown && machine.unit != length_unit::unknown &&
+            machine.unit != machine.start_unit && (LINEAR_AXES & bit) != 0) {
+            value = machine.unit == length_unit::inch ? millimetres_to_inches(value)
+                                                      : inches_to_millimetres(value);
         }
         set_axis(machine, static_cast<int>(axis), value);
         if (machine.styles_followed && value.billionths != 0) {

@@ -11,12 +11,12 @@ namespace {
 
 constexpr double MILLIMETRES_PER_INCH = 25.4;
 
-// The factor from lengths in `from` units to lengths in `to` units (G20 or
-// G21); 1 when either is unknown.
-double unit_scale(int from, int to) {
-    return from == 20 && to == 21   ? MILLIMETRES_PER_INCH
-           : from == 21 && to == 20 ? 1 / MILLIMETRES_PER_INCH
-                                    : 1.0;
+// The factor from lengths in `from` units to lengths in `to` units; 1 when
+// either is unknown.
+double unit_scale(length_unit from, length_unit to) {
+    return from == length_unit::inch && to == length_unit::millimetre   ? MILLIMETRES_PER_INCH
+           : from == length_unit::millimetre && to == length_unit::inch ? 1 / MILLIMETRES_PER_INCH
+                                                                        : 1.0;
 }
 
 double as_double(exact_number value) {
@@ -129,12 +129,10 @@ void toolpath::hole(const machine_state& machine, const line_plan& plan) {
 
 void toolpath::line(const scanned_line& scan, const line_plan& plan, const machine_state& machine) {
     motion_ = scan.motion_code() ? scan.motion : motion_;
-    for (const code_word& code : scan.codes) {
-        if (code.letter == 'G' && (code.tenths == 901 || code.tenths == 911)) {
-            absolute_centres_ = code.tenths == 901;
-        }
+    if (scan.has(ABSOLUTE_CENTRES) || scan.has(INCREMENTAL_CENTRES)) {
+        absolute_centres_ = scan.has(ABSOLUTE_CENTRES);
     }
-    if (unit_ == 0) {
+    if (unit_ == length_unit::unknown) {
         unit_ = machine.unit;
     }
     const std::array<double, 3> before = at_;
@@ -170,13 +168,14 @@ void toolpath::line(const scanned_line& scan, const line_plan& plan, const machi
                     .depth = std::min(before[2], at_[2]),
                     .depth_known = was_known[2] && known_[2],
                     .kind = machine.cycle == cycle_state::on ? move_kind::hole
-                            : motion_ == 0                   ? move_kind::rapid
-                            : motion_ == 10                  ? move_kind::feed
-                            : motion_ == 20                  ? move_kind::arc_clockwise
-                                                             : move_kind::arc_counterclockwise};
+                            : motion_ == motion_kind::rapid  ? move_kind::rapid
+                            : motion_ == motion_kind::feed   ? move_kind::feed
+                            : motion_ == motion_kind::clockwise
+                                ? move_kind::arc_clockwise
+                                : move_kind::arc_counterclockwise};
     const bool arc =
         move.kind == move_kind::arc_clockwise || move.kind == move_kind::arc_counterclockwise;
-    if (arc && machine.plane == 17) {
+    if (arc && machine.plane == work_plane::xy) {
         std::array<double, 2> offset{};
         bool by_radius = false;
         double radius = 0;

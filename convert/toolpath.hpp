@@ -67,8 +67,8 @@ class toolpath {
 
     std::uint64_t moves() const { return moves_; }
     const std::array<extent, 3>& extents() const { return extents_; }
-    // The unit of the extents and drawn moves: 20 (inch), 21 (mm), 0 unknown.
-    int unit() const { return unit_; }
+    // The unit of the extents and drawn moves.
+    length_unit unit() const { return unit_; }
     const std::vector<drawn_move>& drawn() const { return drawn_; }
     // False when the program has more moves than could be kept.
     bool all_drawn() const { return all_drawn_; }
@@ -82,10 +82,10 @@ class toolpath {
     std::size_t most_drawn_;
     std::uint64_t moves_ = 0;
     std::array<extent, 3> extents_{};
-    int unit_ = 0;
+    length_unit unit_ = length_unit::unknown;
     std::array<double, 3> at_{};  // X, Y, Z where the tool stands
     std::array<bool, 3> known_{};
-    int motion_ = 0;                 // G0, G1, G2 or G3 in tenths
+    motion_kind motion_ = motion_kind::rapid;  // the motion code in force
     bool absolute_centres_ = false;  // G90.1 until G91.1
     std::vector<drawn_move> drawn_;
     bool all_drawn_ = true;

@@ -161,15 +161,15 @@ std::string line_path(const drawn_move& move, const view& at) {
 
 }  // namespace
 
-std::string_view unit_text(int unit) {
-    return unit == 21 ? " mm" : unit == 20 ? " in" : "";
+std::string_view unit_text(length_unit unit) {
+    return unit == length_unit::millimetre ? " mm" : unit == length_unit::inch ? " in" : "";
 }
 
-std::string extent_text(const extent& range, int unit) {
+std::string extent_text(const extent& range, length_unit unit) {
     if (!range.seen) {
         return "unknown";
     }
-    const int places = unit == 20 ? 4 : 3;
+    const int places = unit == length_unit::inch ? 4 : 3;
     return fixed(range.low, places) + " to " + fixed(range.high, places);
 }
 

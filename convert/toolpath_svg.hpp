@@ -11,10 +11,10 @@ namespace g91to90 {
 
 // "-10.000 to 50.000", at 3 places (4 in inches), or "unknown" when the tool
 // never stood at a known position of the axis.
-std::string extent_text(const extent& range, int unit);
+std::string extent_text(const extent& range, length_unit unit);
 
 // " mm", " in", or nothing when the unit is unknown.
-std::string_view unit_text(int unit);
+std::string_view unit_text(length_unit unit);
 
 // Writes the picture: feeds as solid lines, rapids dashed, XY arcs as arcs,
 // each hole of a cycle as a circle after its dashed rapid, a move of Z alone

@@ -84,7 +84,7 @@ std::optional<stop_reason> stop_of(const std::string& line,
         }
     }
     set_mode(machine, distance_mode::incremental);
-    set_plane(machine, 17);
+    set_plane(machine, work_plane::xy);
     set_axis(machine, 0, {});
     set_axis(machine, 1, {});
     set_axis(machine, 2, {});

@@ -36,11 +36,12 @@ std::string describe(const scanned_line& scan) {
     if (scan.holds(kind_bit(code_kind::incremental))) {
         add("G91");
     }
-    if (scan.plane != 0) {
-        add("G" + std::to_string(scan.plane));
+    std::array<char, 12> name{};
+    if (scan.plane != work_plane::unknown) {
+        add(std::string(code_name('G', plane_code(scan.plane), name)));
     }
-    if (scan.unit != 0) {
-        add("G" + std::to_string(scan.unit));
+    if (scan.unit != length_unit::unknown) {
+        add(std::string(code_name('G', unit_code(scan.unit), name)));
     }
     for (const std::size_t digit : scan.g91_digits) {
         add("G91@" + std::to_string(digit));
