@@ -167,10 +167,7 @@ inline constexpr code_info G_CODES[] = {
     {.tenths = 40, .kind = code_kind::dwell},
     // Diameter and radius mode (lathes).
     {.tenths = 70, .kind = code_kind::transform, .group = DIAMETER_GROUP, .begins = DIAMETER_SLOT},
-    {.tenths = 80,
-     .kind = code_kind::transform,
-     .group = DIAMETER_GROUP,
-     .ends = DIAMETER_SLOT},
+    {.tenths = 80, .kind = code_kind::transform, .group = DIAMETER_GROUP, .ends = DIAMETER_SLOT},
     {.tenths = 90, .kind = code_kind::motion},  // exact stop, this line only
     {.tenths = 100,
      .kind = code_kind::offset_named,
@@ -257,7 +254,10 @@ inline constexpr code_info G_CODES[] = {
     {.tenths = 880, .kind = code_kind::cycle, .group = MOTION_GROUP},
     {.tenths = 890, .kind = code_kind::cycle, .group = MOTION_GROUP, .facts = CONVERTED_CYCLE},
     {.tenths = 900, .kind = code_kind::absolute, .group = DISTANCE_GROUP},
-    {.tenths = 901, .kind = code_kind::mode, .group = ARC_DISTANCE_GROUP, .facts = ABSOLUTE_CENTRES},
+    {.tenths = 901,
+     .kind = code_kind::mode,
+     .group = ARC_DISTANCE_GROUP,
+     .facts = ABSOLUTE_CENTRES},
     {.tenths = 910, .kind = code_kind::incremental, .group = DISTANCE_GROUP},
     {.tenths = 911,
      .kind = code_kind::mode,

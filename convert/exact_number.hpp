@@ -85,9 +85,7 @@ enum class length_unit : std::uint8_t { unknown, inch, millimetre };
 
 // The least increment of a unit in billionths; 0 when unknown.
 inline constexpr std::int64_t least_increment(length_unit unit) {
-    return unit == length_unit::millimetre ? 1'000'000
-           : unit == length_unit::inch     ? 100'000
-                                           : 0;
+    return unit == length_unit::millimetre ? 1'000'000 : unit == length_unit::inch ? 100'000 : 0;
 }
 
 // A number written without a point, read as a count of `increment`

@@ -17,25 +17,18 @@ constexpr std::uint8_t R_WORD = 1U << (R_SLOT - FIRST_ARC_SLOT);
 
 }  // namespace
 
+// What the stop rules read of a line: its scan, the machine, the plan so far.
 struct line_facts {
     const scanned_line& scan;
     const machine_state& machine;
-    kind_set held;
-    distance_mode mode;  // the mode the line's words are read in
-    bool incremental;
-    bool motion_code;  // G0, G1, G2 or G3
+    const line_plan& plan;
     bool runs_cycle;
-    write_form form;
-    axis_effect words;
+    bool adds_g91;  // written under a G91 the converter adds
     std::uint8_t flags;
-    bool adds_g91;                      // written under a G91 the converter adds
-    std::uint16_t known;                // the axes known when the words apply
-    std::uint16_t needs_known;          // the axes the line's words need known
-    const char* cycle_problem;          // why a cycle run in incremental mode cannot be converted
-    std::uint8_t mixed_cycle_word = 0;  // a kept cycle word read in the other mode
     numbers_refusal refusal = numbers_refusal::none;  // why its numbers cannot be written
 
-    bool holds(kind_set wanted) const { return (held & wanted) != 0; }
+    bool holds(kind_set wanted) const { return plan.holds(wanted); }
+    bool incremental() const { return plan.mode == distance_mode::incremental; }
 };
 
 namespace {
@@ -113,9 +106,9 @@ template <stop_reason reason>
 bool stop_cell(const line_facts& f) {
     constexpr kind_set INCREMENTAL = kinds_stopping(reason, true);
     constexpr kind_set ABSOLUTE = kinds_stopping(reason, false);
-    return f.holds(f.mode == distance_mode::incremental ? INCREMENTAL
-                   : f.mode == distance_mode::absolute  ? ABSOLUTE
-                                                        : 0);
+    return f.holds(f.plan.mode == distance_mode::incremental ? INCREMENTAL
+                   : f.plan.mode == distance_mode::absolute  ? ABSOLUTE
+                                                             : 0);
 }
 
 bool malformed_number(const line_facts& f) {
@@ -140,39 +133,41 @@ bool optional_block(const line_facts& f) {
 }
 bool jump_with_incremental(const line_facts& f) {
     return (f.holds(kind_bit(code_kind::jump)) && f.machine.moved_incrementally) ||
-           (f.machine.jumped.line != 0 && f.incremental && f.scan.axes != 0);
+           (f.machine.jumped.line != 0 && f.incremental() && f.scan.axes != 0);
 }
 bool under_transform(const line_facts& f) {
-    return f.incremental && f.machine.transform() != nullptr && f.scan.axes != 0;
+    return f.incremental() && f.machine.transform() != nullptr && f.scan.axes != 0;
 }
 bool cycle_incremental(const line_facts& f) {
-    return f.incremental && f.cycle_problem != nullptr;
+    return f.incremental() && f.plan.cycle_problem != nullptr;
 }
 bool cycle_word_other_mode(const line_facts& f) {
-    return f.mixed_cycle_word != 0;
+    return f.plan.mixed_cycle_word != 0;
 }
 bool cycle_may_run(const line_facts& f) {
-    return f.incremental && f.runs_cycle && f.words != axis_effect::cycle_holes;
+    return f.incremental() && f.runs_cycle && f.plan.words != axis_effect::cycle_holes;
 }
 bool parameter_incremental(const line_facts& f) {
-    return f.incremental && (f.scan.computed_axes != 0 || (f.scan.parameters && f.scan.axes != 0 &&
-                                                           f.form == write_form::rewrite));
+    return f.incremental() &&
+           (f.scan.computed_axes != 0 ||
+            (f.scan.parameters && f.scan.axes != 0 && f.plan.form == write_form::rewrite));
 }
 bool offset_with_move(const line_facts& f) {
-    return f.incremental && (f.flags & STOPS_WITH_MOVE) != 0 && f.motion_code && f.scan.axes != 0;
+    return f.incremental() && (f.flags & STOPS_WITH_MOVE) != 0 && f.scan.motion_code() &&
+           f.scan.axes != 0;
 }
 bool dwell_with_axes(const line_facts& f) {
-    return f.incremental && (f.flags & STOPS_WITH_AXES) != 0 && f.scan.axes != 0;
+    return f.incremental() && (f.flags & STOPS_WITH_AXES) != 0 && f.scan.axes != 0;
 }
 bool tool_length_z(const line_facts& f) {
-    return f.incremental && (f.flags & STOPS_ON_Z) != 0 && (f.scan.axes & Z_AXIS) != 0 &&
+    return f.incremental() && (f.flags & STOPS_ON_Z) != 0 && (f.scan.axes & Z_AXIS) != 0 &&
            !f.holds(kinds(code_kind::machine_coordinates, code_kind::return_home));
 }
 bool polar_incremental(const line_facts& f) {
-    return f.incremental && f.scan.polar_word;
+    return f.incremental() && f.scan.polar_word;
 }
 bool e_word_incremental(const line_facts& f) {
-    return f.incremental && f.scan.e_word;
+    return f.incremental() && f.scan.e_word;
 }
 bool restore_other_level(const line_facts& f) {
     // Written out in place, the calls run at one level: the control's M72
@@ -187,7 +182,8 @@ bool mode_kept_under_g91(const line_facts& f) {
     return f.adds_g91 && f.holds(kinds(code_kind::save_state, code_kind::restore_state));
 }
 bool unknown_position(const line_facts& f) {
-    return f.incremental && f.form == write_form::rewrite && (f.needs_known & ~f.known) != 0;
+    return f.incremental() && f.plan.form == write_form::rewrite &&
+           (f.plan.needs_known & ~f.plan.known) != 0;
 }
 bool numbers_of_both_styles(const line_facts& f) {
     return f.refusal == numbers_refusal::mixed;
@@ -197,7 +193,7 @@ bool point_needs_reading(const line_facts& f) {
 }
 bool repeated_axis(const line_facts& f) {
     // Controls differ: some take the last word, some add them up, some refuse.
-    return f.incremental && f.form == write_form::rewrite && f.scan.repeated_axes != 0;
+    return f.incremental() && f.plan.form == write_form::rewrite && f.scan.repeated_axes != 0;
 }
 
 }  // namespace
@@ -282,12 +278,7 @@ struct stop_facts {
     const padded_line& line;
     const scanned_line& scan;
     const machine_state& machine;
-    std::uint16_t known;
-    std::uint16_t needs_known;
-    const char* cycle_problem;
-    std::uint8_t mixed_cycle_word = 0;
-    work_plane plane = work_plane::unknown;
-    const line_plan* plan = nullptr;
+    const line_plan& plan;
 };
 
 // The text of a word of the line.
@@ -309,7 +300,7 @@ const line_word* word_of(const scanned_line& scan, int slot) {
 // word that gave the rest the other style (another word of a cycle line, or
 // the one that gave its axis's position that style).
 void describe_mixed_numbers(const stop_facts& f, conversion_stop& stop) {
-    const line_plan& plan = *f.plan;
+    const line_plan& plan = f.plan;
     const int axis = first_axis(f.scan, plan.styles.mixed);
     const line_word* word = word_of(f.scan, axis);
     const line_word* other_word = nullptr;
@@ -363,7 +354,7 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             break;
         case stop_reason::point_needs_reading:
             for (const line_word& word : f.scan.words) {
-                if ((f.plan->styles.whole_slots >> word.slot & 1U) != 0) {
+                if ((f.plan.styles.whole_slots >> word.slot & 1U) != 0) {
                     stop.detail = word_text(f.line, word);
                     break;
                 }
@@ -415,7 +406,7 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             break;
         }
         case stop_reason::canned_cycle_incremental:
-            stop.detail = f.cycle_problem != nullptr ? f.cycle_problem : "";
+            stop.detail = f.plan.cycle_problem != nullptr ? f.plan.cycle_problem : "";
             break;
         case stop_reason::call_incremental: {
             // Subprogram and O-word calls can be written out in place; macro calls cannot.
@@ -431,9 +422,9 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             break;
         }
         case stop_reason::cycle_word_other_mode: {
-            const bool r = f.mixed_cycle_word == CYCLE_R_WORD;
+            const bool r = f.plan.mixed_cycle_word == CYCLE_R_WORD;
             const kept_cycle_word& kept = r ? f.machine.kept_r : f.machine.kept_depth;
-            const int normal = std::countr_zero(plane_normal_axes(f.plane));
+            const int normal = std::countr_zero(plane_normal_axes(f.plan.in_plane));
             stop.detail = r ? "R" : std::string(1, AXIS_LETTERS[static_cast<std::size_t>(normal)]);
             stop.since = kept.incremental ? "G91" : "G90";
             stop.since_line = kept.line;
@@ -446,7 +437,7 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             break;
         case stop_reason::unknown_position: {
             const int axis =
-                first_axis(f.scan, static_cast<std::uint16_t>(f.needs_known & ~f.known));
+                first_axis(f.scan, static_cast<std::uint16_t>(f.plan.needs_known & ~f.plan.known));
             const loss& lost = f.machine.lost[static_cast<std::size_t>(axis)];
             stop.detail = std::string(1, AXIS_LETTERS[static_cast<std::size_t>(axis)]);
             stop.since = std::string(lost.text());
@@ -460,20 +451,6 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             break;
     }
     return stop;
-}
-
-// The axes a row's effect makes unknown.
-std::uint16_t forgotten_by(axis_effect effect, std::uint16_t named) {
-    switch (effect) {
-        case axis_effect::forget_named:
-            return named;
-        case axis_effect::forget_named_or_all:
-            return named == 0 ? ALL_AXES : named;
-        case axis_effect::forget_all:
-            return ALL_AXES;
-        default:
-            return 0;
-    }
 }
 
 // The axes still known when the line's words apply: a switch from or to
@@ -607,15 +584,7 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
 conversion_stop describe_stop(const line_plan& plan, const padded_line& line,
                               const scanned_line& scan, const machine_state& machine,
                               std::uint64_t line_number) {
-    const stop_facts facts{line,
-                           scan,
-                           machine,
-                           known_after_units(scan, plan.held, machine),
-                           plan.needs_known,
-                           plan.cycle_problem,
-                           plan.mixed_cycle_word,
-                           scan.plane != work_plane::unknown ? scan.plane : machine.plane,
-                           &plan};
+    const stop_facts facts{line, scan, machine, plan};
     return make_stop(plan.stop, facts, line_number);
 }
 
@@ -691,8 +660,8 @@ numbers_refusal plan_styles(const scanned_line& scan, const machine_state& machi
             // level (G98) or the R level (G99).
             const retract_level retract =
                 plan.retract != retract_level::unknown ? plan.retract : machine.retract;
-            const auto level =
-                static_cast<std::uint8_t>(retract == retract_level::initial ? initial : initial | r);
+            const auto level = static_cast<std::uint8_t>(
+                retract == retract_level::initial ? initial : initial | r);
             plan.styles = cycle_styles(scan, masks, before, normal, initial, r, depth, level);
             plan.cycle_word_styles = static_cast<std::uint8_t>(initial | r << 2 | depth << 4);
             break;
@@ -716,48 +685,44 @@ numbers_refusal plan_styles(const scanned_line& scan, const machine_state& machi
 
 void refuse_unreadable_line(const padded_line& line, const scanned_line& scan,
                             const machine_state& machine, std::uint64_t line_number) {
-    const line_facts facts{scan,
-                           machine,
-                           scan.held,
-                           machine.mode,
-                           false,
-                           false,
-                           false,
-                           write_form::copy,
-                           axis_effect::none,
-                           0,
-                           false,
-                           machine.known,
-                           0,
-                           nullptr};
+    line_plan plan;
+    plan.held = scan.held;
+    plan.mode = machine.mode;
+    plan.known = machine.known;
+    const line_facts facts{scan, machine, plan, false, false, 0};
     for (std::size_t rule = 0; rule < UNREADABLE_RULES; ++rule) {
         if (STOP_RULES[rule].applies(facts)) {
-            const stop_facts described{line, scan, machine, machine.known, 0, nullptr};
+            const stop_facts described{line, scan, machine, plan};
             throw make_stop(STOP_RULES[rule].reason, described, line_number);
         }
     }
 }
 
-line_plan plan_other_line(const scanned_line& scan, const machine_state& machine,
-                          std::uint64_t line_number) {
-    line_plan plan;
-    const kind_set held = line_kinds(scan, machine);
-    plan.held = held;
-    distance_mode mode = machine.mode;
-    if ((held & kind_bit(code_kind::restore_state)) != 0 && saved_here(machine) != nullptr) {
-        mode = saved_here(machine)->modes.mode;
-    }
-    if ((held & kind_bit(code_kind::incremental)) != 0) {
-        mode = distance_mode::incremental;
-    } else if ((held & kind_bit(code_kind::absolute)) != 0) {
-        mode = distance_mode::absolute;
-    }
-    plan.mode = mode;
-    const bool motion_code = scan.motion_code();
+namespace {
 
-    // Canned cycles: started by their code, ended by G80 or a motion code.
+// --- The steps of a plan ---
+
+// The mode the line's words are read in: its own G90 or G91, else the mode
+// that a restore of saved modes brings back, else the machine's.
+distance_mode line_mode(kind_set held, const machine_state& machine) {
+    if ((held & kind_bit(code_kind::incremental)) != 0) {
+        return distance_mode::incremental;
+    }
+    if ((held & kind_bit(code_kind::absolute)) != 0) {
+        return distance_mode::absolute;
+    }
+    if ((held & kind_bit(code_kind::restore_state)) != 0 && saved_here(machine) != nullptr) {
+        return saved_here(machine)->modes.mode;
+    }
+    return machine.mode;
+}
+
+// Canned cycles: started by their code, ended by a cycle end or a motion
+// code. Whether the line runs the cycle: it starts one, or names an axis
+// while one may stand.
+bool plan_cycle_step(const scanned_line& scan, const machine_state& machine, line_plan& plan) {
     cycle_state cycle = machine.cycle;
-    if ((held & kind_bit(code_kind::cycle)) != 0) {
+    if (plan.holds(kind_bit(code_kind::cycle))) {
         cycle = cycle_state::on;
         plan.cycle = state_change::start;
         for (const code_word& code : scan.codes) {
@@ -765,17 +730,17 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
                 plan.cycle_code = code.tenths;
             }
         }
-    } else if (motion_code || (held & kind_bit(code_kind::cycle_cancel)) != 0) {
+    } else if (scan.motion_code() || plan.holds(kind_bit(code_kind::cycle_cancel))) {
         cycle = cycle_state::off;
         plan.cycle = state_change::end;
     }
-    const bool runs_cycle =
-        cycle != cycle_state::off && ((held & kind_bit(code_kind::cycle)) != 0 || scan.axes != 0);
+    return cycle != cycle_state::off && (plan.holds(kind_bit(code_kind::cycle)) || scan.axes != 0);
+}
 
-    // How the line is written: its governing row, in its mode.
-    const code_row& row = governing_row(held);
-    const std::uint8_t flags = held_flags(held);
-    switch (mode) {
+// How the line is written and what its words do: the governing row's cells
+// in the line's mode.
+void plan_form(const scanned_line& scan, const code_row& row, line_plan& plan) {
+    switch (plan.mode) {
         case distance_mode::incremental:
             plan.form = row.incremental_form;
             plan.words = row.incremental_axes;
@@ -797,43 +762,44 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     if (plan.form == write_form::under_g91_with_axes) {
         plan.form = scan.axes != 0 ? write_form::under_g91 : write_form::copy;
     }
-    const bool adds_g91 =
-        plan.form == write_form::under_g91 && (held & kind_bit(code_kind::incremental)) == 0;
-
-    // The retract level stands for the rest of the program.
     for (const code_word& code : scan.codes) {
         if (code.info->retract != retract_level::unknown) {
-            plan.retract = code.info->retract;
+            plan.retract = code.info->retract;  // stands for the rest of the program
         }
     }
+}
 
-    // A series of cycle lines begins after G80, a motion code or another cycle.
-    const char* cycle_problem = nullptr;
-    const work_plane plane = scan.plane != work_plane::unknown ? scan.plane : machine.plane;
+// A line that runs a cycle: a series begins after a cycle end, a motion code
+// or another cycle code; in incremental mode its holes are converted, or
+// why not is returned. The R and depth words a line does not give are those
+// the control kept from an earlier cycle line: read in the other mode,
+// controls differ on what they mean now.
+const char* plan_cycle(const scanned_line& scan, const machine_state& machine, bool runs_cycle,
+                       line_plan& plan) {
+    const bool incremental = plan.mode == distance_mode::incremental;
+    const cycle_state cycle = plan.cycle == state_change::start ? cycle_state::on
+                              : plan.cycle == state_change::end ? cycle_state::off
+                                                                : machine.cycle;
+    const char* problem = nullptr;
     if (runs_cycle) {
         plan.series_start = machine.cycle != cycle_state::on ||
                             (plan.cycle_code != 0 && plan.cycle_code != machine.cycle_code);
-        if (mode == distance_mode::incremental && cycle != cycle_state::maybe) {
+        if (incremental && cycle != cycle_state::maybe) {
             plan.form = write_form::rewrite;
             plan.words = axis_effect::cycle_holes;
             const int code = plan.cycle_code != 0 ? plan.cycle_code : machine.cycle_code;
-            cycle_problem = plan_cycle_holes(scan, machine, code, plane, plan);
+            problem = plan_cycle_holes(scan, machine, code, plan.in_plane, plan);
         }
-    } else if (mode == distance_mode::incremental && cycle != cycle_state::off &&
-               (scan.arcs & R_WORD) != 0) {
+    } else if (incremental && cycle != cycle_state::off && (scan.arcs & R_WORD) != 0) {
         // The control takes a new R level, relative, and drills nowhere.
-        cycle_problem = "R word without a hole";
+        problem = "R word without a hole";
     }
     if (plan.words == axis_effect::move) {
         plan.needs_known = scan.axes;
     }
-    if (runs_cycle && cycle == cycle_state::on && mode != distance_mode::unknown &&
-        plane != work_plane::unknown) {
-        // The R and depth words a line does not give are those the control
-        // kept from an earlier cycle line: read in the other mode, controls
-        // differ on what they mean now.
-        const std::uint16_t normal = plane_normal_axes(plane);
-        const bool incremental = mode == distance_mode::incremental;
+    if (runs_cycle && cycle == cycle_state::on && plan.mode != distance_mode::unknown &&
+        plan.in_plane != work_plane::unknown) {
+        const std::uint16_t normal = plane_normal_axes(plan.in_plane);
         plan.gives_cycle_words =
             static_cast<std::uint8_t>(((scan.arcs & R_WORD) != 0 ? CYCLE_R_WORD : 0) |
                                       ((scan.axes & normal) != 0 ? CYCLE_DEPTH_WORD : 0));
@@ -847,56 +813,41 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
             plan.mixed_cycle_word = CYCLE_DEPTH_WORD;
         }
     }
+    return problem;
+}
 
-    // The styles of the numbers the line's values are made of.
-    const numbers_refusal refusal = follows_styles(scan, machine) && cycle_problem == nullptr
-                                        ? plan_styles(scan, machine, plan)
-                                        : numbers_refusal::none;
-
-    const std::uint16_t known = known_after_units(scan, held, machine);
-    const line_facts facts{scan,
-                           machine,
-                           held,
-                           mode,
-                           mode == distance_mode::incremental,
-                           motion_code,
-                           runs_cycle,
-                           plan.form,
-                           plan.words,
-                           flags,
-                           adds_g91,
-                           known,
-                           plan.needs_known,
-                           cycle_problem,
-                           plan.mixed_cycle_word,
-                           refusal};
+// The first stop rule the line meets, if any.
+bool plan_first_stop(const line_facts& facts, line_plan& plan) {
     for (const stop_rule& rule : STOP_RULES) {
         if (rule.applies(facts)) {
             plan.stops = true;
             plan.stop = rule.reason;
-            plan.cycle_problem = cycle_problem;
-            return plan;
+            return true;
         }
     }
+    return false;
+}
 
+// The state the line's codes set, and what its words do where a transform
+// stands, a parameter is read or another coordinate system is selected.
+void plan_codes_set(const scanned_line& scan, const machine_state& machine, line_plan& plan) {
     const bool transformed = machine.transform() != nullptr;
     if ((transformed || scan.parameters) && plan.form == write_form::rewrite) {
         // Coordinates under a transform are no positions, and a line with a
         // parameter is never rewritten.
         plan.form = write_form::copy;
-        plan.words = mode == distance_mode::absolute && !transformed ? axis_effect::set
-                                                                     : axis_effect::forget_named;
+        plan.words = plan.mode == distance_mode::absolute && !transformed
+                         ? axis_effect::set
+                         : axis_effect::forget_named;
     }
-
-    // The state the line's codes set.
     plan.plane = scan.plane;
     plan.unit = scan.unit;
-    plan.save = (held & kind_bit(code_kind::save_state)) != 0;
+    plan.save = plan.holds(kind_bit(code_kind::save_state));
     plan.autorestore = scan.has(AUTORESTORE);
-    plan.restore = (held & kind_bit(code_kind::restore_state)) != 0;
-    if ((held & kind_bit(code_kind::modal_call)) != 0) {
+    plan.restore = plan.holds(kind_bit(code_kind::restore_state));
+    if (plan.holds(kind_bit(code_kind::modal_call))) {
         plan.modal_call = state_change::start;
-    } else if ((held & kind_bit(code_kind::modal_call_end)) != 0) {
+    } else if (plan.holds(kind_bit(code_kind::modal_call_end))) {
         plan.modal_call = state_change::end;
     }
     for (const code_word& code : scan.codes) {
@@ -907,7 +858,7 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
         // A code that also rotates begins its transform only where it rotates.
         if (info.begins != NO_SLOT &&
             (info.kind == code_kind::transform ||
-             (info.has(ROTATES_WITH_R) && (held & kind_bit(code_kind::transform)) != 0))) {
+             (info.has(ROTATES_WITH_R) && plan.holds(kind_bit(code_kind::transform))))) {
             plan.transforms_begin |= static_cast<std::uint8_t>(1U << info.begins);
             plan.transform_code[static_cast<std::size_t>(info.begins)] =
                 static_cast<std::uint16_t>(code.tenths);
@@ -921,88 +872,242 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
             plan.feed_mode = static_cast<std::int16_t>(code.tenths);
         }
     }
-    plan.program_end = (held & kind_bit(code_kind::program_end)) != 0;
-    plan.jump = (held & kind_bit(code_kind::jump)) != 0;
-    plan.forget_state = (flags & FORGETS_STATE) != 0;
-
-    // The axes that become unknown, and why: the most telling reason last.
-    std::array<char, 12> why_text{};
-    std::string_view why = first_code_name(scan, kind_bit(row.kind), why_text);
-    if (mode == distance_mode::unknown) {
-        why = "unknown mode";
-    } else if (transformed) {
-        why = code_name('G', machine.transform()->tenths, why_text);
-    }
-    std::uint16_t after = forgotten_by(plan.words, scan.axes);
     if (plan.select_system != 0 && plan.select_system != machine.coordinate_system) {
-        // Another coordinate system: every position changes.
-        why = first_code_name(scan, kind_bit(code_kind::coordinate_system), why_text);
-        if (mode == distance_mode::absolute && plan.words == axis_effect::set) {
+        // Another coordinate system: every position changes. Absolute words
+        // set their axes in it; others move from an unknown position.
+        if (plan.mode == distance_mode::absolute && plan.words == axis_effect::set) {
             plan.forget_before = ALL_AXES;
         } else {
-            after = ALL_AXES;
             plan.words = axis_effect::none;
         }
     }
-    if (((flags & FORGETS_Z) != 0 &&
-         !(mode == distance_mode::absolute && plan.words == axis_effect::move &&
-           (scan.axes & Z_AXIS) != 0)) ||
-        (flags & FORGETS_Z_ALWAYS) != 0) {
-        after |= Z_AXIS;
-        if (row.kind != code_kind::machine_coordinates && row.kind != code_kind::return_home) {
-            why = first_code_name(
-                scan,
-                kinds(code_kind::tool_length, code_kind::tool_length_axes, code_kind::tool_change),
-                why_text);
-        }
+    plan.program_end = plan.holds(kind_bit(code_kind::program_end));
+    plan.jump = plan.holds(kind_bit(code_kind::jump));
+    plan.forget_state = (held_flags(plan.held) & FORGETS_STATE) != 0;
+}
+
+}  // namespace
+
+// --- The losses ---
+
+// What a loss rule reads of a line.
+struct loss_facts {
+    const scanned_line& scan;
+    const machine_state& machine;
+    const line_plan& plan;
+    const code_row& row;  // the governing row
+    bool runs_cycle;
+};
+
+namespace {
+
+using loss_text = std::array<char, 12>;
+
+// The axes the governing row's effect makes unknown, named by the row's code.
+std::uint16_t row_axes(const loss_facts& f) {
+    switch (f.plan.words) {
+        case axis_effect::forget_named:
+            return f.scan.axes;
+        case axis_effect::forget_named_or_all:
+            return f.scan.axes == 0 ? ALL_AXES : f.scan.axes;
+        case axis_effect::forget_all:
+            return ALL_AXES;
+        default:
+            return 0;
     }
-    const retract_level retract =
-        plan.retract != retract_level::unknown ? plan.retract : machine.retract;
-    if (runs_cycle &&
-        !(plan.words == axis_effect::cycle_holes && retract != retract_level::unknown)) {
-        // The normal axis returns to a level that a converted cycle line
-        // knows from G98 or G99 alone.
-        after |= plane_normal_axes(plane);
-        const int cycle_code = plan.cycle_code != 0 ? plan.cycle_code : machine.cycle_code;
-        why = cycle_code != 0 ? code_name('G', cycle_code, why_text) : "cycle";
-    }
-    if (scan.polar_word) {
-        after |= XYZ_AXES & ~Z_AXIS;
-        why = "@";
-    }
-    if (scan.computed_axes != 0) {
-        after |= scan.computed_axes;
-        why = "#";
-    }
-    std::array<char, 12> repeated_text{"two X words"};
-    if (scan.repeated_axes != 0) {
-        // Which of the words counts differs from control to control.
-        after |= scan.repeated_axes;
-        repeated_text[4] =
-            AXIS_LETTERS[static_cast<std::size_t>(std::countr_zero(scan.repeated_axes))];
-        why = std::string_view(repeated_text.data(), 11);
-    }
-    if (why.empty()) {  // G69 with axis words, an H word, or G10 L2 with R
-        why = first_code_name(scan, kind_bit(code_kind::transform_end), why_text);
+}
+std::string_view row_why(const loss_facts& f, loss_text& text) {
+    std::string_view why = first_code_name(f.scan, kind_bit(f.row.kind), text);
+    if (why.empty()) {  // a transform end with axis words, an H word, or a rotating offset
+        why = first_code_name(f.scan, kind_bit(code_kind::transform_end), text);
     }
     if (why.empty()) {
-        why = row.kind == code_kind::probe ? "H" : "G10";
+        why = f.row.kind == code_kind::probe ? "H" : "G10";
     }
-    plan.forget_after = after;
-    if (plan.forget_state) {
-        why = first_code_name(
-            scan,
-            kinds(code_kind::flow, code_kind::jump, code_kind::call, code_kind::modal_call,
-                  code_kind::modal_call_end, code_kind::program_end),
-            why_text);
-        if (why.empty()) {
-            why = "G66";  // an axis line under a modal call
+    return why;
+}
+
+bool always(const loss_facts&) {
+    return true;
+}
+std::uint16_t no_axes(const loss_facts&) {
+    return 0;
+}
+
+bool transformed(const loss_facts& f) {
+    return f.machine.transform() != nullptr;
+}
+std::string_view transform_why(const loss_facts& f, loss_text& text) {
+    return code_name('G', f.machine.transform()->tenths, text);
+}
+
+bool unknown_mode(const loss_facts& f) {
+    return f.plan.mode == distance_mode::unknown;
+}
+std::string_view unknown_mode_why(const loss_facts&, loss_text&) {
+    return "unknown mode";
+}
+
+bool other_system(const loss_facts& f) {
+    return f.plan.select_system != 0 && f.plan.select_system != f.machine.coordinate_system;
+}
+std::uint16_t other_system_axes(const loss_facts& f) {
+    return f.plan.forget_before == ALL_AXES ? 0 : ALL_AXES;
+}
+std::string_view other_system_why(const loss_facts& f, loss_text& text) {
+    return first_code_name(f.scan, kind_bit(code_kind::coordinate_system), text);
+}
+
+bool tool_length(const loss_facts& f) {
+    const std::uint8_t flags = held_flags(f.plan.held);
+    return ((flags & FORGETS_Z) != 0 &&
+            !(f.plan.mode == distance_mode::absolute && f.plan.words == axis_effect::move &&
+              (f.scan.axes & Z_AXIS) != 0)) ||
+           (flags & FORGETS_Z_ALWAYS) != 0;
+}
+std::uint16_t tool_length_axes(const loss_facts&) {
+    return Z_AXIS;
+}
+std::string_view tool_length_why(const loss_facts& f, loss_text& text) {
+    // A return or a move in machine coordinates names its own loss.
+    if (f.row.kind == code_kind::machine_coordinates || f.row.kind == code_kind::return_home) {
+        return row_why(f, text);
+    }
+    return first_code_name(
+        f.scan, kinds(code_kind::tool_length, code_kind::tool_length_axes, code_kind::tool_change),
+        text);
+}
+
+bool cycle_level(const loss_facts& f) {
+    // The normal axis returns to a level that a converted cycle line knows
+    // from the retract level alone.
+    const retract_level retract =
+        f.plan.retract != retract_level::unknown ? f.plan.retract : f.machine.retract;
+    return f.runs_cycle &&
+           !(f.plan.words == axis_effect::cycle_holes && retract != retract_level::unknown);
+}
+std::uint16_t cycle_level_axes(const loss_facts& f) {
+    return plane_normal_axes(f.plan.in_plane);
+}
+std::string_view cycle_level_why(const loss_facts& f, loss_text& text) {
+    const int code = f.plan.cycle_code != 0 ? f.plan.cycle_code : f.machine.cycle_code;
+    return code != 0 ? code_name('G', code, text) : "cycle";
+}
+
+bool polar_word(const loss_facts& f) {
+    return f.scan.polar_word;
+}
+std::uint16_t polar_axes(const loss_facts&) {
+    return XYZ_AXES & ~Z_AXIS;
+}
+std::string_view polar_why(const loss_facts&, loss_text&) {
+    return "@";
+}
+
+bool computed_axes(const loss_facts& f) {
+    return f.scan.computed_axes != 0;
+}
+std::uint16_t computed_axes_lost(const loss_facts& f) {
+    return f.scan.computed_axes;
+}
+std::string_view computed_why(const loss_facts&, loss_text&) {
+    return "#";
+}
+
+bool repeated_axes(const loss_facts& f) {
+    // Which of the words counts differs from control to control.
+    return f.scan.repeated_axes != 0;
+}
+std::uint16_t repeated_axes_lost(const loss_facts& f) {
+    return f.scan.repeated_axes;
+}
+std::string_view repeated_why(const loss_facts& f, loss_text& text) {
+    constexpr std::string_view WORDS = "two X words";
+    std::copy(WORDS.begin(), WORDS.end(), text.begin());
+    text[4] = AXIS_LETTERS[static_cast<std::size_t>(std::countr_zero(f.scan.repeated_axes))];
+    return {text.data(), WORDS.size()};
+}
+
+bool state_forgotten(const loss_facts& f) {
+    return f.plan.forget_state;
+}
+std::string_view state_forgotten_why(const loss_facts& f, loss_text& text) {
+    const std::string_view why = first_code_name(
+        f.scan,
+        kinds(code_kind::flow, code_kind::jump, code_kind::call, code_kind::modal_call,
+              code_kind::modal_call_end, code_kind::program_end),
+        text);
+    return why.empty() ? "G66" : why;  // an axis line under a modal call
+}
+
+}  // namespace
+
+// A loss rule: whether it applies to a line, the axes it makes unknown, and
+// what it names as the cause. Of the rules that apply, the last names the
+// loss of every axis the line makes unknown: the most telling comes last.
+struct loss_rule {
+    bool (*applies)(const loss_facts& facts);
+    std::uint16_t (*axes)(const loss_facts& facts);
+    std::string_view (*why)(const loss_facts& facts, loss_text& text);
+};
+constexpr loss_rule LOSS_RULES[] = {
+    {always, row_axes, row_why},
+    {transformed, no_axes, transform_why},
+    {unknown_mode, no_axes, unknown_mode_why},
+    {other_system, other_system_axes, other_system_why},
+    {tool_length, tool_length_axes, tool_length_why},
+    {cycle_level, cycle_level_axes, cycle_level_why},
+    {polar_word, polar_axes, polar_why},
+    {computed_axes, computed_axes_lost, computed_why},
+    {repeated_axes, repeated_axes_lost, repeated_why},
+    {state_forgotten, no_axes, state_forgotten_why},
+};
+
+namespace {
+
+// The axes the line leaves unknown, and why.
+void plan_losses(const loss_facts& facts, std::uint64_t line_number, line_plan& plan) {
+    std::uint16_t after = 0;
+    loss_text text{};
+    std::string_view why;
+    for (const loss_rule& rule : LOSS_RULES) {
+        if (rule.applies(facts)) {
+            after |= rule.axes(facts);
+            why = rule.why(facts, text);
         }
     }
+    plan.forget_after = after;
     plan.why = loss_at(line_number, why);
-    plan.why.call = (held & CALLS) != 0;
-    plan.incremental_move =
-        mode == distance_mode::incremental && plan.form == write_form::rewrite && scan.axes != 0;
+    plan.why.call = plan.holds(CALLS);
+}
+
+}  // namespace
+
+line_plan plan_other_line(const scanned_line& scan, const machine_state& machine,
+                          std::uint64_t line_number) {
+    line_plan plan;
+    plan.held = line_kinds(scan, machine);
+    plan.mode = line_mode(plan.held, machine);
+    plan.in_plane = scan.plane != work_plane::unknown ? scan.plane : machine.plane;
+    plan.known = known_after_units(scan, plan.held, machine);
+    const bool runs_cycle = plan_cycle_step(scan, machine, plan);
+    const code_row& row = governing_row(plan.held);
+    plan_form(scan, row, plan);
+    const bool adds_g91 =
+        plan.form == write_form::under_g91 && !plan.holds(kind_bit(code_kind::incremental));
+    plan.cycle_problem = plan_cycle(scan, machine, runs_cycle, plan);
+    const numbers_refusal refusal = follows_styles(scan, machine) && plan.cycle_problem == nullptr
+                                        ? plan_styles(scan, machine, plan)
+                                        : numbers_refusal::none;
+    const line_facts facts{scan,   machine, plan, runs_cycle, adds_g91, held_flags(plan.held),
+                           refusal};
+    if (plan_first_stop(facts, plan)) {
+        return plan;
+    }
+    plan_codes_set(scan, machine, plan);
+    plan_losses({scan, machine, plan, row, runs_cycle}, line_number, plan);
+    plan.incremental_move = plan.mode == distance_mode::incremental &&
+                            plan.form == write_form::rewrite && scan.axes != 0;
     if (plan.form == write_form::rewrite && scan.words.empty() && scan.g91_digits.empty()) {
         plan.form = write_form::copy;  // nothing to rewrite
     }

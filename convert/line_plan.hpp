@@ -26,18 +26,20 @@ struct line_plan {
     const char* cycle_problem = nullptr;  // why a cycle in incremental mode stops
     stop_reason stop{};                   // for `stops`
     int cycle_code = 0;
-    int select_system = 0;  // the coordinate system selected, or 0
-    int normal_axis = 2;    // a converted cycle's axis normal to the plane
+    int select_system = 0;            // the coordinate system selected, or 0
+    int normal_axis = 2;              // a converted cycle's axis normal to the plane
     std::uint16_t forget_before = 0;  // unknown before the words set their axes
     std::uint16_t forget_after = 0;   // unknown after the line
     std::uint16_t needs_known = 0;    // the axes that must be known
+    std::uint16_t known = 0;          // the axes known when its words apply
     std::array<std::uint16_t, TRANSFORM_SLOTS> transform_code{};
     std::uint8_t transforms_begin = 0;  // transform slots, one bit each
     std::uint8_t transforms_end = 0;
     work_plane plane = work_plane::unknown;          // selected by the line
-    length_unit unit = length_unit::unknown;        // selected by the line
+    length_unit unit = length_unit::unknown;         // selected by the line
     retract_level retract = retract_level::unknown;  // selected by the line
-    bool stops = false;                     // the line cannot be converted, for `stop`
+    work_plane in_plane = work_plane::unknown;       // the plane its arcs and cycles lie in
+    bool stops = false;                              // the line cannot be converted, for `stop`
     bool plain = false;                     // a move or mode line with a machine in a plain state
     write_form form = write_form::rewrite;  // never `stop`
     axis_effect words = axis_effect::move;  // what the axis words do
@@ -69,6 +71,8 @@ struct line_plan {
     // A converted cycle line's styles of the initial level, R and depth:
     // two bits each, from the lowest.
     std::uint8_t cycle_word_styles = 0;
+
+    bool holds(kind_set kinds) const { return (held & kinds) != 0; }
 };
 
 inline constexpr std::uint8_t CYCLE_R_WORD = 1;
@@ -107,6 +111,8 @@ inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& 
     line_plan plan;
     plan.plain = true;
     plan.held = scan.held;
+    plan.known = machine.known;
+    plan.in_plane = machine.plane;
     plan.mode = scan.holds(kind_bit(code_kind::incremental)) ? distance_mode::incremental
                 : scan.holds(kind_bit(code_kind::absolute))  ? distance_mode::absolute
                                                              : machine.mode;

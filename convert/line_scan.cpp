@@ -786,8 +786,8 @@ auto fields(const scanned_line& scan) {
     return std::tuple_cat(
         std::make_tuple(listed<line_word>{&scan.words}, listed<code_word>{&scan.codes}),
         std::tie(scan.more_words, scan.held, scan.axes, scan.computed_axes, scan.repeated_axes,
-                 scan.arcs, scan.dotted_words, scan.g91_digits, scan.motion, scan.plane, scan.unit, scan.facts,
-                 scan.conflict_first, scan.conflict_second, scan.letters, scan.l_value,
+                 scan.arcs, scan.dotted_words, scan.g91_digits, scan.motion, scan.plane, scan.unit,
+                 scan.facts, scan.conflict_first, scan.conflict_second, scan.letters, scan.l_value,
                  scan.l_begin, scan.l_end, scan.p_number, scan.n_number, scan.o_name,
                  scan.o_arguments, scan.malformed, scan.control_char, scan.e_word, scan.polar_word,
                  scan.parameters, scan.computed_code, scan.block_delete, scan.flow_keyword,

@@ -49,9 +49,9 @@ struct code_word {
     int tenths;           // its value in tenths, or OTHER_CODE
     std::uint32_t begin;  // where the word stands: its letter, and just after it
     std::uint32_t end;
-    char letter;             // 'G' or 'M'
+    char letter;            // 'G' or 'M'
     const code_info* info;  // its row in the table of codes (the other codes' row for one
-                             // no row names)
+                            // no row names)
 
     code_kind kind() const { return info->kind; }
 };
@@ -88,7 +88,7 @@ struct scanned_line {
     motion_kind motion = motion_kind::none;  // the first motion code's move
 
     bool motion_code() const { return motion != motion_kind::none; }
-    work_plane plane = work_plane::unknown;    // selected by the line
+    work_plane plane = work_plane::unknown;   // selected by the line
     length_unit unit = length_unit::unknown;  // selected by the line
     std::uint16_t facts = 0;                  // the code facts of its codes' rows
     // Two different codes of one group (G90 and G91, say), in tenths, and

@@ -109,13 +109,13 @@ struct machine_state {
     work_plane plane = work_plane::xy;
     length_unit unit = length_unit::unknown;
     cycle_state cycle = cycle_state::off;
-    int cycle_code = 0;           // the cycle's code in tenths
-    loss cycle_unsure;            // where the cycle became `maybe`
-    cycle_series series;          // the series the cycle runs, while one runs
-    kept_cycle_word kept_r;       // the R word cycle lines keep
-    kept_cycle_word kept_depth;   // the normal axis's word cycle lines keep
+    int cycle_code = 0;                              // the cycle's code in tenths
+    loss cycle_unsure;                               // where the cycle became `maybe`
+    cycle_series series;                             // the series the cycle runs, while one runs
+    kept_cycle_word kept_r;                          // the R word cycle lines keep
+    kept_cycle_word kept_depth;                      // the normal axis's word cycle lines keep
     retract_level retract = retract_level::unknown;  // until a code sets it
-    bool modal_call = false;      // G66 until G67
+    bool modal_call = false;                         // G66 until G67
     int coordinate_system = POWER_ON_SYSTEM;  // in tenths; 0 when unknown, -1 for one of many
     std::array<standing_transform, TRANSFORM_SLOTS> transforms{};
     std::uint8_t standing = 0;              // the slots of the transforms that stand, one bit each

@@ -167,12 +167,11 @@ void toolpath::line(const scanned_line& scan, const line_plan& plan, const machi
                     .to = {at_[0], at_[1]},
                     .depth = std::min(before[2], at_[2]),
                     .depth_known = was_known[2] && known_[2],
-                    .kind = machine.cycle == cycle_state::on ? move_kind::hole
-                            : motion_ == motion_kind::rapid  ? move_kind::rapid
-                            : motion_ == motion_kind::feed   ? move_kind::feed
-                            : motion_ == motion_kind::clockwise
-                                ? move_kind::arc_clockwise
-                                : move_kind::arc_counterclockwise};
+                    .kind = machine.cycle == cycle_state::on    ? move_kind::hole
+                            : motion_ == motion_kind::rapid     ? move_kind::rapid
+                            : motion_ == motion_kind::feed      ? move_kind::feed
+                            : motion_ == motion_kind::clockwise ? move_kind::arc_clockwise
+                                                                : move_kind::arc_counterclockwise};
     const bool arc =
         move.kind == move_kind::arc_clockwise || move.kind == move_kind::arc_counterclockwise;
     if (arc && machine.plane == work_plane::xy) {

@@ -86,7 +86,7 @@ class toolpath {
     std::array<double, 3> at_{};  // X, Y, Z where the tool stands
     std::array<bool, 3> known_{};
     motion_kind motion_ = motion_kind::rapid;  // the motion code in force
-    bool absolute_centres_ = false;  // G90.1 until G91.1
+    bool absolute_centres_ = false;            // G90.1 until G91.1
     std::vector<drawn_move> drawn_;
     bool all_drawn_ = true;
     std::uint8_t number_styles_ = 0;
