@@ -730,7 +730,8 @@ bool plan_cycle_step(const scanned_line& scan, const machine_state& machine, lin
                 plan.cycle_code = code.tenths;
             }
         }
-    } else if (scan.motion_code() || plan.holds(kind_bit(code_kind::cycle_cancel))) {
+    } else if ((scan.motion_code() || plan.holds(kind_bit(code_kind::cycle_cancel))) &&
+               cycle != cycle_state::off) {
         cycle = cycle_state::off;
         plan.cycle = state_change::end;
     }

@@ -73,6 +73,7 @@ struct line_plan {
     std::uint8_t cycle_word_styles = 0;
 
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
+    bool operator==(const line_plan&) const = default;
 };
 
 inline constexpr std::uint8_t CYCLE_R_WORD = 1;
@@ -116,11 +117,11 @@ inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& 
     plan.mode = scan.holds(kind_bit(code_kind::incremental)) ? distance_mode::incremental
                 : scan.holds(kind_bit(code_kind::absolute))  ? distance_mode::absolute
                                                              : machine.mode;
+    plan.needs_known = scan.axes;
     plan.incremental_move = plan.mode == distance_mode::incremental && scan.axes != 0;
     if (plan.incremental_move && (scan.axes & ~machine.known) != 0) {
         plan.stops = true;
         plan.stop = stop_reason::unknown_position;
-        plan.needs_known = scan.axes;
     }
     if (follows_styles(scan, machine)) [[unlikely]] {
         const numbers_refusal refusal = plan_styles(scan, machine, plan);
@@ -133,6 +134,7 @@ inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& 
     if (scan.words.empty() && scan.g91_digits.empty()) {
         plan.form = write_form::copy;  // nothing to rewrite
     }
+    plan.incremental_move = plan.incremental_move && !plan.stops;  // nothing is converted
     return plan;
 }
 

@@ -23,10 +23,11 @@ enum class cycle_state : std::uint8_t { off, on, maybe };
 // or construct that did it, such as "G28".
 struct loss {
     std::uint64_t line = 0;
-    std::array<char, 12> why{};
-    bool call = false;  // a call, whose lines --expand-calls writes in place
+    std::array<char, 16> why{};  // room for "unknown mode"
+    bool call = false;           // a call, whose lines --expand-calls writes in place
 
     std::string_view text() const;
+    bool operator==(const loss&) const = default;
 };
 loss loss_at(std::uint64_t line, std::string_view why);
 
