@@ -15,8 +15,8 @@ namespace {
 // A converted cycle line: each plane axis moves to the first hole, R and the
 // normal axis's word become the R level and the bottom, measured from the
 // series' initial level; the K word (a repeat count) keeps its value.
-bool apply_cycle_words(const line_plan& plan, scanned_line& scan, machine_state& machine,
-                       std::uint64_t line_number) {
+bool apply_cycle_words(const line_plan& plan, const scanned_line& scan, machine_state& machine,
+                       std::uint64_t line_number, word_targets& targets) {
     const int normal = plan.normal_axis;
     if (plan.series_start) {
         begin_series(machine, true, machine.position[static_cast<std::size_t>(normal)],
@@ -36,30 +36,32 @@ bool apply_cycle_words(const line_plan& plan, scanned_line& scan, machine_state&
     const exact_number r_level = machine.series.initial + *machine.series.r;
     const exact_number bottom = r_level + *machine.series.depth;
     bool in_range = r_level.in_range() && bottom.in_range();
-    for (line_word& word : scan.words) {
+    for (std::size_t i = 0; i < scan.words.size(); ++i) {
+        const line_word& word = scan.words[i];
         if (word.slot == R_SLOT) {
-            word.target = r_level;
+            targets[i] = r_level;
         } else if (word.slot == normal) {
-            word.target = bottom;
+            targets[i] = bottom;
         } else if (word.slot < AXIS_COUNT) {
-            word.target = move(machine, word.slot, word_value(word, machine, line_number));
+            targets[i] = move(machine, word.slot, word_value(word, machine, line_number));
         } else {
-            word.target = word_value(word, machine, line_number);
+            targets[i] = word_value(word, machine, line_number);
         }
-        in_range = in_range && word.target.in_range();
+        in_range = in_range && targets[i].in_range();
     }
     return in_range;
 }
 
 }  // namespace
 
-bool apply_next_hole(const line_plan& plan, scanned_line& scan, machine_state& machine,
-                     std::uint64_t line_number) {
+bool apply_next_hole(const line_plan& plan, const scanned_line& scan, machine_state& machine,
+                     std::uint64_t line_number, word_targets& targets) {
     bool in_range = true;
-    for (line_word& word : scan.words) {
+    for (std::size_t i = 0; i < scan.words.size(); ++i) {
+        const line_word& word = scan.words[i];
         if (word.slot < AXIS_COUNT && word.slot != plan.normal_axis) {
-            word.target = move(machine, word.slot, word_value(word, machine, line_number));
-            in_range = in_range && word.target.in_range();
+            targets[i] = move(machine, word.slot, word_value(word, machine, line_number));
+            in_range = in_range && targets[i].in_range();
         }
     }
     return in_range;
@@ -132,14 +134,16 @@ void apply_other_before_words(const line_plan& plan, machine_state& machine) {
     }
 }
 
-bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine,
-                       std::uint64_t line_number) {
+bool apply_other_words(const line_plan& plan, const scanned_line& scan, machine_state& machine,
+                       std::uint64_t line_number, word_targets& targets) {
     if (plan.words == axis_effect::cycle_holes) {
-        return apply_cycle_words(plan, scan, machine, line_number);
+        return apply_cycle_words(plan, scan, machine, line_number, targets);
     }
     bool in_range = true;
     const bool rewritten = plan.form == write_form::rewrite;
-    for (line_word& word : scan.words) {
+    for (std::size_t i = 0; i < scan.words.size(); ++i) {
+        const line_word& word = scan.words[i];
+        exact_number& target = targets[i];
         const bool axis = word.slot < AXIS_COUNT;
         if (axis ? plan.words != axis_effect::move && plan.words != axis_effect::set &&
                        plan.words != axis_effect::shift
@@ -148,15 +152,17 @@ bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state&
         }
         const exact_number value = word_value(word, machine, line_number);
         if (!axis) {
-            word.target = value;
+            target = value;
         } else if (plan.words == axis_effect::move) {
-            word.target = move(machine, word.slot, value);
+            target = move(machine, word.slot, value);
         } else if (plan.words == axis_effect::set) {
             set_axis(machine, word.slot, value);
+            target = value;
         } else {
             shift(machine, word.slot, value);
+            target = value;  // the line is written unchanged
         }
-        in_range = in_range && word.target.in_range();
+        in_range = in_range && target.in_range();
     }
     return in_range;
 }

@@ -2,6 +2,8 @@
 // named transitions of machine.hpp, in the order a control makes them.
 #pragma once
 
+#include <tuple>
+
 #include "line_plan.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
@@ -21,29 +23,36 @@ inline void apply_before_words(const line_plan& plan, machine_state& machine) {
 }
 
 // The batch of axis words in `scan`: each moves, sets or shifts its axis as
-// the plan says, and its word's `target` becomes what is written for it.
-// Returns whether every target is in range.
-bool apply_other_words(const line_plan& plan, scanned_line& scan, machine_state& machine,
-                       std::uint64_t line_number);
-[[nodiscard]] inline bool apply_words(const line_plan& plan, scanned_line& scan,
-                                      machine_state& machine, std::uint64_t line_number) {
+// the plan says; `targets` receives what is written for each word. Returns
+// whether every target is in range.
+bool apply_other_words(const line_plan& plan, const scanned_line& scan, machine_state& machine,
+                       std::uint64_t line_number, word_targets& targets);
+[[nodiscard]] inline bool apply_words(const line_plan& plan, const scanned_line& scan,
+                                      machine_state& machine, std::uint64_t line_number,
+                                      word_targets& targets) {
     if (plan.words != axis_effect::move || machine.reading == integer_reading::increments)
         [[unlikely]] {
-        return apply_other_words(plan, scan, machine, line_number);
+        return apply_other_words(plan, scan, machine, line_number, targets);
     }
     // The common case: each axis moves, an arc word keeps its value.
+    static_assert(WORD_BATCH == std::tuple_size_v<decltype(word_targets::values)>,
+                  "a target for every word of a batch");
     bool in_range = true;
-    for (line_word& word : scan.words) {
-        word.target = word.slot >= AXIS_COUNT ? word.value : move(machine, word.slot, word.value);
-        in_range = in_range && word.target.in_range();
+    exact_number* target = targets.values.data();
+    for (const line_word& word : scan.words) {
+        const exact_number value =
+            word.slot >= AXIS_COUNT ? word.value : move(machine, word.slot, word.value);
+        in_range &= value.in_range();
+        *target++ = value;
     }
     return in_range;
 }
 
 // The next hole of a converted cycle line: each plane axis moves by its word
-// again. Returns whether every target is in range.
-bool apply_next_hole(const line_plan& plan, scanned_line& scan, machine_state& machine,
-                     std::uint64_t line_number);
+// again, its target the hole's position. Returns whether every target is in
+// range.
+bool apply_next_hole(const line_plan& plan, const scanned_line& scan, machine_state& machine,
+                     std::uint64_t line_number, word_targets& targets);
 
 // The positions take the styles of the numbers the line made them of (a
 // line whose styles the plan followed, `plan.styled`); for each axis that

@@ -43,8 +43,8 @@ bool means_the_same(const line_plan& a, const line_plan& b, const scanned_line& 
 
 }  // namespace
 
-void follow_skipped(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
-                    const machine_state& machine, skipped_blocks& skipped) {
+void follow_skipped(const padded_line& line, std::uint64_t line_number, const scanned_line& scan,
+                    const machine_state& machine, skipped_blocks& skipped, word_targets& targets) {
     machine_state& skipping = *skipped.machine;
     if (!scan.holds_program()) {
         return;  // a comment, a "%": the same wherever it stands
@@ -60,7 +60,7 @@ void follow_skipped(const padded_line& line, std::uint64_t line_number, scanned_
         throw stop;
     }
     apply_before_words(plan, skipping);
-    if (!apply_words(plan, scan, skipping, line_number)) {
+    if (!apply_words(plan, scan, skipping, line_number, targets)) {
         throw conversion_stop(stop_reason::number_out_of_range, {}, line_number);
     }
     if (plan.styled) {
@@ -90,8 +90,8 @@ bool machines_alike(const machine_state& a, const machine_state& b) {
 }
 
 void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
-                  line_writer& out, machine_state& machine, const number_format& format,
-                  toolpath* path, const start_source* start) {
+                  word_targets& targets, line_writer& out, machine_state& machine,
+                  const number_format& format, toolpath* path, const start_source* start) {
     line_plan plan = plan_line(scan, machine, line_number);
     if (needs_late_start(plan, machine)) [[unlikely]] {
         take_late_start(machine, start != nullptr ? *start : start_source{}, out, line_number);
@@ -107,7 +107,7 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
     if (plan.form == write_form::rewrite) {
         // A value out of range stops the run before its line is written.
         const auto apply_batch = [&] {
-            if (!apply_words(plan, scan, machine, line_number)) {
+            if (!apply_words(plan, scan, machine, line_number, targets)) {
                 throw conversion_stop(stop_reason::number_out_of_range, {}, line_number);
             }
         };
@@ -117,7 +117,7 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
         apply_batch();
         const number_format line_format = format.under(machine.unit);
         if (plan.words == axis_effect::cycle_holes) {
-            write_cycle_line(line, scan, plan, out, line_format);
+            write_cycle_line(line, scan, plan, targets, out, line_format);
             for (std::uint32_t hole = 1;; ++hole) {
                 if (path != nullptr) {
                     path->hole(machine, plan);
@@ -125,10 +125,11 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
                 if (hole == plan.holes) {
                     break;
                 }
-                if (!apply_next_hole(plan, scan, machine, line_number)) {
+                if (!apply_next_hole(plan, scan, machine, line_number, targets)) {
                     throw conversion_stop(stop_reason::number_out_of_range, {}, line_number);
                 }
-                write_hole_line(line, scan, plan, hole + 1 == plan.holes, out, line_format);
+                write_hole_line(line, scan, plan, targets, hole + 1 == plan.holes, out,
+                                line_format);
             }
             apply_after_words(plan, machine);
             if (path != nullptr) {
@@ -137,9 +138,9 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
             return;
         }
         line_rewriter rewriter;
-        if (!rewriter.write_whole(line, scan, plan, out, line_format)) {
+        if (!rewriter.write_whole(line, scan, plan, targets, out, line_format)) {
             for (;;) {
-                rewriter.write_batch(line, scan, plan, out, line_format);
+                rewriter.write_batch(line, scan, plan, targets, out, line_format);
                 if (scan.more_words == 0) {
                     break;
                 }
@@ -155,7 +156,7 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
         }
         for (;;) {
             // The line is copied: any value will do.
-            (void)apply_words(plan, scan, machine, line_number);
+            (void)apply_words(plan, scan, machine, line_number, targets);
             if (scan.more_words == 0) {
                 break;
             }

@@ -18,14 +18,15 @@
 
 namespace g91to90 {
 
-// One line of the body, already scanned: its plan, applied to the machine,
-// then written. Throws the plan's stop, naming `line_number`, when the line
-// cannot be converted. `path`, when given, follows the line's moves.
-// Where no start position was given, `start` gives the one asked for where
-// a move first needs it.
+// One line of the body, already scanned: its plan, applied to the machine
+// (`targets` receives what is written for its words), then written. Throws
+// the plan's stop, naming `line_number`, when the line cannot be converted.
+// `path`, when given, follows the line's moves. Where no start position was
+// given, `start` gives the one asked for where a move first needs it.
 void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
-                  line_writer& out, machine_state& machine, const number_format& format,
-                  toolpath* path = nullptr, const start_source* start = nullptr);
+                  word_targets& targets, line_writer& out, machine_state& machine,
+                  const number_format& format, toolpath* path = nullptr,
+                  const start_source* start = nullptr);
 
 // Converts or copies every remaining line of the input. `Source` gives lines
 // as `line_reader` does.
@@ -43,8 +44,8 @@ struct skipped_blocks {
 
 // Follows a line that is no optional one in the machine where the optional
 // lines did not run: planned and applied there, nothing written.
-void follow_skipped(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
-                    const machine_state& machine, skipped_blocks& skipped);
+void follow_skipped(const padded_line& line, std::uint64_t line_number, const scanned_line& scan,
+                    const machine_state& machine, skipped_blocks& skipped, word_targets& targets);
 // Whether the two machines have come to stand alike.
 bool machines_alike(const machine_state& a, const machine_state& b);
 
@@ -57,6 +58,7 @@ bool convert_body(Source& in, line_writer& out, scanned_line& scan, machine_stat
                   const start_source* start = nullptr) {
     padded_line line;
     skipped_blocks skipped;
+    word_targets targets;
     while (in.next(line)) {
         follow_call_levels(in, out, machine);
         scan_line(line, scan);
@@ -68,8 +70,9 @@ bool convert_body(Source& in, line_writer& out, scanned_line& scan, machine_stat
                     skipped.first_line = in.line_number();
                 }
             } else if (place == line_place::main_program) {
-                follow_skipped(line, in.line_number(), scan, machine, skipped);
-                convert_line(line, in.line_number(), scan, out, machine, format, path, start);
+                follow_skipped(line, in.line_number(), scan, machine, skipped, targets);
+                convert_line(line, in.line_number(), scan, targets, out, machine, format, path,
+                             start);
                 if (machines_alike(machine, *skipped.machine)) {
                     skipped.machine.reset();
                 }
@@ -89,7 +92,7 @@ bool convert_body(Source& in, line_writer& out, scanned_line& scan, machine_stat
             }
             continue;
         }
-        convert_line(line, in.line_number(), scan, out, machine, format, path, start);
+        convert_line(line, in.line_number(), scan, targets, out, machine, format, path, start);
     }
     follow_call_levels(in, out, machine);
     for (const held_line& held : layout.end_held()) {

@@ -337,6 +337,15 @@ constexpr std::array<std::uint8_t, CODE_LIMIT> row_index(const code_info (&codes
 inline constexpr std::array<std::uint8_t, CODE_LIMIT> G_INDEX = row_index(G_CODES);
 inline constexpr std::array<std::uint8_t, CODE_LIMIT> M_INDEX = row_index(M_CODES);
 
+// The move of each G code, by value: the scanner's one look for the common code.
+inline constexpr std::array<motion_kind, CODE_LIMIT> G_MOTION = [] {
+    std::array<motion_kind, CODE_LIMIT> motion{};
+    for (std::size_t tenths = 0; tenths < CODE_LIMIT; ++tenths) {
+        motion[tenths] = G_CODES[G_INDEX[tenths]].motion;
+    }
+    return motion;
+}();
+
 }  // namespace detail
 
 // The row of a G or an M code by its value in tenths (OTHER_CODE for any
@@ -353,6 +362,12 @@ inline const code_info& m_code(int tenths) {
 }
 inline const code_info& code_of(char letter, int tenths) {
     return letter == 'G' ? g_code(tenths) : m_code(tenths);
+}
+// The move a G code makes, from its row.
+inline motion_kind g_motion(int tenths) {
+    return static_cast<unsigned>(tenths) < CODE_LIMIT
+               ? detail::G_MOTION[static_cast<std::size_t>(tenths)]
+               : motion_kind::none;
 }
 
 // The G code that selects a plane, a unit, a retract level, or begins or

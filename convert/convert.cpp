@@ -19,6 +19,7 @@ bool convert_one_program(Source& in, line_writer& out, const start_source& start
     machine.reading = format.integers;
     machine.points_whole_numbers = format.decimal_point;
     scanned_line scan;
+    word_targets targets;
     program_layout layout;
     const padded_line mode_line = copy_preamble(in, out, scan, machine, layout);
     const std::uint64_t mode_line_number = in.line_number();
@@ -31,7 +32,8 @@ bool convert_one_program(Source& in, line_writer& out, const start_source& start
         }
     }
     if (mode_line_waits) {
-        convert_line(mode_line, mode_line_number, scan, out, machine, format, path, &start);
+        convert_line(mode_line, mode_line_number, scan, targets, out, machine, format, path,
+                     &start);
     }
     const bool more = convert_body(in, out, scan, machine, layout, format, path, &start);
     if (more) {

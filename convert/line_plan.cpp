@@ -543,20 +543,20 @@ const char* plan_cycle_holes(const scanned_line& scan, const machine_state& mach
         return "two repeat counts";
     }
     plan.repeat_in_k = k.has_value();
-    if (k) {
-        plan.holes = repeat_count(*k);
-    } else if (scan.l_end != 0) {
-        plan.holes = repeat_count(scan.l_value);
-    }
-    if (plan.holes == 0) {
+    const std::uint64_t holes = k                 ? repeat_count(*k)
+                                : scan.l_end != 0 ? repeat_count(scan.l_value)
+                                                  : 1;
+    if (holes == 0) {
         return "repeat count of 0 or not whole";
     }
     // Fanuc-style controls take four digits; others take more.
-    constexpr std::uint32_t MOST_REPEATS = 9999;
-    if (plan.holes > MOST_REPEATS) {
+    constexpr std::uint64_t MOST_REPEATS = 9999;
+    static_assert(MOST_REPEATS <= UINT16_MAX, "a plan holds the repeat count");
+    if (holes > MOST_REPEATS) {
         return "repeat count above 9999";
     }
-    if (plan.holes > 1 && (scan.axes & plane_axes) == 0) {
+    plan.holes = static_cast<std::uint16_t>(holes);
+    if (holes > 1 && (scan.axes & plane_axes) == 0) {
         return "repeat count without a plane axis word";
     }
     const std::optional<exact_number> r = word_value(scan, R_SLOT);
@@ -727,7 +727,7 @@ bool plan_cycle_step(const scanned_line& scan, const machine_state& machine, lin
         plan.cycle = state_change::start;
         for (const code_word& code : scan.codes) {
             if (code.kind() == code_kind::cycle) {
-                plan.cycle_code = code.tenths;
+                plan.cycle_code = static_cast<std::int16_t>(code.tenths);
             }
         }
     } else if ((scan.motion_code() || plan.holds(kind_bit(code_kind::cycle_cancel))) &&
@@ -831,7 +831,8 @@ bool plan_first_stop(const line_facts& facts, line_plan& plan) {
 
 // The state the line's codes set, and what its words do where a transform
 // stands, a parameter is read or another coordinate system is selected.
-void plan_codes_set(const scanned_line& scan, const machine_state& machine, line_plan& plan) {
+void plan_codes_set(const scanned_line& scan, const machine_state& machine, std::uint8_t flags,
+                    line_plan& plan) {
     const bool transformed = machine.transform() != nullptr;
     if ((transformed || scan.parameters) && plan.form == write_form::rewrite) {
         // Coordinates under a transform are no positions, and a line with a
@@ -865,7 +866,8 @@ void plan_codes_set(const scanned_line& scan, const machine_state& machine, line
                 static_cast<std::uint16_t>(code.tenths);
         }
         if (info.kind == code_kind::coordinate_system) {
-            plan.select_system = info.has(ONE_OF_MANY_SYSTEMS) ? -1 : code.tenths;
+            plan.select_system =
+                static_cast<std::int16_t>(info.has(ONE_OF_MANY_SYSTEMS) ? -1 : code.tenths);
         } else if (info.kind == code_kind::tool_length ||
                    info.kind == code_kind::tool_length_axes) {
             plan.tool_length = static_cast<std::int16_t>(code.tenths);
@@ -884,7 +886,7 @@ void plan_codes_set(const scanned_line& scan, const machine_state& machine, line
     }
     plan.program_end = plan.holds(kind_bit(code_kind::program_end));
     plan.jump = plan.holds(kind_bit(code_kind::jump));
-    plan.forget_state = (held_flags(plan.held) & FORGETS_STATE) != 0;
+    plan.forget_state = (flags & FORGETS_STATE) != 0;
 }
 
 }  // namespace
@@ -897,6 +899,7 @@ struct loss_facts {
     const machine_state& machine;
     const line_plan& plan;
     const code_row& row;  // the governing row
+    std::uint8_t flags;   // the flags of every row the line holds
     bool runs_cycle;
 };
 
@@ -960,11 +963,10 @@ std::string_view other_system_why(const loss_facts& f, loss_text& text) {
 }
 
 bool tool_length(const loss_facts& f) {
-    const std::uint8_t flags = held_flags(f.plan.held);
-    return ((flags & FORGETS_Z) != 0 &&
+    return ((f.flags & FORGETS_Z) != 0 &&
             !(f.plan.mode == distance_mode::absolute && f.plan.words == axis_effect::move &&
               (f.scan.axes & Z_AXIS) != 0)) ||
-           (flags & FORGETS_Z_ALWAYS) != 0;
+           (f.flags & FORGETS_Z_ALWAYS) != 0;
 }
 std::uint16_t tool_length_axes(const loss_facts&) {
     return Z_AXIS;
@@ -1093,6 +1095,7 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     plan.known = known_after_units(scan, plan.held, machine);
     const bool runs_cycle = plan_cycle_step(scan, machine, plan);
     const code_row& row = governing_row(plan.held);
+    const std::uint8_t flags = held_flags(plan.held);
     plan_form(scan, row, plan);
     const bool adds_g91 =
         plan.form == write_form::under_g91 && !plan.holds(kind_bit(code_kind::incremental));
@@ -1100,13 +1103,12 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
     const numbers_refusal refusal = follows_styles(scan, machine) && plan.cycle_problem == nullptr
                                         ? plan_styles(scan, machine, plan)
                                         : numbers_refusal::none;
-    const line_facts facts{scan,   machine, plan, runs_cycle, adds_g91, held_flags(plan.held),
-                           refusal};
+    const line_facts facts{scan, machine, plan, runs_cycle, adds_g91, flags, refusal};
     if (plan_first_stop(facts, plan)) {
         return plan;
     }
-    plan_codes_set(scan, machine, plan);
-    plan_losses({scan, machine, plan, row, runs_cycle}, line_number, plan);
+    plan_codes_set(scan, machine, flags, plan);
+    plan_losses({scan, machine, plan, row, flags, runs_cycle}, line_number, plan);
     plan.incremental_move = plan.mode == distance_mode::incremental &&
                             plan.form == write_form::rewrite && scan.axes != 0;
     if (plan.form == write_form::rewrite && scan.words.empty() && scan.g91_digits.empty()) {

@@ -21,18 +21,24 @@ enum class state_change : std::uint8_t { keep, start, end };
 // Its fields stand widest first, so that the plan of every line is small.
 struct line_plan {
     kind_set held = 0;                    // the kinds of code the line holds, constructs included
-    loss why;                             // what made the axes below unknown
-    std::uint64_t holes = 1;              // a converted cycle's holes: its L or K repeat count
     const char* cycle_problem = nullptr;  // why a cycle in incremental mode stops
+    loss why;                             // what made the axes below unknown
     stop_reason stop{};                   // for `stops`
-    int cycle_code = 0;
-    int select_system = 0;            // the coordinate system selected, or 0
-    int normal_axis = 2;              // a converted cycle's axis normal to the plane
+    std::uint16_t holes = 1;              // a converted cycle's holes: its L or K repeat count
+    std::int16_t cycle_code = 0;
+    std::int16_t select_system = 0;   // the coordinate system selected, or 0
     std::uint16_t forget_before = 0;  // unknown before the words set their axes
     std::uint16_t forget_after = 0;   // unknown after the line
     std::uint16_t needs_known = 0;    // the axes that must be known
     std::uint16_t known = 0;          // the axes known when its words apply
     std::array<std::uint16_t, TRANSFORM_SLOTS> transform_code{};
+    std::int16_t feed_mode = 0;    // the feed mode code on the line, or 0
+    std::int16_t tool_length = 0;  // a tool length code on the line, or 0
+    // The styles of the numbers the positions are made of after the line,
+    // and how the writer spells each word (see number_styles.hpp), where
+    // they are followed (`styled`).
+    line_styles styles;
+    std::uint8_t normal_axis = 2;       // a converted cycle's axis normal to the plane
     std::uint8_t transforms_begin = 0;  // transform slots, one bit each
     std::uint8_t transforms_end = 0;
     work_plane plane = work_plane::unknown;          // selected by the line
@@ -45,11 +51,9 @@ struct line_plan {
     axis_effect words = axis_effect::move;  // what the axis words do
     distance_mode mode = distance_mode::absolute;  // the mode the words are read in
     bool forget_state = false;                     // a call, a jump or a program end
-    std::int16_t feed_mode = 0;                    // G93, G94 or G95 on the line, or 0
-    std::int16_t tool_length = 0;                  // a tool length code on the line, or 0
-    bool save = false;                             // M70, M73
-    bool autorestore = false;                      // M73
-    bool restore = false;                          // M72
+    bool save = false;                             // the line saves the modes
+    bool autorestore = false;                      // restored where the called program returns
+    bool restore = false;                          // the line restores the saved modes
     state_change cycle = state_change::keep;
     state_change modal_call = state_change::keep;
     bool program_end = false;
@@ -63,10 +67,6 @@ struct line_plan {
     // on that was kept from a line read in the other mode.
     std::uint8_t gives_cycle_words = 0;
     std::uint8_t mixed_cycle_word = 0;
-    // The styles of the numbers the positions are made of after the line,
-    // and how the writer spells each word (see number_styles.hpp), where
-    // they are followed (`styled`).
-    line_styles styles;
     bool styled = false;
     // A converted cycle line's styles of the initial level, R and depth:
     // two bits each, from the lowest.
@@ -74,6 +74,15 @@ struct line_plan {
 
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
     bool operator==(const line_plan&) const = default;
+};
+
+// What is written for each word of a batch, by its index in the scan's
+// words: the values that applying the plan gave them (see apply_plan.hpp).
+struct word_targets {
+    std::array<exact_number, WORD_BATCH> values;
+
+    exact_number& operator[](std::size_t word) { return values[word]; }
+    const exact_number& operator[](std::size_t word) const { return values[word]; }
 };
 
 inline constexpr std::uint8_t CYCLE_R_WORD = 1;
@@ -119,14 +128,16 @@ inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& 
                                                              : machine.mode;
     plan.needs_known = scan.axes;
     plan.incremental_move = plan.mode == distance_mode::incremental && scan.axes != 0;
-    if (plan.incremental_move && (scan.axes & ~machine.known) != 0) {
+    if (plan.incremental_move && (scan.axes & ~machine.known) != 0) [[unlikely]] {
         plan.stops = true;
         plan.stop = stop_reason::unknown_position;
+        plan.incremental_move = false;  // nothing is converted
     }
     if (follows_styles(scan, machine)) [[unlikely]] {
         const numbers_refusal refusal = plan_styles(scan, machine, plan);
         if (refusal != numbers_refusal::none && !plan.stops) {
             plan.stops = true;
+            plan.incremental_move = false;
             plan.stop = refusal == numbers_refusal::mixed ? stop_reason::whole_added_to_pointed
                                                           : stop_reason::point_needs_reading;
         }
@@ -134,7 +145,6 @@ inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& 
     if (scan.words.empty() && scan.g91_digits.empty()) {
         plan.form = write_form::copy;  // nothing to rewrite
     }
-    plan.incremental_move = plan.incremental_move && !plan.stops;  // nothing is converted
     return plan;
 }
 

@@ -368,19 +368,24 @@ void note_grouped(scanned_line& scan, code_group group, int tenths, group_codes&
     }
 }
 
-// The common code, a move, inline; any other by `add_other_code`.
+// The common code, a move, inline; any other by `add_other_code`. A short
+// code (one or two digits, `short_code_end`) is below CODE_LIMIT.
+template <bool SHORT = false>
 [[gnu::always_inline]] inline void add_code(scanned_line& scan, char letter, const code_value& code,
                                             group_codes& groups) {
-    const code_info& info = code_of(letter, code.tenths);
-    if (info.motion != motion_kind::none) [[likely]] {
+    static_assert(99 * 10 < CODE_LIMIT, "every short code has a row");
+    const motion_kind motion = letter != 'G' ? motion_kind::none
+                               : SHORT ? detail::G_MOTION[static_cast<std::size_t>(code.tenths)]
+                                       : g_motion(code.tenths);
+    if (motion != motion_kind::none) [[likely]] {
         scan.held |= kind_bit(code_kind::motion);
         if (scan.motion == motion_kind::none) {
-            scan.motion = info.motion;
+            scan.motion = motion;
         }
         note_grouped(scan, MOTION_GROUP, code.tenths, groups);
         return;
     }
-    add_other_code(scan, letter, code, info, groups);
+    add_other_code(scan, letter, code, code_of(letter, code.tenths), groups);
 }
 
 // The axes and arc words a line names, and the axes it names again: kept
@@ -424,7 +429,7 @@ void note_axis_word(scanned_line& scan, std::uint8_t slot, bool first) {
                                                           const plain_number& plain) {
     const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
     const exact_number value = exact_of(plain);
-    scan.words.push_back({letter, plain.end, value, value, slot, plain.point});
+    scan.words.push_back({letter, plain.end, value, slot, plain.point});
     return slot;
 }
 
@@ -486,7 +491,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
             const std::size_t end = short_code_end(line, i + 1, code);
             if (end != 0) [[likely]] {
                 code.word = {i, end};
-                add_code(scan, upper(c), code, groups);
+                add_code<true>(scan, upper(c), code, groups);
                 first_word = false;
                 i = end;
                 continue;
@@ -563,7 +568,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                 const auto slot = static_cast<std::uint8_t>(kind - FIRST_SLOT_KIND);
                 if (scan.words.size() < WORD_BATCH) {
                     const exact_number value = exact_of(number);
-                    scan.words.push_back({i, number.end, value, value, slot, number.point});
+                    scan.words.push_back({i, number.end, value, slot, number.point});
                     scan.dotted_words = static_cast<std::uint8_t>(scan.dotted_words + number.point);
                 } else if (scan.more_words == 0) {
                     scan.more_words = i;
@@ -669,7 +674,7 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
                 return false;
             }
             code.word = {i, end};
-            add_code(scan, upper(c), code, groups);
+            add_code<true>(scan, upper(c), code, groups);
             i = end;
         } else if (kind == PLAIN && is_blank(c)) {
             ++i;
@@ -764,7 +769,7 @@ void scan_line_generally(const padded_line& line, scanned_line& scan) {
 namespace {
 
 auto fields(const line_word& word) {
-    return std::tie(word.begin, word.end, word.value, word.target, word.slot, word.point);
+    return std::tie(word.begin, word.end, word.value, word.slot, word.point);
 }
 
 auto fields(const code_word& code) {

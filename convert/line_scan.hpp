@@ -36,12 +36,11 @@ inline constexpr std::size_t WORD_BATCH = 64;
 
 // An axis or arc word of the line's code part, with a number.
 struct line_word {
-    std::size_t begin;    // its letter
-    std::size_t end;      // just after its last number character
-    exact_number value;   // the value of its number text, with its places
-    exact_number target;  // what is written for it: set when the line is applied
-    std::uint8_t slot;    // an axis (0-8) or FIRST_ARC_SLOT + 0-3 for I, J, K, R
-    bool point;           // its number text has a decimal point
+    std::size_t begin;   // its letter
+    std::size_t end;     // just after its last number character
+    exact_number value;  // the value of its number text, with its places
+    std::uint8_t slot;   // an axis (0-8) or FIRST_ARC_SLOT + 0-3 for I, J, K, R
+    bool point;          // its number text has a decimal point
 };
 
 // A G or M code of the line.

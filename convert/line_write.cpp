@@ -64,9 +64,9 @@ namespace {
 // increments it is, without a point, unless --decimal-point asks for
 // millimetres or inches; any other with a point, which means the same on
 // every control (a zero as its word is spelt).
-[[gnu::noinline]] char* write_counted_word(char* at, const line_word& word, char letter,
-                                           const line_plan& plan, const number_format& format) {
-    const exact_number& value = word.target;
+[[gnu::noinline]] char* write_counted_word(char* at, const line_word& word, exact_number value,
+                                           char letter, const line_plan& plan,
+                                           const number_format& format) {
     const bool whole = (plan.styles.whole_slots >> word.slot & 1U) != 0;
     if (whole && !format.decimal_point && format.increment != 0 &&
         value.billionths % format.increment == 0) {
@@ -80,13 +80,14 @@ namespace {
 
 // A word of a line whose styles are followed: with a point where the plan
 // says, as the count of increments it is where they are read so.
-[[gnu::noinline]] char* write_styled_word(char* at, const line_word& word, char letter,
-                                          const line_plan& plan, const number_format& format) {
+[[gnu::noinline]] char* write_styled_word(char* at, const line_word& word, exact_number target,
+                                          char letter, const line_plan& plan,
+                                          const number_format& format) {
     if (format.integers == integer_reading::increments) {
-        return write_counted_word(at, word, letter, plan, format);
+        return write_counted_word(at, word, target, letter, plan, format);
     }
     return write_number_word(
-        at, letter, word.target, format.decimals,
+        at, letter, target, format.decimals,
         (plan.styles.point_slots >> word.slot & 1U) != 0 || format.decimal_point);
 }
 
@@ -96,24 +97,25 @@ namespace {
 // zero (every number not zero had one), and as its word is spelt when it is;
 // with its word's own spelling where numbers without a point are
 // millimetres or inches. --decimal-point adds a point to every whole value.
-char* write_word(char* at, const line_word& word, char letter, const line_plan& plan,
-                 const number_format& format) {
+char* write_word(char* at, const line_word& word, exact_number target, char letter,
+                 const line_plan& plan, const number_format& format) {
     if (plan.styled) [[unlikely]] {
-        return write_styled_word(at, word, letter, plan, format);
+        return write_styled_word(at, word, target, letter, plan, format);
     }
     bool point = word.point || format.decimal_point;
     if (!point && format.integers != integer_reading::units) [[unlikely]] {
-        point = word.target.billionths != 0;  // a zero word on a position that is not zero
+        point = target.billionths != 0;  // a zero word on a position that is not zero
     }
-    return write_number_word(at, letter, word.target, format.decimals, point);
+    return write_number_word(at, letter, target, format.decimals, point);
 }
 
 }  // namespace
 
 void line_rewriter::write_batch(const padded_line& line, const scanned_line& scan,
-                                const line_plan& plan, line_writer& out,
-                                const number_format& format) {
-    for (const line_word& word : scan.words) {
+                                const line_plan& plan, const word_targets& targets,
+                                line_writer& out, const number_format& format) {
+    for (std::size_t i = 0; i < scan.words.size(); ++i) {
+        const line_word& word = scan.words[i];
         const std::size_t room = word.begin - from_ + SHORT_RUN + WORD_CAPACITY;
         char* start = nullptr;
         char* at = nullptr;
@@ -125,24 +127,25 @@ void line_rewriter::write_batch(const padded_line& line, const scanned_line& sca
             start = out.room(WORD_CAPACITY);
             at = start;
         }
-        at = write_word(at, word, line[word.begin], plan, format);
+        at = write_word(at, word, targets[i], line[word.begin], plan, format);
         out.claim(static_cast<std::size_t>(at - start));
         from_ = word.end;
     }
 }
 
 bool line_rewriter::write_whole(const padded_line& line, const scanned_line& scan,
-                                const line_plan& plan, line_writer& out,
-                                const number_format& format) {
+                                const line_plan& plan, const word_targets& targets,
+                                line_writer& out, const number_format& format) {
     const std::size_t room = line.size() + scan.words.size() * WORD_CAPACITY + SHORT_RUN + 2;
     if (scan.more_words != 0 || room > out.block_size()) {
         return false;
     }
     char* const start = out.room(room);
     char* at = start;
+    const exact_number* target = targets.values.data();
     for (const line_word& word : scan.words) {
         at = copy_run(at, line, from_, word.begin, scan.g91_digits);
-        at = write_word(at, word, line[word.begin], plan, format);
+        at = write_word(at, word, *target++, line[word.begin], plan, format);
         from_ = word.end;
     }
     const bool newline = line.newline();
@@ -178,21 +181,23 @@ void line_rewriter::finish(const padded_line& line, const scanned_line& scan, li
 }
 
 void write_cycle_line(const padded_line& line, const scanned_line& scan, const line_plan& plan,
-                      line_writer& out, const number_format& format) {
+                      const word_targets& targets, line_writer& out, const number_format& format) {
     // The edits in the order they stand: each word with its target, and the
     // repeat count (L, or K) left out with the blanks before it.
     struct edit {
         std::size_t begin;
         std::size_t end;
         const line_word* word;  // nullptr: left out
+        exact_number target;
     };
     std::vector<edit> edits;
-    for (const line_word& word : scan.words) {
-        edits.push_back(
-            {word.begin, word.end, plan.repeat_in_k && word.slot == K_SLOT ? nullptr : &word});
+    for (std::size_t i = 0; i < scan.words.size(); ++i) {
+        const line_word& word = scan.words[i];
+        edits.push_back({word.begin, word.end,
+                         plan.repeat_in_k && word.slot == K_SLOT ? nullptr : &word, targets[i]});
     }
     if (scan.l_end != 0) {
-        edits.push_back({scan.l_begin, scan.l_end, nullptr});
+        edits.push_back({scan.l_begin, scan.l_end, nullptr, {}});
     }
     std::sort(edits.begin(), edits.end(),
               [](const edit& a, const edit& b) { return a.begin < b.begin; });
@@ -206,7 +211,7 @@ void write_cycle_line(const padded_line& line, const scanned_line& scan, const l
         if (e.word != nullptr) {
             char* const start = out.room(WORD_CAPACITY);
             out.claim(static_cast<std::size_t>(
-                write_word(start, *e.word, line[e.begin], plan, format) - start));
+                write_word(start, *e.word, e.target, line[e.begin], plan, format) - start));
         }
         from = e.end;
     }
@@ -218,16 +223,18 @@ void write_cycle_line(const padded_line& line, const scanned_line& scan, const l
 }
 
 void write_hole_line(const padded_line& line, const scanned_line& scan, const line_plan& plan,
-                     bool last, line_writer& out, const number_format& format) {
+                     const word_targets& targets, bool last, line_writer& out,
+                     const number_format& format) {
     bool first = true;
-    for (const line_word& word : scan.words) {
+    for (std::size_t i = 0; i < scan.words.size(); ++i) {
+        const line_word& word = scan.words[i];
         if (word.slot < AXIS_COUNT && word.slot != plan.normal_axis) {
             if (!first) {
                 out.write(" ");
             }
             char* const start = out.room(WORD_CAPACITY);
             out.claim(static_cast<std::size_t>(
-                write_word(start, word, line[word.begin], plan, format) - start));
+                write_word(start, word, targets[i], line[word.begin], plan, format) - start));
             first = false;
         }
     }

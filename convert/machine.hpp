@@ -23,7 +23,7 @@ enum class cycle_state : std::uint8_t { off, on, maybe };
 // or construct that did it, such as "G28".
 struct loss {
     std::uint64_t line = 0;
-    std::array<char, 16> why{};  // room for "unknown mode"
+    std::array<char, 15> why{};  // room for "unknown mode"
     bool call = false;           // a call, whose lines --expand-calls writes in place
 
     std::string_view text() const;

@@ -10,7 +10,7 @@
 
 namespace g91to90 {
 
-enum class stop_reason {
+enum class stop_reason : std::uint8_t {
     input_not_opened,     // detail: the input name; error: why, when known
     input_not_read,       // detail: the input name
     same_files,           // the output name names the input file

@@ -62,7 +62,8 @@ TEST_P(ConvertLine, RewritesOneLine) {
     scanned_line scan;
     const padded_text line(c.line);
     scan_line(line.line(), scan);
-    convert_line(line.line(), 1, scan, run.writer, machine, UNITS_FORMAT);
+    word_targets targets;
+    convert_line(line.line(), 1, scan, targets, run.writer, machine, UNITS_FORMAT);
     EXPECT_EQ(run.written(), c.written);
     EXPECT_EQ(machine.mode, c.mode_after);
     EXPECT_EQ(
@@ -223,8 +224,9 @@ TEST(ConvertLine, OverflowingSumStopsBeforeTheLineIsWritten) {
     const padded_text line("G01 Y1 X1\n");  // a billion
     scanned_line scan;
     scan_line(line.line(), scan);
+    word_targets targets;
     try {
-        convert_line(line.line(), 1, scan, run.writer, machine, UNITS_FORMAT);
+        convert_line(line.line(), 1, scan, targets, run.writer, machine, UNITS_FORMAT);
         FAIL() << "a coordinate out of range was written";
     } catch (const conversion_stop& stop) {
         EXPECT_EQ(stop.reason, stop_reason::number_out_of_range);
