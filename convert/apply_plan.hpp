@@ -42,7 +42,7 @@ bool apply_other_words(const line_plan& plan, const scanned_line& scan, machine_
     for (const line_word& word : scan.words) {
         const exact_number value =
             word.slot >= AXIS_COUNT ? word.value : move(machine, word.slot, word.value);
-        in_range &= value.in_range();
+        in_range = in_range && value.in_range();
         *target++ = value;
     }
     return in_range;

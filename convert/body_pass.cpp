@@ -91,7 +91,7 @@ bool machines_alike(const machine_state& a, const machine_state& b) {
 
 void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
                   word_targets& targets, line_writer& out, machine_state& machine,
-                  const number_format& format, toolpath* path, const start_source* start) {
+                  const unit_formats& formats, toolpath* path, const start_source* start) {
     line_plan plan = plan_line(scan, machine, line_number);
     if (needs_late_start(plan, machine)) [[unlikely]] {
         take_late_start(machine, start != nullptr ? *start : start_source{}, out, line_number);
@@ -115,7 +115,7 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
             take_styles(line, plan, scan, machine, line_number);
         }
         apply_batch();
-        const number_format line_format = format.under(machine.unit);
+        const number_format& line_format = formats.under(machine.unit);
         if (plan.words == axis_effect::cycle_holes) {
             write_cycle_line(line, scan, plan, targets, out, line_format);
             for (std::uint32_t hole = 1;; ++hole) {
@@ -168,6 +168,43 @@ void convert_line(const padded_line& line, std::uint64_t line_number, scanned_li
     if (path != nullptr) [[unlikely]] {
         path->line(scan, plan, machine);
     }
+}
+
+line_context convert_opening_line(const padded_line& line, std::uint64_t line_number,
+                                  scanned_line& scan, word_targets& targets, line_writer& out,
+                                  machine_state& machine, const unit_formats& formats,
+                                  toolpath* path, const start_source& start) {
+    const line_plan preamble = plan_line(scan, machine, line_number, line_context::preamble);
+    if (preamble.stops) {
+        throw describe_stop(preamble, line, scan, machine, line_number);
+    }
+    apply_before_words(preamble, machine);
+    if (!preamble.opens) {
+        out.copy_line(line.text());
+        return line_context::preamble;
+    }
+    if (!scan.holds(kind_bit(code_kind::set_position))) {
+        take_given_start(machine, start);
+        if (path != nullptr) {
+            path->begin(machine);
+        }
+        convert_line(line, line_number, scan, targets, out, machine, formats, path, &start);
+        return line_context::body;
+    }
+    line_plan plan = plan_line(scan, machine, line_number, line_context::start);
+    if (plan.stops) {
+        throw describe_stop(plan, line, scan, machine, line_number);
+    }
+    apply_before_words(plan, machine);
+    take_start_from_words(line, line_number, scan, plan, machine, start);
+    write_line_start(scan, plan, out);
+    write_unchanged_line(line, scan, plan, out);
+    apply_after_words(plan, machine);
+    if (path != nullptr) {
+        path->begin(machine);
+        path->numbers(line, scan, line_plan{}, line_number);
+    }
+    return line_context::body;
 }
 
 }  // namespace g91to90

@@ -10,10 +10,12 @@
 #include "call_levels.hpp"
 #include "definitions.hpp"
 #include "line_io.hpp"
+#include "line_plan.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
 #include "number_output.hpp"
 #include "start_position.hpp"
+#include "stop.hpp"
 #include "toolpath.hpp"
 
 namespace g91to90 {
@@ -25,7 +27,7 @@ namespace g91to90 {
 // given, `start` gives the one asked for where a move first needs it.
 void convert_line(const padded_line& line, std::uint64_t line_number, scanned_line& scan,
                   word_targets& targets, line_writer& out, machine_state& machine,
-                  const number_format& format, toolpath* path = nullptr,
+                  const unit_formats& formats, toolpath* path = nullptr,
                   const start_source* start = nullptr);
 
 // Converts or copies every remaining line of the input. `Source` gives lines
@@ -49,30 +51,65 @@ void follow_skipped(const padded_line& line, std::uint64_t line_number, const sc
 // Whether the two machines have come to stand alike.
 bool machines_alike(const machine_state& a, const machine_state& b);
 
-// The lines of subprogram definitions (`layout`) are copied as they stand.
-// Returns true where a program of its own follows the main program in the
-// file: its first lines are the layout's held ones.
+// A line before the body: planned in the preamble, copied, or, for the
+// mode line, planned and applied as the start (a G92 line, written
+// unchanged), or converted as the body's first line from the given start.
+// Returns where the next line stands.
+[[gnu::cold]] line_context convert_opening_line(const padded_line& line, std::uint64_t line_number,
+                                                scanned_line& scan, word_targets& targets,
+                                                line_writer& out, machine_state& machine,
+                                                const unit_formats& formats, toolpath* path,
+                                                const start_source& start);
+
+// The one pass over a program's lines: each planned where it stands (the
+// preamble, the start, the body), applied to the machine and written. The
+// lines of subprogram definitions (`layout`) are copied as they stand.
+// Throws `no_mode_line` when the input ends before the mode line
+// (`subroutine_file` when it held definitions). Returns true where a
+// program of its own follows the main program in the file: its first lines
+// are the layout's held ones.
 template <typename Source>
-bool convert_body(Source& in, line_writer& out, scanned_line& scan, machine_state& machine,
-                  program_layout& layout, const number_format& format, toolpath* path = nullptr,
-                  const start_source* start = nullptr) {
+bool convert_lines(Source& in, line_writer& out, scanned_line& scan, machine_state& machine,
+                   program_layout& layout, const number_format& format, toolpath* path,
+                   const start_source& start) {
     padded_line line;
-    skipped_blocks skipped;
     word_targets targets;
+    const unit_formats formats(format);
+    // The lines before the body, to the mode line.
+    for (line_context context = line_context::preamble; context != line_context::body;) {
+        const bool read = in.next(line);
+        follow_call_levels(in, out, machine);
+        if (!read) {
+            if (layout.first_definition() != 0) {
+                throw conversion_stop(stop_reason::subroutine_file, {}, layout.first_definition());
+            }
+            throw conversion_stop(stop_reason::no_mode_line);
+        }
+        scan_line(line, scan);
+        if (layout.place(line, scan, machine, in.line_number()) == line_place::definition) {
+            machine.definitions_seen = true;
+            out.copy_line(line.text());
+            continue;
+        }
+        context = convert_opening_line(line, in.line_number(), scan, targets, out, machine, formats,
+                                       path, start);
+    }
+    // The body.
+    skipped_blocks skipped;
     while (in.next(line)) {
         follow_call_levels(in, out, machine);
         scan_line(line, scan);
-        const line_place place = layout.place(line, scan, machine, in.line_number());
+        const std::uint64_t number = in.line_number();
+        const line_place place = layout.place(line, scan, machine, number);
         if (scan.block_delete || skipped.machine) [[unlikely]] {
             if (place == line_place::main_program && scan.block_delete) {
                 if (!skipped.machine) {
                     skipped.machine = machine;
-                    skipped.first_line = in.line_number();
+                    skipped.first_line = number;
                 }
             } else if (place == line_place::main_program) {
-                follow_skipped(line, in.line_number(), scan, machine, skipped, targets);
-                convert_line(line, in.line_number(), scan, targets, out, machine, format, path,
-                             start);
+                follow_skipped(line, number, scan, machine, skipped, targets);
+                convert_line(line, number, scan, targets, out, machine, formats, path, &start);
                 if (machines_alike(machine, *skipped.machine)) {
                     skipped.machine.reset();
                 }
@@ -92,7 +129,7 @@ bool convert_body(Source& in, line_writer& out, scanned_line& scan, machine_stat
             }
             continue;
         }
-        convert_line(line, in.line_number(), scan, targets, out, machine, format, path, start);
+        convert_line(line, number, scan, targets, out, machine, formats, path, &start);
     }
     follow_call_levels(in, out, machine);
     for (const held_line& held : layout.end_held()) {

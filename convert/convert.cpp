@@ -4,14 +4,14 @@
 #include "call_expansion.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
-#include "preamble.hpp"
 
 namespace g91to90 {
 
 namespace {
 
 // One program of the file, from its first line: the preamble, the start
-// position and the body. Returns true where a program of its own follows.
+// position and the body, in one pass. Returns true where a program of its
+// own follows.
 template <typename Source>
 bool convert_one_program(Source& in, line_writer& out, const start_source& start,
                          const number_format& format, toolpath* path) {
@@ -19,23 +19,8 @@ bool convert_one_program(Source& in, line_writer& out, const start_source& start
     machine.reading = format.integers;
     machine.points_whole_numbers = format.decimal_point;
     scanned_line scan;
-    word_targets targets;
     program_layout layout;
-    const padded_line mode_line = copy_preamble(in, out, scan, machine, layout);
-    const std::uint64_t mode_line_number = in.line_number();
-    const bool mode_line_waits =
-        establish_start_position(mode_line, mode_line_number, scan, out, start, machine);
-    if (path != nullptr) {
-        path->begin(machine);
-        if (!mode_line_waits) {
-            path->numbers(mode_line, scan, line_plan{}, mode_line_number);  // the G92 line
-        }
-    }
-    if (mode_line_waits) {
-        convert_line(mode_line, mode_line_number, scan, targets, out, machine, format, path,
-                     &start);
-    }
-    const bool more = convert_body(in, out, scan, machine, layout, format, path, &start);
+    const bool more = convert_lines(in, out, scan, machine, layout, format, path, start);
     if (more) {
         in.replay(layout.take_held());
     }

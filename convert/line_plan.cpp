@@ -360,6 +360,14 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
                 }
             }
             break;
+        case stop_reason::misplaced_mode_line:
+            for (const line_word& word : f.scan.words) {
+                if ((XYZ_AXES >> word.slot & 1U) != 0) {
+                    stop.detail = std::string(1, AXIS_LETTERS[word.slot]);
+                    break;
+                }
+            }
+            break;
         case stop_reason::malformed_number:
             stop.detail = std::string(f.line.text().substr(
                 f.scan.malformed.begin, f.scan.malformed.end - f.scan.malformed.begin));
@@ -1113,6 +1121,77 @@ line_plan plan_other_line(const scanned_line& scan, const machine_state& machine
                             plan.form == write_form::rewrite && scan.axes != 0;
     if (plan.form == write_form::rewrite && scan.words.empty() && scan.g91_digits.empty()) {
         plan.form = write_form::copy;  // nothing to rewrite
+    }
+    return plan;
+}
+
+namespace {
+
+// The mode line: the first line whose code part holds G90, G91 or G92.
+bool is_mode_line(const scanned_line& scan) {
+    return scan.holds(kinds(code_kind::absolute, code_kind::incremental, code_kind::set_position));
+}
+
+// An X, Y or Z word where the mode line was expected suggests the mode line
+// is misplaced. A return or a coordinate-system line is spared.
+bool holds_misplaced_axis_word(const scanned_line& scan) {
+    constexpr kind_set SPARING =
+        kinds(code_kind::return_home, code_kind::machine_coordinates, code_kind::coordinate_system);
+    return (scan.axes & XYZ_AXES) != 0 && !scan.holds(SPARING);
+}
+
+line_plan plan_preamble_line(const scanned_line& scan, const machine_state& machine) {
+    line_plan plan;
+    plan.held = scan.held;
+    plan.mode = machine.mode;
+    plan.known = machine.known;
+    plan.form = write_form::copy;
+    plan.words = axis_effect::none;
+    const line_facts facts{scan, machine, plan, false, false, 0};
+    for (std::size_t rule = 0; rule < UNREADABLE_RULES; ++rule) {
+        if (STOP_RULES[rule].applies(facts)) {
+            plan.stops = true;
+            plan.stop = STOP_RULES[rule].reason;
+            return plan;
+        }
+    }
+    plan.opens = is_mode_line(scan);
+    if (!plan.opens && holds_misplaced_axis_word(scan)) {
+        plan.stops = true;
+        plan.stop = stop_reason::misplaced_mode_line;
+        return plan;
+    }
+    // The start position is taken in the units, plane and system the
+    // preamble selects; a mode line that is no start selects them itself,
+    // as the body's first line, but for the units of the start.
+    const bool start = !plan.opens || scan.holds(kind_bit(code_kind::set_position));
+    if (start || machine.unit == length_unit::unknown) {
+        plan.unit = scan.unit;
+    }
+    if (start) {
+        plan.plane = scan.plane;
+        for (const code_word& code : scan.codes) {
+            if (code.kind() == code_kind::coordinate_system) {
+                plan.select_system = static_cast<std::int16_t>(
+                    code.info->has(ONE_OF_MANY_SYSTEMS) ? -1 : code.tenths);
+            }
+        }
+    }
+    return plan;
+}
+
+}  // namespace
+
+line_plan plan_opening_line(const scanned_line& scan, const machine_state& machine,
+                            std::uint64_t line_number, line_context context) {
+    if (context == line_context::preamble) {
+        return plan_preamble_line(scan, machine);
+    }
+    line_plan plan = plan_other_line(scan, machine, line_number);
+    if (!plan.stops) {
+        plan.form = plan.form == write_form::rewrite ? write_form::copy : plan.form;
+        plan.forget_before = 0;
+        plan.forget_after = 0;
     }
     return plan;
 }

@@ -18,6 +18,11 @@ namespace g91to90 {
 
 enum class state_change : std::uint8_t { keep, start, end };
 
+// Where a line stands in its program: before the mode line (the first line
+// whose code part holds G90, G91 or G92), on a mode line that states the
+// start position (G92), or after them.
+enum class line_context : std::uint8_t { preamble, start, body };
+
 // Its fields stand widest first, so that the plan of every line is small.
 struct line_plan {
     kind_set held = 0;                    // the kinds of code the line holds, constructs included
@@ -71,6 +76,7 @@ struct line_plan {
     // A converted cycle line's styles of the initial level, R and depth:
     // two bits each, from the lowest.
     std::uint8_t cycle_word_styles = 0;
+    bool opens = false;  // a line read as preamble that is the mode line
 
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
     bool operator==(const line_plan&) const = default;
@@ -112,9 +118,24 @@ inline bool plain_line(const scanned_line& scan, const machine_state& machine) {
            machine.standing == 0;
 }
 
-// The plan of any other line, from the table of codes and the stop rules.
+// The plan of any other line of the body, from the table of codes and the
+// stop rules.
 line_plan plan_other_line(const scanned_line& scan, const machine_state& machine,
                           std::uint64_t line_number);
+
+// The plan of a line before the body (`context` preamble or start):
+// - in the preamble, a line is copied, and its plane, units and coordinate
+//   system are followed; a line no control reads alike stops, and so does an
+//   X, Y or Z word (`misplaced_mode_line`), which suggests the mode line is
+//   misplaced (a return or a coordinate-system line is spared); the mode
+//   line `opens` the program: a G92 line's plane, units and system are
+//   followed, another's units where none were selected before, and it is
+//   planned again, as the start or as the body's first line;
+// - the start, a G92 mode line, is planned as a line of the body, read in
+//   absolute mode unless it holds G91, and written unchanged: its words are
+//   the start position, so nothing becomes unknown.
+line_plan plan_opening_line(const scanned_line& scan, const machine_state& machine,
+                            std::uint64_t line_number, line_context context);
 
 // The plan of the common line.
 inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& machine) {
@@ -148,10 +169,14 @@ inline line_plan plan_plain_line(const scanned_line& scan, const machine_state& 
     return plan;
 }
 
-// The plan of a scanned line read at `line_number` with the machine as it
-// stands before it. The common line's plan is decided from a few bits.
+// The plan of a scanned line read at `line_number` in `context` with the
+// machine as it stands before it. The common line's plan is decided from a
+// few bits.
 inline line_plan plan_line(const scanned_line& scan, const machine_state& machine,
-                           std::uint64_t line_number) {
+                           std::uint64_t line_number, line_context context = line_context::body) {
+    if (context != line_context::body) [[unlikely]] {
+        return plan_opening_line(scan, machine, line_number, context);
+    }
     if (!plain_line(scan, machine)) [[unlikely]] {
         return plan_other_line(scan, machine, line_number);
     }

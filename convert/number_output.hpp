@@ -1,6 +1,7 @@
 // Number output: how rewritten axis and arc words are written.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -32,6 +33,20 @@ struct number_format {
                                             : 3,
                 decimal_point, integers, least_increment(unit)};
     }
+};
+
+// A format under each unit, made once: a line's is one look.
+class unit_formats {
+  public:
+    explicit unit_formats(const number_format& format)
+        : formats_{format.under(length_unit::unknown), format.under(length_unit::inch),
+                   format.under(length_unit::millimetre)} {}
+    const number_format& under(length_unit unit) const {
+        return formats_[static_cast<std::size_t>(unit)];
+    }
+
+  private:
+    std::array<number_format, 3> formats_;
 };
 
 // Room for a rewritten word: its letter, a sign, nine whole digits, a point,

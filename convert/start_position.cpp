@@ -2,75 +2,12 @@
 
 #include "apply_plan.hpp"
 #include "line_plan.hpp"
-#include "line_write.hpp"
 #include "number_input.hpp"
-#include "preamble.hpp"
 #include "stop.hpp"
 
 namespace g91to90 {
 
 namespace {
-
-// The G92 mode line states the start: it is planned as a line of the body
-// in absolute mode (its stops apply), written unchanged, and its words are
-// the start position.
-void take_start_from_g92_line(const padded_line& line, std::uint64_t line_number,
-                              scanned_line& scan, line_writer& out, const start_source& start,
-                              machine_state& machine) {
-    take_preamble_state(scan, machine);
-    set_mode(machine, distance_mode::absolute);
-    line_plan plan = plan_line(scan, machine, line_number);
-    if (plan.stops) {
-        throw describe_stop(plan, line, scan, machine, line_number);
-    }
-    plan.form = plan.form == write_form::rewrite ? write_form::copy : plan.form;
-    plan.forget_after = 0;  // the words the line names are the start
-    plan.forget_before = 0;
-    apply_before_words(plan, machine);
-    // An axis named twice is unknown: controls differ on which word counts.
-    std::array<exact_number, AXIS_COUNT> position{};
-    std::uint16_t named = 0;
-    for (const line_word& word : scan.words) {
-        if (word.slot < AXIS_COUNT && (named & axis_bit(word.slot)) == 0) {
-            named |= axis_bit(word.slot);
-            position[word.slot] = word_value(word, machine, line_number);
-        }
-    }
-    if (follows_styles(scan, machine)) {
-        // The start takes the styles of the line's numbers, in whatever mode
-        // the line is read: its words set the positions.
-        plan.styled = true;
-        plan.styles = move_styles(scan, masks_of(scan), position_styles{}, false);
-        take_styles(line, plan, scan, machine, line_number);
-    }
-    // The line wins for the axes it names; the given start gives the others.
-    std::uint16_t known =
-        static_cast<std::uint16_t>(named & ~scan.computed_axes & ~scan.repeated_axes);
-    if (start.given) {
-        const auto others = static_cast<std::uint16_t>(start.given->named & ~named);
-        for (std::size_t axis = 0; axis < AXIS_COUNT; ++axis) {
-            if ((others & axis_bit(static_cast<int>(axis))) != 0) {
-                position[axis] = start.given->position[axis];
-            }
-        }
-        known |= others;
-    }
-    start_at(machine, position, known, loss_at(line_number, "G92"));
-    if (machine.styles_followed && start.given) {
-        // A given start is in millimetres or inches: the style of a number with a point.
-        for (std::size_t axis = 0; axis < AXIS_COUNT; ++axis) {
-            const auto bit = axis_bit(static_cast<int>(axis));
-            if ((start.given->named & ~named & bit) != 0 && position[axis].billionths != 0) {
-                machine.pointed_axes |= bit;
-                machine.pointed_from[axis] = style_source_at(0, "the given start");
-            }
-        }
-    }
-
-    write_line_start(scan, plan, out);
-    write_unchanged_line(line, scan, plan, out);
-    apply_after_words(plan, machine);
-}
 
 // A start value, given or typed.
 exact_number start_value(std::string_view text) {
@@ -135,18 +72,51 @@ given_start read_start_words(std::string_view text) {
     return start;
 }
 
-bool establish_start_position(const padded_line& mode_line, std::uint64_t line_number,
-                              scanned_line& scan, line_writer& out, const start_source& start,
-                              machine_state& machine) {
-    if (scan.holds(kind_bit(code_kind::set_position))) {
-        take_start_from_g92_line(mode_line, line_number, scan, out, start, machine);
-        return false;
+void take_start_from_words(const padded_line& line, std::uint64_t line_number,
+                           const scanned_line& scan, line_plan& plan, machine_state& machine,
+                           const start_source& start) {
+    // An axis named twice is unknown: controls differ on which word counts.
+    std::array<exact_number, AXIS_COUNT> position{};
+    std::uint16_t named = 0;
+    for (const line_word& word : scan.words) {
+        if (word.slot < AXIS_COUNT && (named & axis_bit(word.slot)) == 0) {
+            named |= axis_bit(word.slot);
+            position[word.slot] = word_value(word, machine, line_number);
+        }
     }
-    // The units the mode line selects are those of the start, when the
-    // preamble selected none.
-    if (machine.unit == length_unit::unknown && scan.unit != length_unit::unknown) {
-        set_units(machine, scan.unit, {});  // every position is still 0
+    if (follows_styles(scan, machine)) {
+        // The start takes the styles of the line's numbers, in whatever mode
+        // the line is read: its words set the positions.
+        plan.styled = true;
+        plan.styles = move_styles(scan, masks_of(scan), position_styles{}, false);
+        take_styles(line, plan, scan, machine, line_number);
     }
+    // The line wins for the axes it names; the given start gives the others.
+    std::uint16_t known =
+        static_cast<std::uint16_t>(named & ~scan.computed_axes & ~scan.repeated_axes);
+    if (start.given) {
+        const auto others = static_cast<std::uint16_t>(start.given->named & ~named);
+        for (std::size_t axis = 0; axis < AXIS_COUNT; ++axis) {
+            if ((others & axis_bit(static_cast<int>(axis))) != 0) {
+                position[axis] = start.given->position[axis];
+            }
+        }
+        known |= others;
+    }
+    start_at(machine, position, known, loss_at(line_number, "G92"));
+    if (machine.styles_followed && start.given) {
+        // A given start is in millimetres or inches: the style of a number with a point.
+        for (std::size_t axis = 0; axis < AXIS_COUNT; ++axis) {
+            const auto bit = axis_bit(static_cast<int>(axis));
+            if ((start.given->named & ~named & bit) != 0 && position[axis].billionths != 0) {
+                machine.pointed_axes |= bit;
+                machine.pointed_from[axis] = style_source_at(0, "the given start");
+            }
+        }
+    }
+}
+
+void take_given_start(machine_state& machine, const start_source& start) {
     if (start.given) {
         start_at(machine, start.given->position, start.given->named, {});
     } else {
@@ -155,7 +125,6 @@ bool establish_start_position(const padded_line& mode_line, std::uint64_t line_n
         machine.start_unit = machine.unit;
     }
     set_mode(machine, distance_mode::incremental);
-    return true;
 }
 
 bool needs_late_start(const line_plan& plan, const machine_state& machine) {

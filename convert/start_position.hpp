@@ -40,18 +40,19 @@ struct start_source {
     ask_function ask;
 };
 
-// From a mode line holding G92: the position its words state (an axis it
-// names by a parameter, or twice, is unknown), the line written unchanged,
-// the mode its G91 or G90 selects (absolute when neither), and after a G91
-// an added line G90: the program's own start wins over a given one for the
-// axes it names, and every other axis takes the given start's value, or is
-// unknown. Otherwise the start is the given one, or none yet (it is asked
-// for, or refused, where a move first needs it: `take_late_start`), and the
-// mode line waits, unwritten, for the body pass, which converts it first, in
-// incremental mode; returns true in that case.
-bool establish_start_position(const padded_line& mode_line, std::uint64_t line_number,
-                              scanned_line& scan, line_writer& out, const start_source& start,
-                              machine_state& machine);
+// From a mode line holding G92, planned as the start (`plan`, whose styles
+// are set here where they are followed): the position its words state (an
+// axis it names by a parameter, or twice, is unknown). The program's own
+// start wins over a given one for the axes it names, and every other axis
+// takes the given start's value, or is unknown.
+void take_start_from_words(const padded_line& line, std::uint64_t line_number,
+                           const scanned_line& scan, line_plan& plan, machine_state& machine,
+                           const start_source& start);
+
+// Before any other mode line, which is then converted in incremental mode:
+// the start is the given one, or none yet (it is asked for, or refused,
+// where a move first needs it: `take_late_start`).
+void take_given_start(machine_state& machine, const start_source& start);
 
 // Whether an axis that `plan` needs known is unknown since a start that was
 // not given (`start_awaited`).

@@ -63,7 +63,7 @@ TEST_P(ConvertLine, RewritesOneLine) {
     const padded_text line(c.line);
     scan_line(line.line(), scan);
     word_targets targets;
-    convert_line(line.line(), 1, scan, targets, run.writer, machine, UNITS_FORMAT);
+    convert_line(line.line(), 1, scan, targets, run.writer, machine, unit_formats(UNITS_FORMAT));
     EXPECT_EQ(run.written(), c.written);
     EXPECT_EQ(machine.mode, c.mode_after);
     EXPECT_EQ(
@@ -226,7 +226,8 @@ TEST(ConvertLine, OverflowingSumStopsBeforeTheLineIsWritten) {
     scan_line(line.line(), scan);
     word_targets targets;
     try {
-        convert_line(line.line(), 1, scan, targets, run.writer, machine, UNITS_FORMAT);
+        convert_line(line.line(), 1, scan, targets, run.writer, machine,
+                     unit_formats(UNITS_FORMAT));
         FAIL() << "a coordinate out of range was written";
     } catch (const conversion_stop& stop) {
         EXPECT_EQ(stop.reason, stop_reason::number_out_of_range);
