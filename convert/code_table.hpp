@@ -318,6 +318,12 @@ inline constexpr code_info M_CODES[] = {
     {.tenths = OTHER_CODE, .kind = code_kind::firmware},
 };
 
+// Whether a code that ROTATES_WITH_R, with the L word `l`, sets a
+// coordinate system's data (L2, L20): with an R word it rotates the system.
+inline bool sets_system_data(exact_number l) {
+    return l.billionths == 2 * BILLION || l.billionths == 20 * BILLION;
+}
+
 // The codes a program starts with: the coordinate system of power-on.
 inline constexpr int POWER_ON_SYSTEM = 540;  // G54
 

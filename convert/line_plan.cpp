@@ -85,7 +85,7 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
         held |= kind_bit(code_kind::probe);  // an endstop move, such as G1 H1 Z-300
     }
     if (scan.has(ROTATES_WITH_R) &&
-        (scan.l_value.billionths == 2 * BILLION || scan.l_value.billionths == 20 * BILLION) &&
+        sets_system_data(scan.l_value) &&
         (scan.arcs & R_WORD) != 0) {
         held |= kind_bit(code_kind::transform);  // a rotated coordinate system
     }
@@ -383,11 +383,11 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
                           std::string(code_name('G', f.scan.conflict_second, text));
             break;
         case stop_reason::code_incremental:
-            stop.detail = code_name_of(
-                f.scan, kinds(code_kind::transform, code_kind::other_g, code_kind::transform_end));
-            if (stop.detail.empty()) {
-                stop.detail = "G10";  // G10 L2 or L20 with R
-            }
+            // A transform, another code, a transform end with axis words, or
+            // an offset that rotates.
+            stop.detail = code_name_of(f.scan, kinds(code_kind::transform, code_kind::other_g,
+                                                     code_kind::transform_end,
+                                                     code_kind::offset_named));
             break;
         case stop_reason::firmware_incremental:
             stop.detail = code_name_of(f.scan, kind_bit(code_kind::firmware));
@@ -930,11 +930,12 @@ std::uint16_t row_axes(const loss_facts& f) {
 }
 std::string_view row_why(const loss_facts& f, loss_text& text) {
     std::string_view why = first_code_name(f.scan, kind_bit(f.row.kind), text);
-    if (why.empty()) {  // a transform end with axis words, an H word, or a rotating offset
-        why = first_code_name(f.scan, kind_bit(code_kind::transform_end), text);
+    if (why.empty()) {  // a transform end with axis words, or an offset that rotates
+        why = first_code_name(f.scan, kinds(code_kind::transform_end, code_kind::offset_named),
+                              text);
     }
     if (why.empty()) {
-        why = f.row.kind == code_kind::probe ? "H" : "G10";
+        why = "H";  // a move with an H word
     }
     return why;
 }
