@@ -84,9 +84,7 @@ kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
         (held & kind_bit(code_kind::tool_length)) == 0) {
         held |= kind_bit(code_kind::probe);  // an endstop move, such as G1 H1 Z-300
     }
-    if (scan.has(ROTATES_WITH_R) &&
-        sets_system_data(scan.l_value) &&
-        (scan.arcs & R_WORD) != 0) {
+    if (scan.has(ROTATES_WITH_R) && sets_system_data(scan.l_value) && (scan.arcs & R_WORD) != 0) {
         held |= kind_bit(code_kind::transform);  // a rotated coordinate system
     }
     if ((held & kind_bit(code_kind::transform_end)) != 0 && scan.axes != 0) {
@@ -118,7 +116,7 @@ bool control_character(const line_facts& f) {
     return f.scan.control_char != 0;
 }
 bool two_codes_of_a_group(const line_facts& f) {
-    return f.scan.conflict_second != 0;
+    return f.scan.conflicting();
 }
 bool computed_code(const line_facts& f) {
     return f.scan.computed_code;
@@ -385,9 +383,9 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
         case stop_reason::code_incremental:
             // A transform, another code, a transform end with axis words, or
             // an offset that rotates.
-            stop.detail = code_name_of(f.scan, kinds(code_kind::transform, code_kind::other_g,
-                                                     code_kind::transform_end,
-                                                     code_kind::offset_named));
+            stop.detail =
+                code_name_of(f.scan, kinds(code_kind::transform, code_kind::other_g,
+                                           code_kind::transform_end, code_kind::offset_named));
             break;
         case stop_reason::firmware_incremental:
             stop.detail = code_name_of(f.scan, kind_bit(code_kind::firmware));
@@ -931,8 +929,8 @@ std::uint16_t row_axes(const loss_facts& f) {
 std::string_view row_why(const loss_facts& f, loss_text& text) {
     std::string_view why = first_code_name(f.scan, kind_bit(f.row.kind), text);
     if (why.empty()) {  // a transform end with axis words, or an offset that rotates
-        why = first_code_name(f.scan, kinds(code_kind::transform_end, code_kind::offset_named),
-                              text);
+        why =
+            first_code_name(f.scan, kinds(code_kind::transform_end, code_kind::offset_named), text);
     }
     if (why.empty()) {
         why = "H";  // a move with an H word

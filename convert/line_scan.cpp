@@ -333,7 +333,7 @@ void note_grouped(scanned_line& scan, code_group group, int tenths, group_codes&
     if ((groups.seen & bit) == 0) {
         groups.seen |= bit;
         first = tenths;
-    } else if (first != tenths && scan.conflict_second == 0) {
+    } else if (first != tenths && !scan.conflicting()) {
         scan.conflict_first = first;
         scan.conflict_second = tenths;
     }
@@ -715,8 +715,8 @@ void read_line_part(const padded_line& line, std::size_t from, scanned_line& sca
     scan.plane = work_plane::unknown;
     scan.unit = length_unit::unknown;
     scan.facts = 0;
-    scan.conflict_first = 0;
-    scan.conflict_second = 0;
+    scan.conflict_first = NO_CONFLICT;
+    scan.conflict_second = NO_CONFLICT;
     scan.letters = 0;
     scan.n_number = {};
     if (scan.read_generally) [[unlikely]] {

@@ -29,6 +29,9 @@
 
 namespace g91to90 {
 
+// No two codes of one group on a line (below any code's value in tenths).
+inline constexpr int NO_CONFLICT = -1;
+
 // The words of a line are kept this many at a time; a longer line is read
 // again for each further batch, so that a line of millions of words needs
 // no more memory than a short one.
@@ -90,10 +93,10 @@ struct scanned_line {
     work_plane plane = work_plane::unknown;   // selected by the line
     length_unit unit = length_unit::unknown;  // selected by the line
     std::uint16_t facts = 0;                  // the code facts of its codes' rows
-    // Two different codes of one group (G90 and G91, say), in tenths, and
-    // their letter; 0 and 0 when there are none.
-    int conflict_first = 0;
-    int conflict_second = 0;
+    // Two different codes of one group (G90 and G91, say), in tenths;
+    // NO_CONFLICT when there are none.
+    int conflict_first = NO_CONFLICT;
+    int conflict_second = NO_CONFLICT;
     std::uint32_t letters = 0;  // other letters with a number: bit 0 for A
     exact_number l_value;       // the L word's value, when there is one
     std::size_t l_begin = 0;    // where the L word stands: its letter, and just after it;
@@ -130,7 +133,7 @@ struct scanned_line {
     // polar, H or computed word, a parameter, a "/", flow, an O-word line,
     // two codes of one group, or an axis named twice.
     bool unusual() const {
-        return unusual_text || conflict_second != 0 || repeated_axes != 0 || holds_letter('H');
+        return unusual_text || conflicting() || repeated_axes != 0 || holds_letter('H');
     }
     // A program number alone (O1000, :1000), with comments at most: where a
     // Fanuc-style program begins.
@@ -139,6 +142,8 @@ struct scanned_line {
                words.empty() && letters == 0 && !parameters && !e_word && n_number.empty();
     }
     bool holds(kind_set kinds) const { return (held & kinds) != 0; }
+    // Whether it holds two codes of one group (G0 is 0 in tenths).
+    bool conflicting() const { return conflict_second != NO_CONFLICT; }
 
     bool has(code_fact fact) const { return (facts & fact) != 0; }
     // Whether a word of the batch is a number without a point, not zero.

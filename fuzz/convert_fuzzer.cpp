@@ -438,17 +438,19 @@ void check_expanded_lines(const std::string& program) {
             const std::uint64_t number = lines.line_number() & LINE_MASK;
             require(number >= 1 && number <= source.size(), "a line given names a line");
             const std::string text = own_text(source[number - 1]);
-            after_call = own_text(std::string(line.text())) != text;
+            const std::string given = own_text(std::string(line.text()));
             std::string padded = text + "\n";
             padded.append(LINE_PADDING, '\0');
             scan_line(padded_line::assume_padded(std::string_view(padded.data(), text.size() + 1)),
                       scan);
+            // A line given otherwise than it stands is a call's comment, or
+            // the modes of a return without its M99 word.
             const bool calls =
-                scan.o_word == o_word_line::call
-                    ? !scan.computed_code
-                    : std::any_of(scan.codes.begin(), scan.codes.end(), [](const code_word& code) {
-                          return code.letter == 'M' && (code.tenths == 980 || code.tenths == 970);
-                      });
+                scan.o_word == o_word_line::call ? !scan.computed_code : scan.has(EXPANDABLE_CALL);
+            const bool returns = !calls && scan.has(SUBPROGRAM_RETURN);
+            after_call = given != text && !returns;
+            require(!returns || given == text || given.size() < text.size(),
+                    "a return's modes are its line without the return");
             require(calls == after_call, "the expander's calls are the scan's");
             if (after_call) {
                 check_call_comment(std::string(line.text().substr(0, line.size() - 1)), padded,

@@ -105,7 +105,7 @@ bool holds_two_codes_of_a_group(const std::string& line) {
     const padded_text text(line + "\n");
     scanned_line scan;
     scan_line(text.line(), scan);
-    return scan.conflict_second != 0;
+    return scan.conflicting();
 }
 
 TEST(StopOrder, EachFragmentStopsForItsReason) {

@@ -46,7 +46,7 @@ std::string describe(const scanned_line& scan) {
     for (const std::size_t digit : scan.g91_digits) {
         add("G91@" + std::to_string(digit));
     }
-    if (scan.conflict_second != 0) {
+    if (scan.conflicting()) {
         add("conflict");
     }
     for (int axis = 0; axis < AXIS_COUNT; ++axis) {

@@ -590,6 +590,8 @@ inline std::vector<program_case> reading_cases() {
                   "G92 X0 Y0 Z0|G90 " + std::string("X1 (A\0B)", 8)),
         stopped("a cycle code beside a motion code", "G92 X0 Y0 Z10|G0 G81 X1 Z-1 R1",
                 "G92 X0 Y0 Z10", 2, "G0 and G81 on one line"),
+        stopped("G0 after a cycle code", "G92 X0 Y0 Z10|g82 g0 x5 y5", "G92 X0 Y0 Z10", 2,
+                "G82 and G0 on one line"),
         stopped("two feed modes", "G92 X0 Y0 Z10|G93 G94 X1", "G92 X0 Y0 Z10", 2,
                 "G93 and G94 on one line"),
     };
