@@ -91,13 +91,17 @@ constexpr bool moves_in_motion_group() {
 }
 static_assert(moves_in_motion_group(), "moves are G codes of the motion group");
 
-constexpr std::array<std::uint8_t, static_cast<std::size_t>(code_kind::count)> ROW_OF_KIND = [] {
-    std::array<std::uint8_t, static_cast<std::size_t>(code_kind::count)> rows{};
+constexpr std::size_t KIND_COUNT = static_cast<std::size_t>(code_kind::count);
+
+// The index in CODE_ROWS of each kind's row.
+constexpr std::array<std::uint8_t, KIND_COUNT> rows_of_kinds() {
+    std::array<std::uint8_t, KIND_COUNT> rows{};
     for (std::size_t row = 0; row < CODE_ROWS.size(); ++row) {
         rows[static_cast<std::size_t>(CODE_ROWS[row].kind)] = static_cast<std::uint8_t>(row);
     }
     return rows;
-}();
+}
+constexpr std::array<std::uint8_t, KIND_COUNT> ROW_OF_KIND = rows_of_kinds();
 
 }  // namespace
 
