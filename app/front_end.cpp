@@ -9,8 +9,8 @@
 #include <system_error>
 #include <utility>
 
-#include "convert/convert.hpp"
-#include "convert/line_scan.hpp"
+#include "g91to90/g91to90.hpp"
+#include "messages.hpp"
 #include "platform.hpp"
 
 namespace g91to90 {
@@ -29,9 +29,9 @@ bool names_folder(const std::filesystem::path& path) {
     return std::filesystem::is_directory(path, error);
 }
 
-conversion_stop file_stop(stop_reason reason, const std::string& name, int error) {
-    conversion_stop stop(reason, name);
-    stop.error = error;
+run_stop file_stop(stop_reason reason, const std::string& name, int error) {
+    run_stop stop(reason, name);
+    stop.value.error = error;
     return stop;
 }
 
@@ -79,28 +79,9 @@ std::filesystem::path open_temporary(const std::filesystem::path& path, output_f
     return {};
 }
 
-// The kinds of code a line may hold and still be a move, for
-// `holds_incremental_moves`.
-constexpr kind_set MOVE_KINDS =
-    kinds(code_kind::motion, code_kind::absolute, code_kind::incremental, code_kind::plane,
-          code_kind::units, code_kind::mode, code_kind::machine_function);
-
-// Whether the scanned line is an incremental move, `incremental` being the
-// distance mode before it; updates the mode.
-bool incremental_move(const scanned_line& scan, bool& incremental) {
-    const bool absolute_code = scan.holds(kind_bit(code_kind::absolute));
-    const bool incremental_code = scan.holds(kind_bit(code_kind::incremental));
-    const bool read_incrementally = !absolute_code && (incremental_code || incremental);
-    if (absolute_code || incremental_code) {
-        incremental = !absolute_code;
-    }
-    return read_incrementally && scan.axes != 0 && (scan.held & ~MOVE_KINDS) == 0 &&
-           !scan.holds_letter('H');  // a move with an H word is a probe
-}
-
 }  // namespace
 
-bool holds_incremental_moves(const std::filesystem::path& path) {
+bool file_holds_incremental_moves(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     std::string bytes(MOST_BYTES_CHECKED, '\0');
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -108,29 +89,14 @@ bool holds_incremental_moves(const std::filesystem::path& path) {
     if (bytes.size() == MOST_BYTES_CHECKED) {
         bytes.erase(bytes.find_last_of("\r\n") + 1);  // the file may go on after the last line end
     }
-    std::stringbuf source(std::move(bytes));
-    line_reader reader(source, path.string());
-    scanned_line scan;
-    padded_line line;
-    bool incremental = false;
-    try {
-        while (reader.next(line)) {
-            scan_line(line, scan);
-            if (incremental_move(scan, incremental)) {
-                return true;
-            }
-        }
-    } catch (const conversion_stop&) {
-        // A Ctrl-Z with more after it: the lines before it were read.
-    }
-    return false;
+    return g91to90::holds_incremental_moves(bytes);
 }
 
 void refuse_incremental_program(const file_name& name, bool replace) {
     std::error_code error;
     if (!replace && std::filesystem::is_regular_file(name.path, error) &&
-        holds_incremental_moves(name.path)) {
-        throw conversion_stop(stop_reason::output_holds_moves, name.shown);
+        file_holds_incremental_moves(name.path)) {
+        throw run_stop(stop_reason::output_holds_moves, name.shown);
     }
 }
 
@@ -152,7 +118,7 @@ std::string ask_token(std::istream& console_in, std::ostream& console_out,
         return token;
     }
     if (!(console_in >> token)) {
-        throw conversion_stop(stop_reason::console_ended);
+        throw run_stop(stop_reason::console_ended);
     }
     return token;
 }
@@ -251,7 +217,7 @@ void open_output(open_files& files, const file_name& input, const file_name& out
     }
     // Decided before the output is opened, so a refused name never empties the input.
     if (!input.standard_stream && names_same_file(input, output)) {
-        throw conversion_stop(stop_reason::same_files);
+        throw run_stop(stop_reason::same_files);
     }
     open_output_file(files.output, output, replace);
     files.output_buffer = files.output.stream.rdbuf();

@@ -57,7 +57,7 @@ inline constexpr std::size_t MOST_BYTES_CHECKED = std::size_t{1} << 20;
 // modes, and machine functions. The converter writes no such line: its
 // lines G91 stand before returns, G53, G92, probe and coordinate-system
 // lines, which are not moves here.
-bool holds_incremental_moves(const std::filesystem::path& path);
+bool file_holds_incremental_moves(const std::filesystem::path& path);
 
 // Throws `output_holds_moves` when `name` (a file, not standard output) is
 // an existing regular file that holds incremental moves: an incremental program the user may have

@@ -14,10 +14,8 @@
 #include <system_error>
 #include <vector>
 
-#include "convert/convert.hpp"
-#include "convert/number_styles.hpp"
-#include "convert/toolpath_svg.hpp"
 #include "front_end.hpp"
+#include "g91to90/g91to90.hpp"
 #include "messages.hpp"
 #include "options.hpp"
 #include "platform.hpp"
@@ -28,9 +26,6 @@ using namespace g91to90;
 
 constexpr const char* INPUT_PROMPT = "\nINPUT-FILE NAME:";
 constexpr const char* OUTPUT_PROMPT = "\nOUTPUT-FILE NAME:";
-// The most moves a picture draws: enough for any program a person reads.
-constexpr std::size_t MOST_DRAWN_MOVES = 1'000'000;
-
 // Where a run's prompts and messages go.
 struct console {
     std::istream& in;
@@ -50,14 +45,8 @@ file_name given_or_asked(const std::optional<file_name>& name, const console& us
     return name ? *name : name_from_text(ask_token(user.in, user.prompts, prompt));
 }
 
-// Flushes and closes the output after a conversion: false when it could
-// not be written or closed.
-bool close_output(open_files& files, line_writer& out) {
-    try {
-        out.flush();
-    } catch (const conversion_stop&) {
-        return false;
-    }
+// Closes the output after a conversion: false when it could not be closed.
+bool close_output(open_files& files) {
     if (!files.output.stream.is_open()) {
         return true;  // standard output, or nothing written
     }
@@ -66,16 +55,8 @@ bool close_output(open_files& files, line_writer& out) {
 }
 
 // After a stop, an output written directly keeps what was written before it
-// and a temporary one is removed; the stop's own message and status stand
-// even when this flush fails too.
-void drop_written_output(open_files& files, std::optional<line_writer>& out, output_file& picture) {
-    if (out) {
-        try {
-            out->flush();
-        } catch (const conversion_stop&) {
-            // Already stopping: nothing more to report.
-        }
-    }
+// and a temporary one is removed.
+void drop_written_output(open_files& files, output_file& picture) {
     files.output.stream.close();
     drop_output(files.output);
     picture.stream.close();
@@ -85,10 +66,9 @@ void drop_written_output(open_files& files, std::optional<line_writer>& out, out
 // The picture of a successful run, through a temporary file of its own
 // (whether it may replace a file was decided before the conversion): false
 // when it could not be written.
-bool write_picture(output_file& picture, const file_name& name, const toolpath& path,
-                   const std::string& title) {
+bool write_picture(output_file& picture, const file_name& name, const std::string& svg) {
     open_output_file(picture, name, true);
-    write_svg(picture.stream, path, title);
+    picture.stream << svg;
     picture.stream.close();
     return !picture.stream.fail();
 }
@@ -110,49 +90,18 @@ std::string named_message(const std::string& name, const stop_report& report) {
     return name + ": " + message;
 }
 
-// The styles of a program's numbers, as --check prints them: "pointed",
-// "whole" or "mixed (first whole word X5, line 12)", and how numbers without
-// a point were read where there were any.
-std::string numbers_text(const toolpath& path, integer_reading reading) {
-    const std::uint8_t styles = path.number_styles();
-    if ((styles & WHOLE_NUMBER) == 0) {
-        return (styles & POINTED_NUMBER) != 0 ? "pointed" : "none but zeros";
-    }
-    std::string text = (styles & POINTED_NUMBER) == 0
-                           ? "whole"
-                           : "mixed (first whole word " + path.first_whole_word() + ", line " +
-                                 std::to_string(path.first_whole_line()) + ")";
-    switch (reading) {
-        case integer_reading::units:
-            return text + ", read as units";
-        case integer_reading::increments:
-            return text + ", read as increments";
-        default:
-            return text + ", reading not given";
-    }
-}
-
 // What --check prints: the verdict, then what was read up to it.
 void print_check(std::ostream& out, const std::string& name, const stop_report& report,
-                 const std::optional<line_reader>& in, const toolpath& path,
-                 integer_reading reading) {
+                 const std::optional<result>& done) {
     out << (report.status == STATUS_SUCCESS ? name + ": converts\n" : named_message(name, report));
-    if (!in) {
-        return;
+    if (done) {
+        out << report_text(done->read);
     }
-    const std::string unit(unit_text(path.unit()));
-    out << "  lines " << in->line_number() << ", moves " << path.moves() << "\n";
-    for (std::size_t axis = 0; axis < 3; ++axis) {
-        const extent& range = path.extents()[axis];
-        out << "  " << AXIS_LETTERS[axis] << " " << extent_text(range, path.unit())
-            << (range.seen ? unit : "") << "\n";
-    }
-    out << "  numbers: " << numbers_text(path, reading) << "\n";
 }
 
 // Called programs in files beside the input (in the working folder for
 // standard input), with the input's extension.
-called_files files_beside(const file_name& input) {
+void find_files_beside(const file_name& input, options& how) {
     const std::filesystem::path folder =
         input.standard_stream ? std::filesystem::path(".") : input.path.parent_path();
     const auto find = [folder](const std::string& name) -> std::optional<std::string> {
@@ -169,7 +118,8 @@ called_files files_beside(const file_name& input) {
         return bytes;
     };
     const std::u8string extension = input.path.extension().u8string();
-    return {std::string(extension.begin(), extension.end()), find};
+    how.extension.assign(extension.begin(), extension.end());
+    how.find_file = find;
 }
 
 // One conversion, or check, of one input. `batch_name` is the input's name
@@ -178,12 +128,7 @@ int run_one(const program_options& options, const run_names& names, const consol
             const std::string& batch_name) {
     open_files files;
     output_file picture;
-    std::optional<line_reader> in;
-    std::optional<line_writer> out;
-    std::optional<toolpath> path;
-    if (options.check || options.preview) {
-        path.emplace(options.preview ? MOST_DRAWN_MOVES : 0);
-    }
+    std::optional<result> done;
     std::string input_name = names.input ? names.input->shown : "";
     stop_report report{"", STATUS_SUCCESS};
     try {
@@ -197,7 +142,7 @@ int run_one(const program_options& options, const run_names& names, const consol
         // The picture never replaces the input, the output or a program.
         if (options.preview && (names_same_file(*options.preview, input) ||
                                 (output && names_same_file(*options.preview, *output)))) {
-            throw conversion_stop(stop_reason::same_files);
+            throw run_stop(stop_reason::same_files);
         }
         if (options.preview) {
             refuse_incremental_program(*options.preview, options.force);
@@ -207,33 +152,54 @@ int run_one(const program_options& options, const run_names& names, const consol
         } else {
             discard_output(files);
         }
-        in.emplace(*files.input_buffer, files.input_name);
-        out.emplace(*files.output_buffer);
-        ask_function ask;
+        g91to90::options how = options.conversion;
+        how.check_only = options.check;
+        how.toolpath = options.preview.has_value();
+        how.title = input_name;
         if (user.may_ask) {
-            ask = [&user](std::string_view prompt) {
-                return ask_token(user.in, user.prompts, prompt);
+            how.ask = [&user](std::string_view prompt) -> std::optional<std::string> {
+                try {
+                    return ask_token(user.in, user.prompts, prompt);
+                } catch (const run_stop&) {
+                    return std::nullopt;  // the console ended
+                }
             };
         }
-        const start_source start{.given = options.start, .ask = ask};
-        if (options.expand_calls) {
-            called_files calls = files_beside(input);
-            calls.max_lines = options.max_lines;
-            convert_expanded_program(*in, *out, start, options.format, calls,
-                                     path ? &*path : nullptr);
+        if (how.expand_calls) {
+            find_files_beside(input, how);
+        }
+        std::streambuf& source = *files.input_buffer;
+        const read_function read = [&source](char* at,
+                                             std::size_t size) -> std::optional<std::size_t> {
+            std::streamsize got = 0;
+            try {
+                got = source.sgetn(at, static_cast<std::streamsize>(size));
+            } catch (const std::exception&) {
+                // A file buffer reports a failed read by throwing.
+                return std::nullopt;
+            }
+            return got <= 0 ? 0 : static_cast<std::size_t>(got);
+        };
+        std::streambuf& sink = *files.output_buffer;
+        const write_function write = [&sink](std::string_view bytes) {
+            const auto size = static_cast<std::streamsize>(bytes.size());
+            return sink.sputn(bytes.data(), size) == size;
+        };
+        done = convert(read, write, how, files.input_name);
+        if (done->stopped) {
+            report = {done->stopped->message, done->stopped->status};
         } else {
-            convert_program(*in, *out, start, options.format, path ? &*path : nullptr);
+            files.input.close();
+            const bool written =
+                close_output(files) &&
+                (!options.preview || write_picture(picture, *options.preview, done->svg)) &&
+                keep_output(files.output) && keep_output(picture);
+            if (!written) {
+                report = output_failed_report();
+            }
         }
-        files.input.close();
-        const bool written =
-            close_output(files, *out) &&
-            (!options.preview || write_picture(picture, *options.preview, *path, input_name)) &&
-            keep_output(files.output) && keep_output(picture);
-        if (!written) {
-            report = OUTPUT_FAILED_REPORT;
-        }
-    } catch (const conversion_stop& stop) {
-        report = report_stop(stop);
+    } catch (const run_stop& stop) {
+        report = report_stop(stop.value);
     } catch (const std::bad_alloc&) {
         report = OUT_OF_MEMORY_REPORT;
     } catch (...) {
@@ -247,10 +213,10 @@ int run_one(const program_options& options, const run_names& names, const consol
     }
 #endif
     if (report.status != STATUS_SUCCESS) {
-        drop_written_output(files, out, picture);
+        drop_written_output(files, picture);
     }
     if (options.check) {
-        print_check(std::cout, input_name, report, in, *path, options.format.integers);
+        print_check(std::cout, input_name, report, done);
     } else if (report.status != STATUS_SUCCESS && !batch_name.empty()) {
         user.messages << named_message(batch_name, report);
     } else {
@@ -264,19 +230,19 @@ int run_one(const program_options& options, const run_names& names, const consol
 // The refusal of a batch's input, decided before anything is written: its
 // output is another of the inputs (which would be replaced before it is
 // read), or an earlier input's output. Nothing when it may be converted.
-std::optional<conversion_stop> batch_refusal(
-    const std::vector<file_name>& inputs, std::size_t index, const file_name& output,
-    std::map<std::filesystem::path, std::string>& taken_outputs) {
+std::optional<run_stop> batch_refusal(const std::vector<file_name>& inputs, std::size_t index,
+                                      const file_name& output,
+                                      std::map<std::filesystem::path, std::string>& taken_outputs) {
     for (std::size_t other = 0; other < inputs.size(); ++other) {
         if (other != index && names_same_file(output, inputs[other]) &&
             !names_same_file(inputs[index], inputs[other])) {
-            return conversion_stop(stop_reason::output_is_an_input, output.shown);
+            return run_stop(stop_reason::output_is_an_input, output.shown);
         }
     }
     const auto [taken, added] =
         taken_outputs.try_emplace(output.path.lexically_normal(), inputs[index].shown);
     if (!added) {
-        return conversion_stop(stop_reason::same_output_name, taken->second);
+        return run_stop(stop_reason::same_output_name, taken->second);
     }
     return std::nullopt;
 }
@@ -291,16 +257,16 @@ int run_batch(const program_options& options) {
         std::filesystem::create_directories(options.output_dir->path, error);
         std::error_code ignored;
         if (!std::filesystem::is_directory(options.output_dir->path, ignored)) {
-            conversion_stop stop(stop_reason::output_not_opened, options.output_dir->shown);
-            stop.error = error_value(error);
-            std::cout << report_stop(stop).message << std::flush;
+            run_stop stop(stop_reason::output_not_opened, options.output_dir->shown);
+            stop.value.error = error_value(error);
+            std::cout << report_stop(stop.value).message << std::flush;
             return STATUS_FAILURE;
         }
     }
     // Every name is checked before anything is written.
     const std::vector<file_name>& inputs = options.file_names;
     std::vector<std::optional<file_name>> outputs(inputs.size());
-    std::vector<std::optional<conversion_stop>> refusals(inputs.size());
+    std::vector<std::optional<run_stop>> refusals(inputs.size());
     std::map<std::filesystem::path, std::string> taken_outputs;  // each output, and its input
     for (std::size_t i = 0; i < inputs.size() && !options.check; ++i) {
         outputs[i] = name_in_folder(*options.output_dir, inputs[i]);
@@ -309,7 +275,8 @@ int run_batch(const program_options& options) {
     std::size_t failed = 0;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         if (refusals[i]) {
-            std::cout << named_message(inputs[i].shown, report_stop(*refusals[i])) << std::flush;
+            std::cout << named_message(inputs[i].shown, report_stop(refusals[i]->value))
+                      << std::flush;
             ++failed;
         } else if (run_one(options, {inputs[i], outputs[i]}, user, inputs[i].shown) !=
                    STATUS_SUCCESS) {
@@ -346,8 +313,8 @@ int run_program(int argc, Char** argv) {
         options = read_options(words, integers != nullptr && *integers != '\0'
                                           ? std::optional<std::string_view>(integers)
                                           : std::nullopt);
-    } catch (const conversion_stop& stop) {
-        const stop_report report = report_stop(stop);
+    } catch (const run_stop& stop) {
+        const stop_report report = report_stop(stop.value);
         (filter ? std::cerr : std::cout) << report.message << std::flush;
         return report.status;
     }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "convert/stop.hpp"
+#include "messages.hpp"
 #include "platform.hpp"
 
 namespace g91to90 {
@@ -14,7 +14,7 @@ int decimals_value(std::string_view text) {
     if (text.size() == 1 && text[0] >= '3' && text[0] <= '6') {
         return text[0] - '0';
     }
-    throw conversion_stop(stop_reason::bad_decimals);
+    throw run_stop(stop_reason::bad_decimals);
 }
 
 // A reading of numbers without a point, as `source` (the option or the
@@ -26,7 +26,7 @@ integer_reading reading_value(std::string_view text, std::string_view source) {
     if (text == "increments") {
         return integer_reading::increments;
     }
-    throw conversion_stop(stop_reason::bad_integers, std::string(source));
+    throw run_stop(stop_reason::bad_integers, std::string(source));
 }
 
 // The most lines of an expanded program: a whole number of 1 or more.
@@ -36,8 +36,8 @@ std::uint64_t max_lines_value(std::string_view text) {
                                                      [](char c) { return c >= '0' && c <= '9'; });
     constexpr std::size_t MOST_DIGITS = 18;  // far beyond any program, within 64 bits
     if (!digits || first == std::string_view::npos || text.size() - first > MOST_DIGITS) {
-        throw conversion_stop(stop_reason::bad_command_line,
-                              "--max-lines takes a number of lines, 1 or more");
+        throw run_stop(stop_reason::bad_command_line,
+                       "--max-lines takes a number of lines, 1 or more");
     }
     std::uint64_t value = 0;
     for (const char c : text.substr(first)) {
@@ -68,7 +68,7 @@ std::optional<std::string_view> option_value(std::span<const file_name> words, s
 file_name name_from_value(std::span<const file_name> words, std::size_t i, std::string_view value,
                           std::string_view option) {
     if (value.empty()) {
-        throw conversion_stop(stop_reason::bad_command_line, std::string(option) + " takes a name");
+        throw run_stop(stop_reason::bad_command_line, std::string(option) + " takes a name");
     }
     if (words[i].shown == value) {
         return words[i];
@@ -77,14 +77,12 @@ file_name name_from_value(std::span<const file_name> words, std::size_t i, std::
 }
 
 void check_together(const program_options& options) {
-    const auto refuse = [](const char* why) {
-        throw conversion_stop(stop_reason::bad_command_line, why);
-    };
+    const auto refuse = [](const char* why) { throw run_stop(stop_reason::bad_command_line, why); };
     if (options.output_dir && options.file_names.empty()) {
         refuse("--output-dir takes the input files after it");
     }
     if (!options.batch() && options.file_names.size() > 2) {
-        throw conversion_stop(stop_reason::too_many_file_names);
+        throw run_stop(stop_reason::too_many_file_names);
     }
     if (options.preview && options.batch()) {
         refuse("--preview draws one program: give one input");
@@ -150,7 +148,7 @@ program_options read_options(std::span<const file_name> words,
                              std::optional<std::string_view> integers_default) {
     program_options options;
     if (integers_default) {
-        options.format.integers = reading_value(*integers_default, INTEGERS_VARIABLE);
+        options.conversion.integers = reading_value(*integers_default, INTEGERS_VARIABLE);
     }
     bool options_ended = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -167,13 +165,19 @@ program_options read_options(std::span<const file_name> words,
             options.action = program_action::show_version;
             return options;
         } else if (word == "--decimal-point") {
-            options.format.decimal_point = true;
+            options.conversion.decimal_point = true;
         } else if (const auto integers = option_value(words, i, "--integers")) {
-            options.format.integers = reading_value(*integers, "--integers");
+            options.conversion.integers = reading_value(*integers, "--integers");
         } else if (const auto decimals = option_value(words, i, "--decimals")) {
-            options.format.decimals = decimals_value(*decimals);
+            options.conversion.decimals = decimals_value(*decimals);
         } else if (const auto start = option_value(words, i, "--start")) {
-            options.start = read_start_words(*start);
+            options.conversion.start = *start;
+            if (start->empty()) {
+                throw run_stop(stop_reason::bad_start);
+            }
+            if (const std::optional<stop> refused = options_stop(options.conversion)) {
+                throw run_stop(*refused);
+            }
         } else if (const auto folder = option_value(words, i, "--output-dir")) {
             options.output_dir = name_from_value(words, i, *folder, "--output-dir");
         } else if (const auto picture = option_value(words, i, "--preview")) {
@@ -181,13 +185,13 @@ program_options read_options(std::span<const file_name> words,
         } else if (word == "--check") {
             options.check = true;
         } else if (word == "--expand-calls") {
-            options.expand_calls = true;
+            options.conversion.expand_calls = true;
         } else if (word == "--force") {
             options.force = true;
         } else if (const auto lines = option_value(words, i, "--max-lines")) {
-            options.max_lines = max_lines_value(*lines);
+            options.conversion.max_lines = max_lines_value(*lines);
         } else {
-            throw conversion_stop(stop_reason::unknown_option, std::string(word));
+            throw run_stop(stop_reason::unknown_option, std::string(word));
         }
     }
     check_together(options);

@@ -8,10 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/call_expansion.hpp"
-#include "convert/number_output.hpp"
-#include "convert/start_position.hpp"
 #include "front_end.hpp"
+#include "g91to90/g91to90.hpp"
 
 namespace g91to90 {
 
@@ -22,14 +20,13 @@ struct program_options {
     // An input and an output name at most, but any number of inputs with
     // --output-dir or --check.
     std::vector<file_name> file_names;
-    number_format format;
-    std::optional<given_start> start;     // --start
+    // --start, --decimals, --decimal-point, --integers, --expand-calls and
+    // --max-lines, as the conversion takes them.
+    options conversion;
     std::optional<file_name> output_dir;  // --output-dir: a batch
     bool check = false;                   // --check: convert, write nothing, report
     std::optional<file_name> preview;     // --preview: the picture's file
-    bool expand_calls = false;            // --expand-calls: calls written out in place
     bool force = false;                   // --force: an incremental program may be replaced
-    std::uint64_t max_lines = DEFAULT_MOST_EXPANDED_LINES;  // --max-lines: the expansion's bound
 
     // Several inputs, each converted or checked on its own, without prompts.
     bool batch() const { return output_dir.has_value() || (check && file_names.size() > 1); }

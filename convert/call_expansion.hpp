@@ -11,22 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "g91to90/g91to90.hpp"
 #include "line_io.hpp"
 #include "line_scan.hpp"
 
 namespace g91to90 {
 
-// The bytes of a file beside the input, by name, or nullopt when there is
-// none of that name.
-using file_finder = std::function<std::optional<std::string>(const std::string& name)>;
-
 // Calls nest at most this deep; a deeper call stops the run.
 inline constexpr int MOST_NESTED_CALLS = 8;
 // The most times one call runs its program (four digits, as Fanuc's L).
 inline constexpr std::uint64_t MOST_CALL_REPEATS = 9999;
-// The most lines an expanded program may have (--max-lines sets another
-// limit): repeats of nested calls could otherwise write without end.
-inline constexpr std::uint64_t DEFAULT_MOST_EXPANDED_LINES = 100'000'000;
 // A line of a file beside the input is numbered (file << FILE_SHIFT) | line;
 // the input's own lines keep their numbers.
 inline constexpr int FILE_SHIFT = 40;

@@ -11,6 +11,8 @@
 #include <limits>
 #include <string_view>
 
+#include "g91to90/g91to90.hpp"
+
 namespace g91to90 {
 
 // The places an exact number keeps: a word with more is rounded to odd at the
@@ -68,17 +70,6 @@ exact_number millimetres_to_inches(exact_number millimetres);
 // digits with at most one point, then optionally an exponent written with E,
 // e, D or d. The text must be such a number (`is_number_token`).
 exact_number exact_value(std::string_view text);
-
-// How a control reads a number written without a point. A number with a
-// point (X10., X.5) means millimetres or inches on every control; one
-// without (X10) means them on some and least increments on others
-// (Fanuc-style controls without decimal-point input). A zero means zero on
-// all of them.
-enum class integer_reading : std::uint8_t {
-    unknown,    // not given: a conversion that depends on it stops
-    units,      // millimetres or inches (LinuxCNC, GRBL, decimal-point input)
-    increments  // least increments: 0.001 mm under G21, 0.0001 in under G20
-};
 
 // The unit of lengths, once a program selects one.
 enum class length_unit : std::uint8_t { unknown, inch, millimetre };

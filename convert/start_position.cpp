@@ -19,7 +19,11 @@ exact_number start_value(std::string_view text) {
 }
 
 exact_number ask_start_value(const ask_function& ask, std::string_view prompt) {
-    const std::string token = ask(prompt);
+    const std::optional<std::string> answer = ask(prompt);
+    if (!answer) {
+        throw conversion_stop(stop_reason::console_ended);
+    }
+    const std::string& token = *answer;
     if (!is_number_token(token)) {
         throw conversion_stop(stop_reason::start_not_a_number, token);
     }

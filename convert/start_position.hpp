@@ -8,16 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "g91to90/g91to90.hpp"
 #include "line_io.hpp"
 #include "line_plan.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
 
 namespace g91to90 {
-
-// Shows a prompt on the console and returns the next blank-delimited token
-// typed; throws `console_ended` when there is none.
-using ask_function = std::function<std::string(std::string_view prompt)>;
 
 // A start position given before the run, as axis words ("X0 Y0 Z50"): the
 // axes named and their positions; an axis not named is unknown.

@@ -9,25 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "g91to90/g91to90.hpp"
 #include "line_io.hpp"
 #include "line_plan.hpp"
 #include "line_scan.hpp"
 #include "machine.hpp"
 
 namespace g91to90 {
-
-enum class move_kind : std::uint8_t { rapid, feed, arc_clockwise, arc_counterclockwise, hole };
-
-// One move with both ends known in X and Y. Lengths are in the unit of the
-// extents (`toolpath::unit`).
-struct drawn_move {
-    std::array<double, 2> from{};
-    std::array<double, 2> to{};
-    std::array<double, 2> centre{};  // for an arc in the XY plane
-    double depth = 0;                // the lower Z of its ends
-    bool depth_known = false;
-    move_kind kind = move_kind::feed;
-};
 
 struct extent {
     double low = 0;

@@ -14,11 +14,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/messages.hpp"
 #include "convert/call_expansion.hpp"
 #include "convert/convert.hpp"
 #include "convert/exact_number.hpp"
 #include "convert/line_scan.hpp"
+#include "convert/messages.hpp"
 #include "convert/number_output.hpp"
 #include "convert/toolpath_svg.hpp"
 #include "framing.hpp"
@@ -75,9 +75,9 @@ run_result convert_in_memory(const std::string& program, const std::string& answ
         console_out << prompt;
         std::string token;
         if (!(console_in >> token)) {
-            throw conversion_stop(stop_reason::console_ended);
+            return std::optional<std::string>();
         }
-        return token;
+        return std::optional<std::string>(token);
     };
     run_result result;
     // Every third run also follows the toolpath, as --check and --preview do,
@@ -100,9 +100,9 @@ run_result convert_in_memory(const std::string& program, const std::string& answ
             check_toolpath(*path);
         }
     } catch (const conversion_stop& stop) {
-        const stop_report report = report_stop(stop);
-        result.status = report.status;
-        console_out << report.message;
+        const g91to90::stop stopped = stop_of(stop);
+        result.status = stopped.status;
+        console_out << stopped.message;
     }
     try {
         out.flush();

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/messages.hpp"
 #include "convert/convert.hpp"
+#include "convert/messages.hpp"
 
 namespace g91to90::test_support {
 
@@ -44,9 +44,9 @@ struct memory_run {
             console_out << prompt;
             std::string token;
             if (!(console_in >> token)) {
-                throw conversion_stop(stop_reason::console_ended);
+                return std::optional<std::string>();
             }
-            return token;
+            return std::optional<std::string>(token);
         };
     }
 
@@ -77,9 +77,9 @@ struct memory_run {
             }
             return STATUS_SUCCESS;
         } catch (const conversion_stop& stop) {
-            const stop_report report = report_stop(stop);
-            console_out << report.message;
-            return report.status;
+            const g91to90::stop stopped = stop_of(stop);
+            console_out << stopped.message;
+            return stopped.status;
         }
     }
 

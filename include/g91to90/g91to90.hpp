@@ -217,9 +217,9 @@ struct drawn_move {
 };
 
 struct result {
-    std::string output;          // the converted program (what was written before a stop)
+    std::string output;           // the converted program (what was written before a stop)
     std::optional<stop> stopped;  // why it stopped; empty when it converted
-    report read;                 // up to the end, or to the stop
+    report read;                  // up to the end, or to the stop
     // With `options::toolpath`: the moves (at most `most_drawn_moves`;
     // `all_drawn` false when there were more) and the SVG picture.
     std::vector<drawn_move> moves;
@@ -235,6 +235,12 @@ using read_function = std::function<std::optional<std::size_t>(char* buffer, std
 // Takes output bytes as they are made; returns false when they could not
 // be written (the conversion then stops with `output_failed`).
 using write_function = std::function<bool(std::string_view bytes)>;
+
+// The stop that options cause before any input is read (a start that is not
+// axis words or is out of range, decimals other than 0 or 3 to 6, no lines
+// allowed for expanded calls); nullopt when they are good. A conversion with
+// them stops the same way.
+G91TO90_API std::optional<stop> options_stop(const options& how);
 
 // Converts a whole program held in memory.
 G91TO90_API result convert(std::string_view program, const options& how);
@@ -270,6 +276,10 @@ class G91TO90_API converter {
     struct state;
     std::unique_ptr<state> state_;
 };
+
+// Whether a program holds a move in incremental mode: a G91 program that a
+// converted output should not replace.
+G91TO90_API bool holds_incremental_moves(std::string_view program);
 
 // The library's version ("1.4.0").
 G91TO90_API std::string_view version();

@@ -1,3 +1,4 @@
+// The message of every stop: one table, by reason.
 #include "messages.hpp"
 
 #include <array>
@@ -48,15 +49,14 @@ std::string joined(std::initializer_list<std::string_view> pieces) {
 }
 
 // "Can't open NAME", and on a line of its own the file's role and why.
-stop_report not_opened(const conversion_stop& stop, const char* role) {
-    return {joined({"\nCan't open ", stop.detail, "\n(", role, ": ",
-                    error_text(stop.error, "cannot be opened"), ")\n"}),
-            STATUS_FAILURE};
+std::string not_opened(const stop& stop, const char* role) {
+    return joined({"\nCan't open ", stop.detail, "\n(", role, ": ",
+                   error_text(stop.error, "cannot be opened"), ")\n"});
 }
 
 // What the user can do, after a stop's message: empty where there is no one
 // thing to do.
-std::string hint_text(const conversion_stop& stop) {
+std::string hint_text(const stop& stop) {
     switch (stop.hint) {
         case stop_hint::expand_calls:
             return " (--expand-calls writes the called lines in place)";
@@ -76,13 +76,12 @@ std::string line_in_file(const std::string& file, std::uint64_t line) {
     return (file.empty() ? "" : file + " ") + "line " + std::to_string(line);
 }
 
-stop_report line_error(const conversion_stop& stop, const std::string& what) {
-    return {"\nERROR: " + line_in_file(stop.line_file, stop.line_number) + ": " + what + "\n",
-            STATUS_FAILURE};
+std::string line_error(const stop& stop, const std::string& what) {
+    return "\nERROR: " + line_in_file(stop.file, stop.line) + ": " + what + "\n";
 }
 
 // Where what the message names began: "line 4: G28", or "the start".
-std::string since(const conversion_stop& stop) {
+std::string since(const stop& stop) {
     return stop.since_line == 0
                ? "the start"
                : line_in_file(stop.since_file, stop.since_line) + ": " + stop.since;
@@ -90,34 +89,33 @@ std::string since(const conversion_stop& stop) {
 
 }  // namespace
 
-stop_report report_stop(const conversion_stop& stop) {
+std::string stop_message(const stop& stop) {
     switch (stop.reason) {
         case stop_reason::input_not_opened:
             return not_opened(stop, "input");
         case stop_reason::output_not_opened:
             return not_opened(stop, "output");
         case stop_reason::input_not_read:
-            return {"\nCan't read " + stop.detail + "\n", STATUS_FAILURE};
+            return "\nCan't read " + stop.detail + "\n";
         case stop_reason::same_files:
-            return {"ERROR: input output files are same\n", STATUS_FAILURE};
+            return "ERROR: input output files are same\n";
         case stop_reason::console_ended:
-            return {"", STATUS_FAILURE};
+            return "";
         case stop_reason::no_mode_line:
-            return {"\nERROR: no G90, G91 or G92 line: nothing to convert\n", STATUS_FAILURE};
+            return "\nERROR: no G90, G91 or G92 line: nothing to convert\n";
         case stop_reason::subroutine_file:
             return line_error(stop,
                               "a subroutine file: convert the program that calls it, with "
                               "--expand-calls");
         case stop_reason::misplaced_mode_line:
-            return {"Warning:in input file the location of G92/G90/G91 maybe wrong!\n" +
-                        line_in_file(stop.line_file, stop.line_number) + ": " + stop.detail +
-                        " before any G90, G91 or G92 line\n",
-                    STATUS_FAILURE};
+            return "Warning:in input file the location of G92/G90/G91 maybe wrong!\n" +
+                   line_in_file(stop.file, stop.line) + ": " + stop.detail +
+                   " before any G90, G91 or G92 line\n";
         case stop_reason::number_out_of_range:
-            if (stop.line_number != 0) {
+            if (stop.line != 0) {
                 return line_error(stop, "number out of range");
             }
-            return {"ERROR: number out of range\n", STATUS_FAILURE};
+            return "ERROR: number out of range\n";
         case stop_reason::whole_added_to_pointed:
         case stop_reason::pointed_added_to_whole: {
             const bool whole_here = stop.reason == stop_reason::whole_added_to_pointed;
@@ -136,9 +134,9 @@ stop_report report_stop(const conversion_stop& stop) {
                                         " counts least increments of unknown units: give G20 "
                                         "or G21 before it");
         case stop_reason::output_failed:
-            return OUTPUT_FAILED_REPORT;
+            return OUTPUT_FAILED_MESSAGE;
         case stop_reason::start_not_a_number:
-            return {"\nERROR: start value " + stop.detail + " is not a number\n", STATUS_FAILURE};
+            return "\nERROR: start value " + stop.detail + " is not a number\n";
         case stop_reason::no_start_position:
             return line_error(stop, "no start position (give --start or a G92 line)");
         case stop_reason::ctrl_z_inside:
@@ -231,37 +229,50 @@ stop_report report_stop(const conversion_stop& stop) {
         case stop_reason::main_program_loops:
             return line_error(stop, "M99 in the main program loops");
         case stop_reason::unknown_option:
-            return {"ERROR: unknown option " + stop.detail + "\nTry: g91to90 --help\n",
-                    STATUS_FAILURE};
+            return "ERROR: unknown option " + stop.detail + "\nTry: g91to90 --help\n";
         case stop_reason::bad_integers:
-            return {"ERROR: " + stop.detail + " takes units or increments\n", STATUS_FAILURE};
+            return "ERROR: " + stop.detail + " takes units or increments\n";
         case stop_reason::bad_decimals:
-            return {"ERROR: --decimals takes 3 to 6\n", STATUS_FAILURE};
+            return "ERROR: --decimals takes 3 to 6\n";
         case stop_reason::bad_start:
-            return {"ERROR: --start takes axis words, as in --start \"X0 Y0 Z50\" (not \"" +
-                        stop.detail + "\")\n",
-                    STATUS_FAILURE};
+            return "ERROR: --start takes axis words, as in --start \"X0 Y0 Z50\" (not \"" +
+                   stop.detail + "\")\n";
         case stop_reason::bad_command_line:
-            return {"ERROR: " + stop.detail + "\nTry: g91to90 --help\n", STATUS_FAILURE};
+            return "ERROR: " + stop.detail + "\nTry: g91to90 --help\n";
         case stop_reason::same_output_name:
-            return {"ERROR: the output name is that of " + stop.detail + "'s output\n",
-                    STATUS_FAILURE};
+            return "ERROR: the output name is that of " + stop.detail + "'s output\n";
         case stop_reason::output_is_an_input:
-            return {joined({"ERROR: its output ", stop.detail, " is an input of this run\n"}),
-                    STATUS_FAILURE};
+            return joined({"ERROR: its output ", stop.detail, " is an input of this run\n"});
         case stop_reason::no_room_beside:
-            return {joined({"ERROR: cannot write beside ", stop.detail, " (",
-                            error_text(stop.error, "no file can be made there"), ")\n"}),
-                    STATUS_FAILURE};
+            return joined({"ERROR: cannot write beside ", stop.detail, " (",
+                           error_text(stop.error, "no file can be made there"), ")\n"});
         case stop_reason::output_holds_moves:
-            return {joined({"ERROR: ", stop.detail,
-                            " holds G91 moves: is it your input? (--force replaces it)\n"}),
-                    STATUS_FAILURE};
+            return joined({"ERROR: ", stop.detail,
+                           " holds G91 moves: is it your input? (--force replaces it)\n"});
         case stop_reason::too_many_file_names:
-            return {"ERROR: too many arguments (an input and an output file at most)\n",
-                    STATUS_FAILURE};
+            return "ERROR: too many arguments (an input and an output file at most)\n";
     }
-    return INTERNAL_ERROR_REPORT;
+    return INTERNAL_ERROR_MESSAGE;
+}
+
+int stop_status(stop_reason reason) {
+    return reason == stop_reason::output_failed ? STATUS_OUTPUT_FAILED : STATUS_FAILURE;
+}
+
+stop stop_of(const conversion_stop& stopped) {
+    stop value;
+    value.reason = stopped.reason;
+    value.detail = stopped.detail;
+    value.line = stopped.line_number;
+    value.file = stopped.line_file;
+    value.since_line = stopped.since_line;
+    value.since = stopped.since;
+    value.since_file = stopped.since_file;
+    value.error = stopped.error;
+    value.hint = stopped.hint;
+    value.message = stop_message(value);
+    value.status = stop_status(value.reason);
+    return value;
 }
 
 }  // namespace g91to90
