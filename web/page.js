@@ -194,7 +194,7 @@ function previewPanel(result, name) {
   );
   if (!result.allDrawn) {
     panel.append(
-      element("p", { class: "note", text: `The picture draws the first ${result.drawn} moves.` })
+      element("p", { class: "note drawn-note", text: `The picture draws the first ${result.drawn} moves.` })
     );
   }
   requestAnimationFrame(fit);
@@ -234,7 +234,7 @@ function showResult(message) {
   card.append(heading);
   const left = element("div", { class: "result-left" });
   if (result.stopped) {
-    left.append(element("pre", { class: "message", text: result.message }));
+    left.append(element("pre", { class: "message", text: result.message.trim() }));
     if (message.context && message.context.length > 0) {
       left.append(
         element("p", { class: "note", text: `Around line ${result.line} of ${message.contextName}:` }),

@@ -18,9 +18,8 @@ EM_JS(double, page_read, (char* buffer, std::size_t size),
 EM_JS(int, page_write, (const char* bytes, std::size_t size),
       { return Module.pageWrite(bytes, size) ? 1 : 0; });
 EM_JS(double, page_file_size, (const char* name), { return Module.pageFileSize(name); });
-EM_JS(void, page_file_read, (const char* name, char* buffer), {
-    Module.pageFileRead(name, buffer);
-});
+EM_JS(void, page_file_read, (const char* name, char* buffer),
+      { Module.pageFileRead(name, buffer); });
 EM_JS(void, page_done,
       (int stopped, const char* message, double line, const char* file, const char* report,
        const char* svg, double drawn, int all_drawn, int status),

@@ -148,7 +148,7 @@ const scenarios = {
     assert.equal(bigOut.bytes.subarray(0, end).toString("latin1"), smallOut.slice(0, end));
     assert.equal(bigOut.bytes.subarray(bigOut.bytes.length - (smallOut.length - end)).toString("latin1"), smallOut.slice(end));
     assert.ok(bigOut.bytes.length > 100e6);
-    assert.match(await page.textContent("#result-0 .note"), /first 50000 moves/);
+    assert.match(await page.textContent("#result-0 .drawn-note"), /first 50000 moves/);
     await t.screenshot(page, "big-done");
   },
 
