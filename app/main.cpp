@@ -295,6 +295,22 @@ int run_batch(const program_options& options) {
     return failed == 0 ? STATUS_SUCCESS : STATUS_FAILURE;
 }
 
+// --web: the installed page's path, or why there is none.
+int show_web_page() {
+    const std::filesystem::path page = web_page_path(program_folder());
+    const std::u8string shown = page.u8string();
+    const std::string text(shown.begin(), shown.end());
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(page, error)) {
+        std::cout << "ERROR: the web page is not installed: " << text
+                  << "\nBuild it with: cmake --workflow --preset web\n"
+                  << std::flush;
+        return STATUS_FAILURE;
+    }
+    std::cout << text << "\n" << std::flush;
+    return STATUS_SUCCESS;
+}
+
 template <typename Char>
 int run_program(int argc, Char** argv) {
     use_binary_standard_streams();
@@ -317,6 +333,9 @@ int run_program(int argc, Char** argv) {
         const stop_report report = report_stop(stop.value);
         (filter ? std::cerr : std::cout) << report.message << std::flush;
         return report.status;
+    }
+    if (options.action == program_action::show_web_page) {
+        return show_web_page();
     }
     if (options.action != program_action::convert) {
         std::cout << (options.action == program_action::show_usage ? usage_text() : version_text())

@@ -136,8 +136,18 @@ std::string usage_text() {
            "  --                  end of options: every word after it is a file name\n"
            "  -h, --help          show this text and exit\n"
            "  -V, --version       show the version and exit\n"
+           "  --web               show where the web page is (g91to90.html, which converts\n"
+           "                      in a browser, offline) and exit\n"
            "\n"
            "Manual: man g91to90 (README.md beside the program on Windows)\n";
+}
+
+std::filesystem::path web_page_path(const std::filesystem::path& program_folder) {
+#ifdef _WIN32
+    return program_folder / "g91to90.html";
+#else
+    return (program_folder / ".." / "share" / "g91to90" / "g91to90.html").lexically_normal();
+#endif
 }
 
 std::string version_text() {
@@ -163,6 +173,9 @@ program_options read_options(std::span<const file_name> words,
             return options;
         } else if (word == "-V" || word == "--version") {
             options.action = program_action::show_version;
+            return options;
+        } else if (word == "--web") {
+            options.action = program_action::show_web_page;
             return options;
         } else if (word == "--decimal-point") {
             options.conversion.decimal_point = true;

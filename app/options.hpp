@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,7 +14,7 @@
 
 namespace g91to90 {
 
-enum class program_action { convert, show_usage, show_version };
+enum class program_action { convert, show_usage, show_version, show_web_page };
 
 struct program_options {
     program_action action = program_action::convert;
@@ -36,7 +37,8 @@ struct program_options {
 // begins with "-" (but "-" alone) is an option until "--", every other word
 // is a file name ("-" alone names a standard stream). The first word that
 // ends the run decides: "-h" or "--help" shows the usage, "-V" or
-// "--version" the version, and an unknown option or a wrong --decimals or
+// "--version" the version, "--web" where the web page is, and an unknown option or a wrong
+// --decimals or
 // --start value throws its stop. Once all words are read, more than two
 // names without --output-dir or --check throw `too_many_file_names`, and
 // options that cannot go together throw `bad_command_line`.
@@ -55,5 +57,9 @@ inline constexpr const char* INTEGERS_VARIABLE = "G91TO90_INTEGERS";
 std::string usage_text();
 // What -V and --version show: "g91to90 " and the version.
 std::string version_text();
+
+// Where the web page (g91to90.html) is installed for a program in
+// `program_folder`: beside it on Windows, in ../share/g91to90/ elsewhere.
+std::filesystem::path web_page_path(const std::filesystem::path& program_folder);
 
 }  // namespace g91to90

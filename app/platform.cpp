@@ -230,6 +230,22 @@ std::vector<file_name> command_words(int argc, char** argv) {
     return words;
 }
 
+std::filesystem::path program_folder() {
+#ifdef _WIN32
+    std::wstring name(MOST_PATH_UNITS, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0 || length >= name.size()) {
+        return {};
+    }
+    name.resize(length);
+    return std::filesystem::path(name).parent_path();
+#else
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : program.parent_path();
+#endif
+}
+
 #ifdef _WIN32
 std::vector<file_name> command_words(int argc, wchar_t** argv) {
     std::vector<file_name> words;

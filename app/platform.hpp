@@ -51,6 +51,9 @@ void forget_on_interrupt(int slot);
 // moment: elsewhere an interrupt ends it in the handler.
 int interrupt_status();
 
+// The folder the running program's file is in; empty when it cannot be told.
+std::filesystem::path program_folder();
+
 #ifdef _WIN32
 // On Windows, the words as UTF-16 (so that any name opens), shown in UTF-8.
 std::vector<file_name> command_words(int argc, wchar_t** argv);

@@ -1291,5 +1291,39 @@ TEST(Conversion, NamesAndStartValuesTypedOnOneLine) {
     EXPECT_EQ(folder.get("out.nc"), "G90\r\nX101. Y11. Z6.\r\n");
 }
 
+// --web names the page where an installation puts it: beside a Windows
+// program, in ../share/g91to90/ elsewhere; a page that is not there is said
+// so. The program runs from a copy, in a folder laid out as installed.
+TEST(WebPage, NamedWhereTheInstallationPutsIt) {
+    const std::string command = test_support::program_command();
+    const std::size_t quote = command.rfind('\'', command.size() - 2);
+    const fs::path program = command.substr(quote + 1, command.size() - quote - 2);
+    scratch_folder folder;
+    const bool windows = program.extension() == ".exe";
+    const fs::path copy = folder.path / (windows ? "g91to90" : "bin") / program.filename();
+    const fs::path page = windows ? copy.parent_path() / "g91to90.html"
+                                  : folder.path / "share" / "g91to90" / "g91to90.html";
+    fs::create_directories(copy.parent_path());
+    fs::copy_file(program, copy);
+    setenv("G91TO90_COMMAND",
+           (command.substr(0, quote) + test_support::shell_quote(copy.string())).c_str(), 1);
+
+    const program_result missing = folder.run({"--web"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.console.rfind("ERROR: the web page is not installed: ", 0), 0U)
+        << missing.console;
+    fs::create_directories(page.parent_path());
+    test_support::write_file(page, "<!DOCTYPE html>\n");
+    const program_result installed = folder.run({"in.nc", "--web", "out.nc"});
+    setenv("G91TO90_COMMAND", command.c_str(), 1);
+    EXPECT_EQ(installed.status, 0);
+    if (windows) {
+        EXPECT_TRUE(installed.console.ends_with("\\g91to90\\g91to90.html\n")) << installed.console;
+    } else {
+        EXPECT_EQ(installed.console, page.string() + "\n");
+    }
+    EXPECT_FALSE(folder.has("out.nc"));
+}
+
 }  // namespace
 }  // namespace g91to90
