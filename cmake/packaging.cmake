@@ -19,6 +19,11 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}")
 set(CPACK_STRIP_FILES ON)
 # The example programs and the answers some of them need at the prompts.
+# The web page is built by the `web` preset (with Emscripten, which the other
+# builds do without) and installed only when this names it; the environment
+# variable of the same name gives it to a workflow preset.
+set(G91TO90_WEB_PAGE "$ENV{G91TO90_WEB_PAGE}" CACHE FILEPATH
+    "The built web page (g91to90.html) to install; empty for none")
 file(GLOB G91TO90_EXAMPLES ${PROJECT_SOURCE_DIR}/examples/*.nc
      ${PROJECT_SOURCE_DIR}/examples/*.answers ${PROJECT_SOURCE_DIR}/examples/*.options)
 
@@ -33,6 +38,10 @@ if(WIN32)
                  ${PROJECT_SOURCE_DIR}/docs/windows-README.txt)
     install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
     install(FILES ${G91TO90_EXAMPLES} DESTINATION examples)
+    # Beside the program, where `g91to90 --web` looks for it.
+    if(G91TO90_WEB_PAGE)
+        install(FILES ${G91TO90_WEB_PAGE} DESTINATION .)
+    endif()
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_FILE_NAME}-windows-x86_64")
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
@@ -60,6 +69,10 @@ else()
     install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
     install(FILES ${changelog} CHANGELOG.md README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
     install(FILES ${G91TO90_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+    # In ../share/g91to90/ from the program, where `g91to90 --web` looks for it.
+    if(G91TO90_WEB_PAGE)
+        install(FILES ${G91TO90_WEB_PAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/g91to90)
+    endif()
     set(CPACK_GENERATOR DEB)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Checks the .deb: computed dependencies, the maintainer, a stripped program,
 # the manual page and the examples, and that the packed program converts the
-# packed example exactly.
+# packed example exactly. With "with-web-page" third, also the web page, where
+# `g91to90 --web` says it is.
 set -euo pipefail
 deb=$1
 source_dir=$2
+web_page=${3:-}
 
 fail() { echo "package check: $*"; exit 1; }
 
@@ -28,4 +30,9 @@ if readelf -S "$work/usr/bin/g91to90" | grep -q '\.symtab'; then
 fi
 "$work/usr/bin/g91to90" "$work/usr/share/doc/g91to90/examples/pocket.nc" "$work/pocket.nc"
 cmp "$work/pocket.nc" "$source_dir/tests/golden/pocket.nc"
+if [[ $web_page == with-web-page ]]; then
+    grep -q " ./usr/share/g91to90/g91to90.html\$" <<<"$contents" || fail "missing the web page"
+    [[ $("$work/usr/bin/g91to90" --web) == "$work/usr/share/g91to90/g91to90.html" ]] ||
+        fail "--web names $("$work/usr/bin/g91to90" --web || true)"
+fi
 echo "package check: dependencies, maintainer, stripped program, manual page and examples"
