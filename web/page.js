@@ -303,6 +303,8 @@ function convert() {
       if (converted.length > 0) parts.push(`${converted.length} converted`);
       if (stopped > 0) parts.push(`${stopped} stopped`);
       finish(`Done: ${parts.join(", ")}.`);
+      // The status and the first results in sight, without moving the focus.
+      document.querySelector(".run").scrollIntoView({ block: "start" });
     } else if (message.type === "failed") {
       finish(`The conversion failed: ${message.message}`);
     }
