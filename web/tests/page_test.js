@@ -82,6 +82,18 @@ const scenarios = {
     assert.deepEqual(shown, ["3", "4", "5", "6", "7", "8", "9"]);
     assert.equal(await page.$("#result-0 a.download"), null);
     await t.screenshot(page, "stop");
+
+    // A stop in a called file shows that file's lines.
+    await page.click("#clear");
+    const caller = put("main.nc", "G92 X0 Y0 Z10.\nM98 P200\nM30\n");
+    const called = put("O200.nc", "O200\nG91 G0 X5. Y5.\nG81 X1. Y1. Z-2. R1. F100\nG80\nM99\n");
+    await page.setInputFiles("#files", [caller, called]);
+    await page.uncheck("#convert-1");
+    await t.setOptions(page, { ...plain, expandCalls: true });
+    assert.equal(await t.convert(page), "Done: 1 stopped.");
+    assert.match(await page.textContent("#result-0 .context ol"), /G81 X1\. Y1\./);
+    assert.equal(await page.textContent("#result-0 .context li.named .text"), "G81 X1. Y1. Z-2. R1. F100");
+    assert.match(await page.getAttribute("#result-0 .context ol", "aria-label"), /O200\.nc/i);
   },
 
   // The picture draws one path per move, and zooms.
@@ -89,7 +101,14 @@ const scenarios = {
     const moves = ["G92 X0 Y0 Z0", "G91 G1 F500"];
     for (let i = 0; i < 20; i++) moves.push(i % 2 ? "X10. Y-2." : "X-4. Y6.");
     moves.push("G2 X10. Y0 I5. J0", "G3 X-10. Y0 I-5. J0", "G0 X3. Y3.", "M30");
-    await page.setInputFiles("#files", put("moves.nc", moves.join("\n") + "\n"));
+    // Dropped on the page rather than opened.
+    const dropped = await page.evaluateHandle((text) => {
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([text], "moves.nc"));
+      return transfer;
+    }, moves.join("\n") + "\n");
+    await page.dispatchEvent("#drop", "drop", { dataTransfer: dropped });
+    assert.equal(await page.textContent("#file-list label"), "Convert moves.nc");
     assert.equal(await t.convert(page), "Done: 1 converted.");
     assert.equal(await page.locator("#result-0 .preview svg path").count(), 23);
     const width = () => page.$eval("#result-0 .preview svg", (svg) => Number(svg.getAttribute("width")));
