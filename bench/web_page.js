@@ -59,6 +59,7 @@ async function main() {
     peakHeap = Math.max(peakHeap, heap ? heap.value : 0);
     peakResident = Math.max(peakResident, treeResidentKb(server.process().pid));
   };
+  const before = treeResidentKb(server.process().pid);
   const begun = Date.now();
   await tab.click("#convert");
   while (!/^(Done|The conversion failed)/.test(await tab.textContent("#status"))) {
@@ -72,7 +73,7 @@ async function main() {
   await server.close();
   const mib = (bytes) => (bytes / 1048576).toFixed(1);
   console.log(
-    `${seconds.toFixed(2)} s  page heap peak ${mib(peakHeap)} MiB  browser resident peak ${mib(peakResident * 1024)} MiB  (${status})`
+    `${seconds.toFixed(2)} s  page heap peak ${mib(peakHeap)} MiB  browser resident ${mib(before * 1024)} MiB before, peak ${mib(peakResident * 1024)} MiB  (${status})`
   );
 }
 
