@@ -141,6 +141,14 @@ const scenarios = {
 
     await page.click("#clear");
     await page.setInputFiles("#files", bigFile);
+    // Cancel ends a run: no result, and Convert may be clicked again.
+    await page.click("#convert");
+    await page.waitForFunction(() => document.getElementById("progress").value > 0);
+    await page.click("#cancel");
+    assert.equal(await page.textContent("#status"), "Cancelled.");
+    assert.equal(await page.locator("#results .result").count(), 0);
+    assert.ok(await page.isEnabled("#convert"));
+
     await page.click("#convert");
     const seen = new Set();
     let clicked = false;
