@@ -297,18 +297,26 @@ int run_batch(const program_options& options) {
 
 // --web: the installed page's path, or why there is none.
 int show_web_page() {
-    const std::filesystem::path page = web_page_path(program_folder());
-    const std::u8string shown = page.u8string();
-    const std::string text(shown.begin(), shown.end());
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(page, error)) {
-        std::cout << "ERROR: the web page is not installed: " << text
-                  << "\nBuild it with: cmake --workflow --preset web\n"
-                  << std::flush;
-        return STATUS_FAILURE;
+    try {
+        const std::filesystem::path page = web_page_path(program_folder());
+        const std::u8string shown = page.u8string();
+        const std::string text(shown.begin(), shown.end());
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(page, error)) {
+            std::cout << "ERROR: the web page is not installed: " << text
+                      << "\nBuild it with: cmake --workflow --preset web\n"
+                      << std::flush;
+            return STATUS_FAILURE;
+        }
+        std::cout << text << "\n" << std::flush;
+        return STATUS_SUCCESS;
+    } catch (const std::bad_alloc&) {
+        std::cout << OUT_OF_MEMORY_REPORT.message << std::flush;
+        return OUT_OF_MEMORY_REPORT.status;
+    } catch (...) {
+        std::cout << INTERNAL_ERROR_REPORT.message << std::flush;
+        return INTERNAL_ERROR_REPORT.status;
     }
-    std::cout << text << "\n" << std::flush;
-    return STATUS_SUCCESS;
 }
 
 template <typename Char>
