@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+// Built as a shared library, only the names marked so leave it.
 #if defined(G91TO90_SHARED) && !defined(_WIN32)
 #define G91TO90_API __attribute__((visibility("default")))
 #else
