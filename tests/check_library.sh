@@ -43,7 +43,7 @@ cmp "$scratch/expected.nc" "$scratch/pkg_config.nc"
 library=$(find "$scratch/shared" -name 'libg91to90.so.*.*')
 readelf -d "$library" | grep -q 'SONAME.*\[libg91to90\.so\.1\]' || { echo "no SONAME libg91to90.so.1"; exit 1; }
 # Every name of the project that leaves the library is a public one.
-public='g91to90::(convert|converter::|stop_message|stop_status|report_text|version|options_stop|holds_incremental_moves)'
+public='g91to90::(convert|converter::|stop_message|stop_status|reason_name|report_text|version|options_stop|holds_incremental_moves)'
 leaked=$(nm -DC --defined-only "$library" | grep 'g91to90::' | grep -Ev " (typeinfo|vtable)? ?(for )?$public" || true)
 if [[ -n $leaked ]]; then
     echo "private names leave the shared library:"; echo "$leaked" | head -20; exit 1
