@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the .deb: computed dependencies, the maintainer, a stripped program,
-# the manual page and the examples, and that the packed program converts the
-# packed example exactly.
+# the manual page and the examples, the library with its header and the files
+# that find it, and that the packed program converts the packed example exactly.
 set -euo pipefail
 deb=$1
 source_dir=$2
@@ -16,7 +16,9 @@ grep -q '^ Depends: .*libstdc++6 (>= ' <<<"$info" || fail "Depends lacks libstdc
 contents=$(dpkg -c "$deb")
 for path in ./usr/bin/g91to90 ./usr/share/man/man1/g91to90.1.gz \
     ./usr/share/doc/g91to90/examples/pocket.nc ./usr/share/doc/g91to90/examples/profile.answers \
-    ./usr/share/doc/g91to90/README.md ./usr/share/doc/g91to90/copyright; do
+    ./usr/share/doc/g91to90/README.md ./usr/share/doc/g91to90/copyright \
+    ./usr/include/g91to90/g91to90.hpp ./usr/lib/.*libg91to90[.]a \
+    ./usr/lib/.*cmake/g91to90/g91to90Config[.]cmake ./usr/lib/.*pkgconfig/g91to90[.]pc; do
     grep -q " $path\$" <<<"$contents" || fail "missing $path"
 done
 
@@ -28,4 +30,7 @@ if readelf -S "$work/usr/bin/g91to90" | grep -q '\.symtab'; then
 fi
 "$work/usr/bin/g91to90" "$work/usr/share/doc/g91to90/examples/pocket.nc" "$work/pocket.nc"
 cmp "$work/pocket.nc" "$source_dir/tests/golden/pocket.nc"
-echo "package check: dependencies, maintainer, stripped program, manual page and examples"
+# The packed library keeps its public names: a program links against it.
+nm -C "$(find "$work/usr/lib" -name libg91to90.a)" >"$work/names" 2>/dev/null
+grep -q ' T g91to90::convert(' "$work/names" || fail "the library lost its names"
+echo "package check: dependencies, maintainer, stripped program, manual page, examples and library"
