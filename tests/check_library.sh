@@ -9,6 +9,13 @@ source_dir=$1 build_dir=$2 cmake=$3 cxx=$4
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/g91to90-library.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
+# The README shows the examples whole, as they are built and run here.
+for example in convert_file.cpp convert_file.py; do
+    python3 -c 'import sys; sys.exit(open(sys.argv[1]).read() not in open(sys.argv[2]).read())' \
+        "$source_dir/examples/library/$example" "$source_dir/README.md" ||
+        { echo "README.md does not show examples/library/$example as it is"; exit 1; }
+done
+
 printf 'G21 G91 G1 X10 F100\nY5.5\nX-2.25 Y0\nM30\n' >"$scratch/in.nc"
 "$build_dir/g91to90" --start "X0 Y0 Z50" --integers units "$scratch/in.nc" "$scratch/expected.nc" \
     >/dev/null
