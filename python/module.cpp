@@ -62,8 +62,8 @@ std::string bytes_of(const py::handle& text) {
     return text.cast<py::str>().cast<std::string>();
 }
 
-g91to90::options options_of(const py::object& start, const py::object& decimals,
-                            bool decimal_point, const py::object& integers, bool expand_calls,
+g91to90::options options_of(const py::object& start, const py::object& decimals, bool decimal_point,
+                            const py::object& integers, bool expand_calls,
                             const py::object& find_file, const std::string& extension) {
     g91to90::options how;
     how.start = start_words(start);
@@ -97,8 +97,8 @@ void raise_stop(const g91to90::stop& stopped) {
 }
 
 converted convert(const py::object& text, const py::object& start, const py::object& decimals,
-                   bool decimal_point, const py::object& integers, bool expand_calls,
-                   const py::object& find_file, const std::string& extension, bool check) {
+                  bool decimal_point, const py::object& integers, bool expand_calls,
+                  const py::object& find_file, const std::string& extension, bool check) {
     const bool as_bytes = py::isinstance<py::bytes>(text);
     const std::string program = bytes_of(text);
     g91to90::options how =
@@ -119,9 +119,8 @@ converted convert(const py::object& text, const py::object& start, const py::obj
 // Reads `in_path` and writes `out_path` in pieces; the output is written to a
 // temporary file beside it and put in place only when the conversion ends.
 converted convert_file(const std::string& in_path, const std::string& out_path,
-                        const py::object& start, const py::object& decimals, bool decimal_point,
-                        const py::object& integers, bool expand_calls,
-                        const py::object& find_file) {
+                       const py::object& start, const py::object& decimals, bool decimal_point,
+                       const py::object& integers, bool expand_calls, const py::object& find_file) {
     const std::filesystem::path input(in_path);
     py::object finder = find_file;
     if (finder.is_none() && expand_calls) {
@@ -135,8 +134,8 @@ converted convert_file(const std::string& in_path, const std::string& out_path,
             return py::bytes(std::string(std::istreambuf_iterator<char>(file), {}));
         });
     }
-    const g91to90::options how = options_of(start, decimals, decimal_point, integers,
-                                            expand_calls, finder, input.extension().string());
+    const g91to90::options how = options_of(start, decimals, decimal_point, integers, expand_calls,
+                                            finder, input.extension().string());
     std::ifstream in(input, std::ios::binary);
     if (!in) {
         throw py::value_error("cannot open " + in_path);

@@ -267,6 +267,20 @@ TEST(FedConversion, StopsMidwayAndReadsNoMore) {
     EXPECT_EQ(fed.output, "G92 X0 Y0 Z0\r\nG90 G1 X1.500 Y2. F100\r\nX1.\r\n");
 }
 
+TEST(FedConversion, EndsWhenLeftUnfinished) {
+    g91to90::options how;
+    how.integers = g91to90::integer_reading::units;
+    const std::string program = long_program();
+    std::string taken;
+    {
+        g91to90::converter fed(how);
+        fed.feed(program.substr(0, program.size() / 2));
+        taken = fed.take();  // the output comes in blocks: some of them
+    }                        // no finish: the conversion ends with the converter
+    EXPECT_FALSE(taken.empty());
+    EXPECT_TRUE(g91to90::convert(program, how).output.starts_with(taken));
+}
+
 TEST(FedConversion, AFailedReadOrWriteStops) {
     const g91to90::result unread =
         g91to90::convert([](char*, std::size_t) { return std::optional<std::size_t>(); },
