@@ -1,6 +1,8 @@
-# Installation and packages: a .deb (program, manual page, examples) on Linux,
-# a .zip (program, README, license, examples) for Windows.
+# Installation and packages: a .deb (program, manual page, examples, the
+# library and its header) on Linux, a .zip (program, README, license,
+# examples) for Windows.
 include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
 
 set(CPACK_PACKAGE_NAME g91to90)
 set(CPACK_PACKAGE_VENDOR "g91to90 developers")
@@ -69,6 +71,25 @@ else()
     install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
     install(FILES ${changelog} CHANGELOG.md README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
     install(FILES ${G91TO90_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+    # The library: its header, the static (or shared) library, and how CMake
+    # and pkg-config find them.
+    install(TARGETS g91to90_library EXPORT g91to90Targets
+            ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/include/g91to90/g91to90.hpp
+            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/g91to90)
+    set(package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/g91to90)
+    install(EXPORT g91to90Targets NAMESPACE g91to90:: DESTINATION ${package_dir})
+    configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/g91to90Config.cmake.in
+                                  ${PROJECT_BINARY_DIR}/g91to90Config.cmake
+                                  INSTALL_DESTINATION ${package_dir})
+    write_basic_package_version_file(${PROJECT_BINARY_DIR}/g91to90ConfigVersion.cmake
+                                     COMPATIBILITY SameMajorVersion)
+    install(FILES ${PROJECT_BINARY_DIR}/g91to90Config.cmake
+                  ${PROJECT_BINARY_DIR}/g91to90ConfigVersion.cmake DESTINATION ${package_dir})
+    # Found from where it is installed: any prefix.
+    file(RELATIVE_PATH G91TO90_PC_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/g91to90.pc.in ${PROJECT_BINARY_DIR}/g91to90.pc @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/g91to90.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
     # In ../share/g91to90/ from the program, where `g91to90 --web` looks for it.
     if(G91TO90_WEB_PAGE)
         install(FILES ${G91TO90_WEB_PAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/g91to90)

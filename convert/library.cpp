@@ -20,7 +20,8 @@ namespace g91to90 {
 namespace {
 
 // The input, read through the caller's function; a failed read throws, as a
-// file buffer does, and the reader stops with `input_not_read`.
+// file buffer does, and the reader stops with `input_not_read`. The line
+// reader reads in blocks (`sgetn`) only.
 class function_source : public std::streambuf {
   public:
     explicit function_source(const read_function& read) : read_(read) {}
@@ -33,18 +34,15 @@ class function_source : public std::streambuf {
         }
         return static_cast<std::streamsize>(*got);
     }
-    int_type underflow() override {
-        return xsgetn(&last_, 1) == 1 ? traits_type::to_int_type(last_) : traits_type::eof();
-    }
 
   private:
     const read_function& read_;
-    char last_ = 0;
 };
 
 // The output, given to the caller's function; a refused write is a short
 // count, and the writer stops with `output_failed`. Nothing is given when
-// there is no function (a check).
+// there is no function (a check). The line writer writes in blocks (`sputn`)
+// only.
 class function_sink : public std::streambuf {
   public:
     explicit function_sink(const write_function* write) : write_(write) {}
@@ -54,13 +52,6 @@ class function_sink : public std::streambuf {
         const bool written = write_ == nullptr ||
                              (*write_)(std::string_view(bytes, static_cast<std::size_t>(count)));
         return written ? count : 0;
-    }
-    int_type overflow(int_type c) override {
-        if (traits_type::eq_int_type(c, traits_type::eof())) {
-            return traits_type::not_eof(c);
-        }
-        const char byte = traits_type::to_char_type(c);
-        return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
     }
 
   private:

@@ -255,6 +255,74 @@ std::string stop_message(const stop& stop) {
     return INTERNAL_ERROR_MESSAGE;
 }
 
+// Each reason's name, in the order of the reasons.
+constexpr std::array<std::string_view, 58> REASON_NAMES{
+    "input_not_opened",
+    "input_not_read",
+    "same_files",
+    "output_not_opened",
+    "console_ended",
+    "no_mode_line",
+    "subroutine_file",
+    "misplaced_mode_line",
+    "number_out_of_range",
+    "whole_added_to_pointed",
+    "pointed_added_to_whole",
+    "point_needs_reading",
+    "increments_unit_unknown",
+    "output_failed",
+    "start_not_a_number",
+    "no_start_position",
+    "ctrl_z_inside",
+    "malformed_number",
+    "control_character",
+    "conflicting_codes",
+    "computed_code",
+    "optional_block",
+    "flow_incremental",
+    "jump_with_incremental",
+    "call_incremental",
+    "code_incremental",
+    "firmware_incremental",
+    "under_transform",
+    "canned_cycle_incremental",
+    "cycle_word_other_mode",
+    "parameter_incremental",
+    "offset_with_move",
+    "dwell_with_axes",
+    "tool_length_z",
+    "polar_incremental",
+    "e_word_incremental",
+    "mode_kept_under_g91",
+    "restore_other_level",
+    "restore_not_written",
+    "unknown_position",
+    "cycle_may_run",
+    "repeated_axis",
+    "incremental_definition",
+    "optional_end",
+    "optional_differs",
+    "block_too_long",
+    "call_not_expanded",
+    "main_program_loops",
+    "unknown_option",
+    "bad_decimals",
+    "bad_integers",
+    "bad_start",
+    "too_many_file_names",
+    "bad_command_line",
+    "same_output_name",
+    "output_is_an_input",
+    "no_room_beside",
+    "output_holds_moves",
+};
+static_assert(REASON_NAMES.size() == static_cast<std::size_t>(stop_reason::output_holds_moves) + 1,
+              "every reason has its name");
+
+std::string_view reason_name(stop_reason reason) {
+    return REASON_NAMES.at(static_cast<std::size_t>(reason));
+}
+
 int stop_status(stop_reason reason) {
     return reason == stop_reason::output_failed ? STATUS_OUTPUT_FAILED : STATUS_FAILURE;
 }

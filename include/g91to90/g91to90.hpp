@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+// Built as a shared library, only the names marked so leave it.
 #if defined(G91TO90_SHARED) && !defined(_WIN32)
 #define G91TO90_API __attribute__((visibility("default")))
 #else
@@ -133,6 +134,8 @@ struct stop {
 // The text the program prints for a stop (its `message` once it is made),
 // from every field but `message` and `status`.
 G91TO90_API std::string stop_message(const stop& stopped);
+// A reason's name as the code spells it ("code_incremental").
+G91TO90_API std::string_view reason_name(stop_reason reason);
 // The exit status the program ends with for a stop's reason.
 G91TO90_API int stop_status(stop_reason reason);
 
