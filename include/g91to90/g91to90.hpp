@@ -258,7 +258,9 @@ G91TO90_API result convert(const read_function& read, const write_function& writ
 // A conversion fed in chunks: feed the input as it comes, take the output
 // made so far between feeds, then finish. Memory stays bounded by the
 // chunks fed and the output not yet taken. The conversion runs in a thread
-// of its own, which `feed` waits on until the chunk is read.
+// of its own, which `feed` waits on until the chunk is read; the options'
+// `ask` and `find_file` are called from that thread. The output comes in
+// blocks of 64 KiB, the last of them at `finish`.
 class G91TO90_API converter {
   public:
     explicit converter(const options& how);
