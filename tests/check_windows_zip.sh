@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Unpacks the Windows .zip and converts the example it holds with the .exe it
-# holds, under Wine; the result must be the example's golden file.
+# holds, under Wine; the result must be the example's golden file. With a web
+# page given, the zip holds it beside the program and --web names it.
 set -euo pipefail
 zip=$1
 source_dir=$2
+web_page=${3:-}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -21,4 +23,9 @@ if grep -q $'[^\r]$' "$folder/README.txt"; then
 fi
 wine "$program" "$folder/examples/pocket.nc" pocket.nc
 cmp pocket.nc "$source_dir/tests/golden/pocket.nc"
+if [[ -n $web_page ]]; then
+    cmp "$folder/g91to90.html" "$web_page"
+    named=$(wine "$program" --web | tr -d '\r')
+    [[ $named == *g91to90.html ]] || { echo "--web does not name the page: $named"; exit 1; }
+fi
 echo "the zip's g91to90.exe converts the example exactly"
