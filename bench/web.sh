@@ -25,6 +25,9 @@ for ((i = 1; i <= runs; i++)); do
     read -r seconds peak_kb < "$work/time"
     printf 'program  %6.2f s  peak resident %6.1f MiB\n' "$seconds" \
         "$(awk -v k="$peak_kb" 'BEGIN { print k / 1024 }')"
+    # With --check too: the report the page also makes, following every move.
+    /usr/bin/time -f '%e' -o "$work/time" "$build/g91to90" --check "$work/p100.nc" >/dev/null
+    printf 'checked  %6.2f s\n' "$(cat "$work/time")"
     printf 'page     '
     NODE_PATH=$modules node "$top/bench/web_page.js" "$page" "$work/p100.nc"
 done

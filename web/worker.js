@@ -1,11 +1,11 @@
 // The conversion, in a worker of its own so that the page answers while a
 // big program converts. The library reads the File in slices (FileReaderSync,
-// at most SLICE bytes held), and its output is gathered as Blob parts with
-// its CRC-32, for the download and the zip. Messages in: {programs, files,
+// at most SLICE bytes held), and its output is gathered as Blob parts (with
+// its CRC-32, made as it is written), for the download and the zip. Messages in: {programs, files,
 // options}; out: ready, begin, progress, done, failed.
 "use strict";
 
-const SLICE = 1 << 20;
+const SLICE = 8 << 20;
 const PROGRESS_EVERY_MS = 50;
 
 const enginePromise = createEngine();
@@ -89,7 +89,6 @@ function convertOne(engine, index, program, files, options) {
   const parts = [];
   let staging = new Uint8Array(SLICE);
   let staged = 0;
-  let crc = 0;
   let written = 0;
   const flush = () => {
     if (staged > 0) {
@@ -100,7 +99,6 @@ function convertOne(engine, index, program, files, options) {
   };
   engine.pageWrite = (pointer, count) => {
     const bytes = engine.HEAPU8.subarray(pointer, pointer + count);
-    crc = crc32(crc, bytes);
     written += count;
     if (count > SLICE - staged) flush();
     if (count > SLICE) {
@@ -152,7 +150,7 @@ function convertOne(engine, index, program, files, options) {
     }
   } else {
     message.output = new Blob(parts, { type: "application/octet-stream" });
-    message.crc = crc;
+    message.crc = result.crc;
     message.size = written;
   }
   return message;

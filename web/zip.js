@@ -1,24 +1,8 @@
-// CRC-32 (the zip one) and a zip archive of stored (uncompressed) files, as
-// Blob parts: nothing is copied, so outputs of hundreds of megabytes zip at
-// no cost. Loaded in the page and in the worker.
+// A zip archive of stored (uncompressed) files, as Blob parts: nothing is
+// copied, so outputs of hundreds of megabytes zip at no cost (the CRC-32 of
+// each is made in the WebAssembly as it is written). Loaded in the page and
+// in the worker.
 "use strict";
-
-const crcTable = (() => {
-  const table = new Uint32Array(256);
-  for (let n = 0; n < 256; n++) {
-    let c = n;
-    for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
-    table[n] = c >>> 0;
-  }
-  return table;
-})();
-
-// The CRC-32 of `bytes` continued from `crc` (0 to begin).
-function crc32(crc, bytes) {
-  let c = ~crc >>> 0;
-  for (let i = 0; i < bytes.length; i++) c = crcTable[(c ^ bytes[i]) & 0xff] ^ (c >>> 8);
-  return ~c >>> 0;
-}
 
 // A zip file of `entries` ({name, blob, crc, size}), stored as they are. Names
 // are written in UTF-8 (flag bit 11). The MS-DOS date is fixed (1 January
