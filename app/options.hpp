@@ -38,9 +38,10 @@ struct program_options {
 // is a file name ("-" alone names a standard stream). The first word that
 // ends the run decides: "-h" or "--help" shows the usage, "-V" or
 // "--version" the version, "--web" where the web page is, and an unknown
-// option or a wrong --decimals or --start value throws its stop. Once all words are read, more than two
-// names without --output-dir or --check throw `too_many_file_names`, and
-// options that cannot go together throw `bad_command_line`.
+// option or a wrong --decimals or --start value throws its stop. Once all
+// words are read, more than two names without --output-dir or --check throw
+// `too_many_file_names`, and options that cannot go together throw
+// `bad_command_line`.
 // `integers_default` is the reading that G91TO90_INTEGERS gives, when it is
 // set; --integers wins over it, and a wrong value of either throws
 // `bad_integers`.

@@ -364,10 +364,11 @@ std::optional<expanded_lines::program_place> expanded_lines::find_program(const 
     }
     std::vector<std::string> names;
     for (const std::string& digits : {number, padded}) {
+        const std::string named = "O" + digits;
         for (const std::string& name :
-             {"O" + digits, "O" + digits + ".nc", digits + ".nc", "O" + digits + ".NC",
-              "O" + digits + extension_, digits + extension_, "O" + digits + lower_extension,
-              digits + lower_extension, "O" + digits + upper_extension, digits + upper_extension}) {
+             {named, named + ".nc", digits + ".nc", named + ".NC", named + extension_,
+              digits + extension_, named + lower_extension, digits + lower_extension,
+              named + upper_extension, digits + upper_extension}) {
             if (std::find(names.begin(), names.end(), name) == names.end()) {
                 names.push_back(name);
             }

@@ -1,5 +1,8 @@
 #include "definitions.hpp"
 
+#include <string>
+#include <utility>
+
 #include "line_plan.hpp"
 #include "stop.hpp"
 
@@ -114,7 +117,11 @@ line_place program_layout::place_other(const padded_line& line, const scanned_li
             }
             if (main_ended_ && scan.program_number()) {
                 refuse_unreadable_line(line, scan, machine, line_number);
-                begin(inside::candidate, "O" + span_text(line, scan.o_name), line_number);
+                // The name's letter put in front in place: `"O" + name` makes
+                // g++ 12 warn of an overlap that cannot happen (GCC bug 105651).
+                std::string name = span_text(line, scan.o_name);
+                name.insert(0, 1, 'O');
+                begin(inside::candidate, std::move(name), line_number);
                 held_bytes_ = line.size();
                 held_.push_back({std::string(line.text()), line_number});
                 return line_place::held;
