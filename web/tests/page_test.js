@@ -110,8 +110,11 @@ const scenarios = {
     await page.dispatchEvent("#drop", "drop", { dataTransfer: dropped });
     assert.equal(await page.textContent("#file-list label"), "Convert moves.nc");
     assert.equal(await t.convert(page), "Done: 1 converted.");
-    assert.equal(await page.locator("#result-0 .preview svg path").count(), 23);
-    const width = () => page.$eval("#result-0 .preview svg", (svg) => Number(svg.getAttribute("width")));
+    // The picture is an image of the program's SVG: its paths, one a move.
+    const drawn = await page.$eval("#result-0 .preview img", async (img) => (await fetch(img.src)).text());
+    assert.equal((drawn.match(/<path /g) || []).length, 23);
+    assert.ok(await page.$eval("#result-0 .preview img", (img) => img.complete && img.naturalWidth > 0), "the picture is drawn");
+    const width = () => page.$eval("#result-0 .preview img", (img) => Number(img.getAttribute("width")));
     const fitted = await width();
     await page.focus("#result-0 .preview");
     await page.keyboard.press("+");
