@@ -233,7 +233,13 @@ void check_comments_kept(const std::string& program, const std::string& output) 
 // The line a stop names, 0 when there is none.
 unsigned long stopped_line(const std::string& console) {
     const std::size_t at = console.find("ERROR: line ");
-    return at == std::string::npos ? 0 : std::strtoul(console.c_str() + at + 12, nullptr, 10);
+    if (at != std::string::npos) {
+        return std::strtoul(console.c_str() + at + 12, nullptr, 10);
+    }
+    // A mode line's warning names the line at the start of its second line.
+    const std::size_t warned = console.find("\nline ");
+    return warned == std::string::npos ? 0
+                                       : std::strtoul(console.c_str() + warned + 6, nullptr, 10);
 }
 
 // A stop message names a line of the input.
