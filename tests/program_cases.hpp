@@ -70,6 +70,11 @@ inline std::vector<program_case> whole_program_cases() {
         {.name = "a cycle line without newline",
          .input = "G92 X0 Y0 Z10\nG91 G99 G81 X5. Z-5. R-3.",
          .output = "G92 X0 Y0 Z10\r\nG90 G99 G81 X5. Z2. R7."},
+        {.name = "long numbers in every kind of word",
+         .input = "G92 X0 Y0 Z0\nG91 X0.123456789 F100.123456789\nN123456789 G1.000000000 Y1\n"
+                  "X12345678.5\n",
+         .output = "G92 X0 Y0 Z0\r\nG90 X0.123457 F100.123456789\r\nN123456789 G1.000000000 "
+                   "Y1\r\nX12345678.623457\r\n"},
         {.name = "lone percent after CR LF lines",
          .input = "G92 X0 Y0 Z0\r\nM30\r\n%",
          .output = "G92 X0 Y0 Z0\r\nM30\r\n"},
