@@ -463,7 +463,7 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             stop.detail = std::string(1, AXIS_LETTERS[static_cast<std::size_t>(axis)]);
             stop.since = std::string(lost.text());
             stop.since_line = lost.line;
-            stop.hint = lost.call || f.machine.definitions_seen ? stop_hint::expand_calls
+            stop.hint = lost.call                               ? stop_hint::expand_calls
                         : lost.line == 0 && lost.text().empty() ? stop_hint::give_start
                                                                 : stop_hint::state_position;
             break;

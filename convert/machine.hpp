@@ -143,7 +143,6 @@ struct machine_state {
     // it, in the units in force at the start.
     bool start_awaited = false;
     length_unit start_unit = length_unit::unknown;
-    bool definitions_seen = false;     // subprogram definitions stand in the program
     bool moved_incrementally = false;  // an incremental move was converted
     loss jumped;                       // the first jump (line 0 when there is none)
 
