@@ -639,6 +639,12 @@ INSTANTIATE_TEST_SUITE_P(
                  .errors = "ERROR: with - nothing is asked: give both the input and the "
                            "output\nTry: g91to90 --help\n",
                  .status = 1},
+        use_case{.name = "standard input in a batch",
+                 .arguments = {"--output-dir", "out", "-"},
+                 .standard_input = G92_PROGRAM,
+                 .errors = "ERROR: - (standard input) is not read in a batch\nTry: g91to90 "
+                           "--help\n",
+                 .status = 1},
         use_case{.name = "a file named - by its path",
                  .arguments = {"./-", "out.nc"},
                  .written = {{"out.nc", G92_CONVERTED}}},

@@ -438,6 +438,16 @@ inline std::vector<program_case> number_cases() {
                   head + "X0.100|X0.300|X0.300001|X0."),
         stopped("a billion", start + "X999999999.5|X0.5", head + "X999999999.500", 3,
                 "number out of range"),
+        stopped("a cycle's bottom of a billion", "G92 X0 Y0 Z999999999.|G91 G99 G81 X5. Z5. R0.",
+                "G92 X0 Y0 Z999999999.", 2, "number out of range"),
+        stopped("a cycle's repeated hole at a billion",
+                "G92 X999999990. Y0 Z10.|G91 G99 G81 X5. Z-5. R-3. L3",
+                "G92 X999999990. Y0 Z10.|G90 G99 G81 X999999995. Z2. R7.", 2,
+                "number out of range"),
+        stopped("a cycle's next hole at a billion",
+                "G92 X999999990. Y0 Z10.|G91 G99 G81 X5. Z-5. R-3.|X5.|X5.",
+                "G92 X999999990. Y0 Z10.|G90 G99 G81 X999999995. Z2. R7.", 3,
+                "number out of range"),
     };
 }
 
@@ -802,6 +812,11 @@ inline std::vector<program_case> layout_cases() {
                 "o100 sub|G90 G0 X0|o100 endsub|G92 X0 Y0 Z0|G91 G28 Z0|Z1",
                 "o100 sub|G90 G0 X0|o100 endsub|G92 X0 Y0 Z0|G91 G28 Z0|G90", 6,
                 unknown('Z', "line 5: G28")),
+        stopped("a malformed number in a subroutine", "o100 sub|G90 X5-3|o100 endsub|G92 X0 Y0 Z0",
+                "o100 sub", 2, "X5-3 is not a number"),
+        stopped("a control character in a block after the end",
+                "G92 X0 Y0 Z0|M30|O1000|G90 X1\x01|M99", "G92 X0 Y0 Z0|M30", 4,
+                "control character 0x01 outside comments"),
         converted("a block after the end that ends with the input",
                   "G92 X0 Y0 Z0|G91 X1|M30|O1000|G90 G0 X0",
                   "G92 X0 Y0 Z0|G90 X1|M30|O1000|G90 G0 X0"),
