@@ -218,6 +218,15 @@ INSTANTIATE_TEST_SUITE_P(
             .name = "program number alone", .line = "O0010 (PART)", .scan = "program name@1-5"},
         scan_case{
             .name = "program number after a colon", .line = ":1000", .scan = "program name@1-5"},
+        scan_case{.name = "program number with a word", .line = "O1000 X1", .scan = "name@1-5 X1"},
+        scan_case{.name = "program number with a feed", .line = "O1000 F100", .scan = "name@1-5 F"},
+        scan_case{
+            .name = "program number after a line number", .line = "N10 O1000", .scan = "name@5-9"},
+        scan_case{
+            .name = "program number with an E word", .line = "O1000 E5", .scan = "E name@1-5"},
+        scan_case{.name = "program number with a parameter",
+                  .line = "O1000 #1=2",
+                  .scan = "param name@1-5"},
         scan_case{.name = "O-word end of a definition",
                   .line = "o<x> endsub",
                   .scan = "O-endsub name@1-4"},
