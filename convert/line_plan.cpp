@@ -1175,6 +1175,13 @@ line_plan plan_preamble_line(const scanned_line& scan, const machine_state& mach
         plan.stop = stop_reason::misplaced_mode_line;
         return plan;
     }
+    if (!plan.opens) {
+        // M70 and M73 save the modes as they stand before the start, M72
+        // restores saved ones: a later M72 restores them on the control too.
+        plan.save = plan.holds(kind_bit(code_kind::save_state));
+        plan.autorestore = scan.has(AUTORESTORE);
+        plan.restore = plan.holds(kind_bit(code_kind::restore_state));
+    }
     // The start position is taken in the units, plane and system the
     // preamble selects; a mode line that is no start selects them itself,
     // as the body's first line, but for the units of the start.
