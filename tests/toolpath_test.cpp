@@ -191,6 +191,15 @@ INSTANTIATE_TEST_SUITE_P(
             .holds = {"<title>a\uFFFDb\uFFFDc\u00e9\U0001F642\uFFFD\uFFFD"
                       "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD&amp;"
                       "\uFFFD\uFFFD</title>"}},
+        picture_case{
+            .name = "DEL, bytes above F4, a code above U+10FFFF and U+FFFF in the title",
+            .input = "G91 G1 X10 Y5\n",
+            .title = "a\x7f"
+                     "b\xf5"
+                     "c\xf4\x90\x80\x80"
+                     "d\xef\xbf\xbf",
+            .paths = 1,
+            .holds = {"<title>a\uFFFDb\uFFFDc\uFFFD\uFFFD\uFFFD\uFFFDd\uFFFD\uFFFD\uFFFD</title>"}},
         // Arcs: the SVG's sweep flag 1 turns clockwise as the machine is
         // seen from above (the picture's Y runs down).
         picture_case{.name = "G2 by its centre",
