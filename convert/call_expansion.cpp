@@ -579,6 +579,9 @@ std::optional<padded_line> expanded_lines::check_return(std::size_t file, std::s
         }
     }
     modal_return_ = std::string(text.substr(0, before)) + std::string(text.substr(after));
+    if (!line.newline()) {
+        modal_return_ += '\n';  // the input's last line: the caller's lines follow it
+    }
     const std::size_t size = modal_return_.size();
     modal_return_.append(LINE_PADDING, '\0');
     return padded_line::assume_padded(std::string_view(modal_return_.data(), size));
@@ -611,6 +614,19 @@ bool expanded_lines::next(padded_line& line) {
                " lines: --max-lines raises the limit");
     }
     return true;
+}
+
+// A called line ends with a line end, as the caller's lines follow it: the
+// input's last line may have none.
+padded_line expanded_lines::ended(const padded_line& line) {
+    if (line.newline()) {
+        return line;
+    }
+    ended_.assign(line.text());
+    ended_ += '\n';
+    const std::size_t size = ended_.size();
+    ended_.append(LINE_PADDING, '\0');
+    return padded_line::assume_padded(std::string_view(ended_.data(), size));
 }
 
 bool expanded_lines::take(padded_line& line) {
@@ -671,7 +687,7 @@ bool expanded_lines::take(padded_line& line) {
                 refuse("a parameter in a subroutine");
             }
             level_ = static_cast<int>(frames_.size());
-            line = files_[file].line(at);
+            line = ended(files_[file].line(at));
             return true;
         }
         const stored_file& input = files_[0];
