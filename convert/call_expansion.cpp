@@ -491,6 +491,12 @@ void expanded_lines::call(std::size_t file, std::size_t at) {
         const std::string packed = without_leading_zeros(p.substr(p.size() - 4));
         const auto packed_program = find_program(packed, file);
         if (program && packed_program) {
+            if (packed == number) {
+                // One program, where the digits before its number are zeros:
+                // a repeat count of 0 where the count is read from P.
+                refuse("P" + p + " packs a repeat count of 0 before O" + number +
+                       ": controls read P" + p + " differently");
+            }
             refuse("O" + number + " and O" + packed + " both exist: controls read P" + p +
                    " differently");
         }

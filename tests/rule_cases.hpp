@@ -946,6 +946,10 @@ inline std::vector<program_case> call_expansion_cases() {
         not_expanded("a packed P that names two programs",
                      "G92 X0 Y0 Z0|M98 P21000|M30|O21000|M99|O1000|M99", "G92 X0 Y0 Z0", 2,
                      "O21000 and O1000 both exist: controls read P21000 differently"),
+        not_expanded("a packed P with a count of 0", "G92 X0 Y0 Z0|M98 P01000|M30|O1000|M99",
+                     "G92 X0 Y0 Z0", 2,
+                     "P01000 packs a repeat count of 0 before O1000: controls read P01000 "
+                     "differently"),
         not_expanded("a call line with a move", "G92 X0 Y0 Z0|G91 X1 M98 P1|M30|O1|M99",
                      "G92 X0 Y0 Z0", 2, "a call line with other words"),
         not_expanded("a call with arguments", "G92 X0 Y0 Z0|o100 call [2]|M2", "G92 X0 Y0 Z0", 2,
