@@ -651,6 +651,8 @@ inline std::vector<program_case> reading_cases() {
         converted("a cycle series both ways after an optional block",
                   "G92 X0 Y0 Z10 A0|/G0 A5|G91 G99 G81 X5. Z-5. R-3.|X5.|G80|G90 G0 A0",
                   "G92 X0 Y0 Z10 A0|/G0 A5|G90 G99 G81 X5. Z2. R7.|X10.|G80|G90 G0 A0"),
+        stopped("a billion after an optional block", "G92 X0 Y0 Z0 A0|/G0 A5|G90 G1 X1000000000.",
+                "G92 X0 Y0 Z0 A0|/G0 A5", 3, "number out of range"),
         stopped("a cycle from another initial level",
                 "G92 X0 Y0 Z10|/G0 Z5.|G91 G99 G81 X5. Z-5. R-3.", "G92 X0 Y0 Z10|/G0 Z5.", 3,
                 optional_differs(2)),
