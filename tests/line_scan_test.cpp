@@ -245,6 +245,11 @@ INSTANTIATE_TEST_SUITE_P(
         scan_case{
             .name = "colons that begin no program number", .line = "X1 :100 : Y2", .scan = "X1 Y2"},
         scan_case{.name = "an at sign without a number", .line = "@ X1", .scan = "X1"},
+        scan_case{.name = "the first of two control characters",
+                  .line = "X1\x01 Y2\x02",
+                  .scan = "control@2 X1 Y2"},
+        scan_case{
+            .name = "the first of two malformed numbers", .line = "X1-2 Y1-2", .scan = "bad@0-4"},
         scan_case{.name = "O-word end of a definition",
                   .line = "o<x> endsub",
                   .scan = "O-endsub name@1-4"},
