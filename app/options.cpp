@@ -76,8 +76,11 @@ file_name name_from_value(std::span<const file_name> words, std::size_t i, std::
     return name_from_text(std::string(value));
 }
 
+[[noreturn]] void refuse(const char* why) {
+    throw run_stop(stop_reason::bad_command_line, why);
+}
+
 void check_together(const program_options& options) {
-    const auto refuse = [](const char* why) { throw run_stop(stop_reason::bad_command_line, why); };
     if (options.output_dir && options.file_names.empty()) {
         refuse("--output-dir takes the input files after it");
     }

@@ -179,6 +179,11 @@ line_context convert_opening_line(const padded_line& line, std::uint64_t line_nu
         throw describe_stop(preamble, line, scan, machine, line_number);
     }
     apply_before_words(preamble, machine);
+    if (preamble.save) {
+        // No line has stated the distance mode yet: M72 restores it unknown.
+        machine.saved[static_cast<std::size_t>(machine.call_level)]->modes.mode =
+            distance_mode::unknown;
+    }
     if (!preamble.opens) {
         out.copy_line(line.text());
         return line_context::preamble;

@@ -87,7 +87,6 @@ bool convert_lines(Source& in, line_writer& out, scanned_line& scan, machine_sta
         }
         scan_line(line, scan);
         if (layout.place(line, scan, machine, in.line_number()) == line_place::definition) {
-            machine.definitions_seen = true;
             out.copy_line(line.text());
             continue;
         }
@@ -121,7 +120,6 @@ bool convert_lines(Source& in, line_writer& out, scanned_line& scan, machine_sta
                 return true;
             }
             if (place == line_place::definition) {
-                machine.definitions_seen = true;
                 for (const held_line& held : layout.take_held()) {
                     out.copy_line(held.text);
                 }

@@ -492,6 +492,12 @@ void expanded_lines::call(std::size_t file, std::size_t at) {
         const std::string packed = without_leading_zeros(p.substr(p.size() - 4));
         const auto packed_program = find_program(packed, file);
         if (program && packed_program) {
+            if (packed == number) {
+                // One program, where the digits before its number are zeros:
+                // a repeat count of 0 where the count is read from P.
+                refuse("P" + p + " packs a repeat count of 0 before O" + number +
+                       ": controls read P" + p + " differently");
+            }
             refuse("O" + number + " and O" + packed + " both exist: controls read P" + p +
                    " differently");
         }
@@ -580,6 +586,9 @@ std::optional<padded_line> expanded_lines::check_return(std::size_t file, std::s
         }
     }
     modal_return_ = std::string(text.substr(0, before)) + std::string(text.substr(after));
+    if (!line.newline()) {
+        modal_return_ += '\n';  // the input's last line: the caller's lines follow it
+    }
     const std::size_t size = modal_return_.size();
     modal_return_.append(LINE_PADDING, '\0');
     return padded_line::assume_padded(std::string_view(modal_return_.data(), size));
@@ -612,6 +621,19 @@ bool expanded_lines::next(padded_line& line) {
                " lines: --max-lines raises the limit");
     }
     return true;
+}
+
+// A called line ends with a line end, as the caller's lines follow it: the
+// input's last line may have none.
+padded_line expanded_lines::ended(const padded_line& line) {
+    if (line.newline()) {
+        return line;
+    }
+    ended_.assign(line.text());
+    ended_ += '\n';
+    const std::size_t size = ended_.size();
+    ended_.append(LINE_PADDING, '\0');
+    return padded_line::assume_padded(std::string_view(ended_.data(), size));
 }
 
 bool expanded_lines::take(padded_line& line) {
@@ -672,7 +694,7 @@ bool expanded_lines::take(padded_line& line) {
                 refuse("a parameter in a subroutine");
             }
             level_ = static_cast<int>(frames_.size());
-            line = files_[file].line(at);
+            line = ended(files_[file].line(at));
             return true;
         }
         const stored_file& input = files_[0];

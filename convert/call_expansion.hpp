@@ -81,6 +81,7 @@ class expanded_lines {
     void push(std::size_t file, std::size_t begin, std::size_t end, std::string label,
               std::uint64_t count, bool linuxcnc);
     padded_line comment_line();
+    padded_line ended(const padded_line& line);
     [[noreturn]] void refuse(const std::string& why) const;
 
     std::vector<stored_file> files_;
@@ -89,6 +90,7 @@ class expanded_lines {
     std::uint64_t number_ = 0;
     std::string comment_;
     std::string modal_return_;  // an M99 line's words that run before it returns
+    std::string ended_;         // a called line given the line end the input's last line lacks
     std::string extension_;
     file_finder find_;
     scanned_line scan_;

@@ -58,7 +58,6 @@ line_place program_layout::place_candidate(const padded_line& line, const scanne
     if (scan.has(SUBPROGRAM_RETURN)) {
         // A definition: it returns. Its lines are read as a definition's.
         check_held_definition();
-        inside_ = inside::main_program;
         return line_place::definition;
     }
     held_.push_back({std::string(line.text()), line_number});
@@ -66,7 +65,7 @@ line_place program_layout::place_candidate(const padded_line& line, const scanne
 }
 
 void program_layout::check_held_definition() {
-    inside_ = inside::fanuc_program;
+    inside_ = inside::main_program;  // the block ends here: at its M99, or with the input
     mode_ = distance_mode::unknown;
     if (first_definition_ == 0) {
         first_definition_ = first_line_;
@@ -99,12 +98,6 @@ line_place program_layout::place_other(const padded_line& line, const scanned_li
             break;
         case inside::candidate:
             return place_candidate(line, scan, machine, line_number);
-        case inside::fanuc_program:
-            refuse_unreadable_line(line, scan, machine, line_number);
-            if (scan.has(SUBPROGRAM_RETURN)) {
-                inside_ = inside::main_program;
-            }
-            break;
         case inside::main_program:
             if (optional_end_ != 0 && scan.holds_program()) {
                 throw conversion_stop(stop_reason::optional_end, {}, optional_end_);

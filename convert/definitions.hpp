@@ -68,7 +68,7 @@ class program_layout {
     static constexpr std::size_t MOST_HELD_BYTES = std::size_t{64} << 20;
 
   private:
-    enum class inside : std::uint8_t { main_program, linuxcnc_sub, fanuc_program, candidate };
+    enum class inside : std::uint8_t { main_program, linuxcnc_sub, candidate };
 
     // A block after the main program's end, from its program number: a
     // definition where it ends with M99, a program of its own where it ends

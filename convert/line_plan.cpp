@@ -57,6 +57,20 @@ std::string code_name_of(const scanned_line& scan, kind_set wanted) {
     return std::string(first_code_name(scan, wanted, text));
 }
 
+// A stop's name for the first code of `wanted`: its value (G12, G5.1), or
+// the word as it stands where no value names it (G-1, G1.05).
+std::string stopping_code_name(const padded_line& line, const scanned_line& scan, kind_set wanted) {
+    for (const code_word& code : scan.codes) {
+        if ((kind_bit(code.kind()) & wanted) != 0) {
+            if (code.tenths == OTHER_CODE) {
+                return std::string(line.text().substr(code.begin, code.end - code.begin));
+            }
+            break;
+        }
+    }
+    return code_name_of(scan, wanted);
+}
+
 // The kinds of code a line holds, with the constructs read like codes.
 kind_set line_kinds(const scanned_line& scan, const machine_state& machine) {
     kind_set held = scan.held;
@@ -384,11 +398,12 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             // A transform, another code, a transform end with axis words, or
             // an offset that rotates.
             stop.detail =
-                code_name_of(f.scan, kinds(code_kind::transform, code_kind::other_g,
-                                           code_kind::transform_end, code_kind::offset_named));
+                stopping_code_name(f.line, f.scan,
+                                   kinds(code_kind::transform, code_kind::other_g,
+                                         code_kind::transform_end, code_kind::offset_named));
             break;
         case stop_reason::firmware_incremental:
-            stop.detail = code_name_of(f.scan, kind_bit(code_kind::firmware));
+            stop.detail = stopping_code_name(f.line, f.scan, kind_bit(code_kind::firmware));
             break;
         case stop_reason::repeated_axis:
             stop.detail = std::string(
@@ -448,7 +463,7 @@ conversion_stop make_stop(stop_reason reason, const stop_facts& f, std::uint64_t
             stop.detail = std::string(1, AXIS_LETTERS[static_cast<std::size_t>(axis)]);
             stop.since = std::string(lost.text());
             stop.since_line = lost.line;
-            stop.hint = lost.call || f.machine.definitions_seen ? stop_hint::expand_calls
+            stop.hint = lost.call                               ? stop_hint::expand_calls
                         : lost.line == 0 && lost.text().empty() ? stop_hint::give_start
                                                                 : stop_hint::state_position;
             break;
@@ -1159,6 +1174,13 @@ line_plan plan_preamble_line(const scanned_line& scan, const machine_state& mach
         plan.stops = true;
         plan.stop = stop_reason::misplaced_mode_line;
         return plan;
+    }
+    if (!plan.opens) {
+        // M70 and M73 save the modes as they stand before the start, M72
+        // restores saved ones: a later M72 restores them on the control too.
+        plan.save = plan.holds(kind_bit(code_kind::save_state));
+        plan.autorestore = scan.has(AUTORESTORE);
+        plan.restore = plan.holds(kind_bit(code_kind::restore_state));
     }
     // The start position is taken in the units, plane and system the
     // preamble selects; a mode line that is no start selects them itself,

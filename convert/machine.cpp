@@ -75,8 +75,13 @@ void shift(machine_state& machine, int axis, exact_number value) {
 
 void forget_some(machine_state& machine, std::uint16_t axes, const loss& why) {
     for (int axis = 0; axis < AXIS_COUNT; ++axis) {
-        if ((axes & machine.known & axis_bit(axis)) != 0) {
-            machine.lost[static_cast<std::size_t>(axis)] = why;
+        loss& lost = machine.lost[static_cast<std::size_t>(axis)];
+        // An axis unknown since the start is lost again: a start typed in
+        // later no longer gives its position.
+        const bool since_start = lost.line == 0 && lost.text().empty();
+        if ((axes & axis_bit(axis)) != 0 &&
+            ((machine.known & axis_bit(axis)) != 0 || since_start)) {
+            lost = why;
         }
     }
     machine.known &= static_cast<std::uint16_t>(~axes);

@@ -143,7 +143,6 @@ struct machine_state {
     // it, in the units in force at the start.
     bool start_awaited = false;
     length_unit start_unit = length_unit::unknown;
-    bool definitions_seen = false;     // subprogram definitions stand in the program
     bool moved_incrementally = false;  // an incremental move was converted
     loss jumped;                       // the first jump (line 0 when there is none)
 
@@ -188,7 +187,8 @@ inline exact_number move(machine_state& machine, int axis, exact_number value) {
 void set_axis(machine_state& machine, int axis, exact_number value);
 // Moves a known axis by `value`; an unknown one stays unknown.
 void shift(machine_state& machine, int axis, exact_number value);
-// The axes in `axes` become unknown; one already unknown keeps its first loss.
+// The axes in `axes` become unknown; one already unknown keeps its first loss
+// (but the start's: the start no longer tells where it is).
 void forget_some(machine_state& machine, std::uint16_t axes, const loss& why);
 inline void forget(machine_state& machine, std::uint16_t axes, const loss& why) {
     if (axes != 0) {

@@ -28,8 +28,6 @@ std::uint64_t rounded_at(std::uint64_t magnitude, int places) {
             return (magnitude + 50'000'000) / 100'000'000;
         case 2:
             return (magnitude + 5'000'000) / 10'000'000;
-        case 3:
-            return (magnitude + 500'000) / 1'000'000;
         case 4:
             return (magnitude + 50'000) / 100'000;
         case 5:

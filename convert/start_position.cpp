@@ -162,8 +162,9 @@ void take_late_start(machine_state& machine, const start_source& start, line_wri
             continue;
         }
         exact_number value = asked.position[axis];
+        // The axes asked for, X, Y and Z, are linear: their values follow a unit switch.
         if (machine.start_unit != length_unit::unknown && machine.unit != length_unit::unknown &&
-            machine.unit != machine.start_unit && (LINEAR_AXES & bit) != 0) {
+            machine.unit != machine.start_unit) {
             value = machine.unit == length_unit::inch ? millimetres_to_inches(value)
                                                       : inches_to_millimetres(value);
         }

@@ -106,17 +106,21 @@ void toolpath::hole(const machine_state& machine, const line_plan& plan) {
     const std::array<double, 3> before = at_;
     const std::array<bool, 3> was_known = known_;
     read_position(machine);
-    for (std::size_t axis = 0; axis < 2; ++axis) {
-        if (known_[axis]) {
+    // The plane axes at the hole; the axis normal to the plane (Z under G17,
+    // Y under G18, X under G19) down to the R level and the bottom.
+    const auto normal = static_cast<std::size_t>(plan.normal_axis);
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        if (axis != normal && known_[axis]) {
             extents_[axis].take(at_[axis]);
         }
     }
     const cycle_series& series = machine.series;
     double bottom = at_[2];
-    if (plan.normal_axis == 2 && series.r && series.depth) {
-        bottom = as_double(series.initial + *series.r + *series.depth);
-        extents_[2].take(as_double(series.initial + *series.r));
-        extents_[2].take(bottom);
+    if (series.r && series.depth) {
+        const double deepest = as_double(series.initial + *series.r + *series.depth);
+        extents_[normal].take(as_double(series.initial + *series.r));
+        extents_[normal].take(deepest);
+        bottom = normal == 2 ? deepest : bottom;
     }
     if (was_known[0] && was_known[1] && known_[0] && known_[1]) {
         keep({.from = {before[0], before[1]},

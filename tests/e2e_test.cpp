@@ -403,6 +403,43 @@ INSTANTIATE_TEST_SUITE_P(
                     .arguments = {"--decimals", "in.nc", "out.nc"},
                     .console = BAD_DECIMALS,
                     .status = 1},
+        option_case{.name = "an unknown reading of integers",
+                    .arguments = {"--integers", "metres", "in.nc", "out.nc"},
+                    .console = "ERROR: --integers takes units or increments\n",
+                    .status = 1},
+        option_case{
+            .name = "max lines of zeros",
+            .arguments = {"--max-lines", "000", "in.nc", "out.nc"},
+            .console =
+                "ERROR: --max-lines takes a number of lines, 1 or more\nTry: g91to90 --help\n",
+            .status = 1},
+        option_case{
+            .name = "max lines with a letter",
+            .arguments = {"--max-lines=12a", "in.nc", "out.nc"},
+            .console =
+                "ERROR: --max-lines takes a number of lines, 1 or more\nTry: g91to90 --help\n",
+            .status = 1},
+        option_case{
+            .name = "max lines of nineteen digits",
+            .arguments = {"--max-lines", "1234567890123456789", "in.nc", "out.nc"},
+            .console =
+                "ERROR: --max-lines takes a number of lines, 1 or more\nTry: g91to90 --help\n",
+            .status = 1},
+        option_case{.name = "an output folder without a name",
+                    .arguments = {"--output-dir=", "in.nc"},
+                    .console = "ERROR: --output-dir takes a name"
+                               "\nTry: g91to90 --help\n",
+                    .status = 1},
+        option_case{.name = "an output folder without inputs",
+                    .arguments = {"--output-dir", "out"},
+                    .console = "ERROR: --output-dir takes the input files after it"
+                               "\nTry: g91to90 --help\n",
+                    .status = 1},
+        option_case{.name = "a picture of two inputs",
+                    .arguments = {"--check", "--preview", "p.svg", "in.nc", "old.nc"},
+                    .console = "ERROR: --preview draws one program: give one input"
+                               "\nTry: g91to90 --help\n",
+                    .status = 1},
         option_case{.name = "default format",
                     .arguments = {"in.nc", "out.nc"},
                     .output_file = "out.nc",
@@ -601,6 +638,12 @@ INSTANTIATE_TEST_SUITE_P(
                  .standard_input = G92_PROGRAM,
                  .errors = "ERROR: with - nothing is asked: give both the input and the "
                            "output\nTry: g91to90 --help\n",
+                 .status = 1},
+        use_case{.name = "standard input in a batch",
+                 .arguments = {"--output-dir", "out", "-"},
+                 .standard_input = G92_PROGRAM,
+                 .errors = "ERROR: - (standard input) is not read in a batch\nTry: g91to90 "
+                           "--help\n",
                  .status = 1},
         use_case{.name = "a file named - by its path",
                  .arguments = {"./-", "out.nc"},

@@ -69,6 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
                   .moves = 1,
                   .extents = {"0.000 to 10.000", "-5.000 to 5.000", "0.000 to 0.000"},
                   .drawn = 1},
+        path_case{.name = "incremental centres again under G91.1",
+                  .input = "G90.1\nG91.1 G91 G2 X0 Y0 I-5 J0\n",
+                  .moves = 1,
+                  .extents = {"-10.000 to 0.000", "-5.000 to 5.000", "0.000 to 0.000"},
+                  .drawn = 1},
         path_case{.name = "an arc of the XZ plane is seen as a line",
                   .input = "G18 G91 G2 X10 Z0 I5 K0\n",
                   .moves = 1,
@@ -90,6 +95,22 @@ INSTANTIATE_TEST_SUITE_P(
                   .moves = 4,
                   .extents = {"0.000 to 15.000", "0.000 to 0.000", "-2.000 to 10.000"},
                   .drawn = 4},
+        path_case{.name = "each hole of a cycle of the XZ plane, down to its bottom in Y",
+                  .input = "G18 G91 G98 G81 X5. Z5. R-8. Y-4. L2\nG80\n",
+                  .start = "X0 Y10 Z0",
+                  .moves = 2,
+                  .extents = {"0.000 to 10.000", "-2.000 to 10.000", "0.000 to 10.000"},
+                  .drawn = 2},
+        path_case{.name = "a move below the last place written is no negative zero",
+                  .input = "G91 G1 X-.0001\n",
+                  .moves = 1,
+                  .extents = {"0.000 to 0.000", "0.000 to 0.000", "0.000 to 0.000"},
+                  .drawn = 1},
+        path_case{.name = "a move from where a return left the tool is not drawn",
+                  .input = "G91 G0 X1\nG28 X0\nG90 G0 X5 Y5\n",
+                  .moves = 3,
+                  .extents = {"0.000 to 5.000", "0.000 to 5.000", "0.000 to 0.000"},
+                  .drawn = 1},
         path_case{.name = "a G92 line and a return home move nothing drawn",
                   .input = "G91 G0 X5\nG92 X0\nG28 X0\nX1\n",
                   .moves = 2,
@@ -180,6 +201,15 @@ INSTANTIATE_TEST_SUITE_P(
             .holds = {"<title>a\uFFFDb\uFFFDc\u00e9\U0001F642\uFFFD\uFFFD"
                       "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD&amp;"
                       "\uFFFD\uFFFD</title>"}},
+        picture_case{
+            .name = "DEL, bytes above F4, a code above U+10FFFF and U+FFFF in the title",
+            .input = "G91 G1 X10 Y5\n",
+            .title = "a\x7f"
+                     "b\xf5"
+                     "c\xf4\x90\x80\x80"
+                     "d\xef\xbf\xbf",
+            .paths = 1,
+            .holds = {"<title>a\uFFFDb\uFFFDc\uFFFD\uFFFD\uFFFD\uFFFDd\uFFFD\uFFFD\uFFFD</title>"}},
         // Arcs: the SVG's sweep flag 1 turns clockwise as the machine is
         // seen from above (the picture's Y runs down).
         picture_case{.name = "G2 by its centre",
