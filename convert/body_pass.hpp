@@ -86,8 +86,22 @@ bool convert_lines(Source& in, line_writer& out, scanned_line& scan, machine_sta
             throw conversion_stop(stop_reason::no_mode_line);
         }
         scan_line(line, scan);
-        if (layout.place(line, scan, machine, in.line_number()) == line_place::definition) {
+        // A program that ends before its mode line leaves the blocks after
+        // its end as the body does: held back, then written as definitions
+        // or run as programs of their own (they were written here too, and
+        // then run again).
+        const line_place place = layout.place(line, scan, machine, in.line_number());
+        if (place == line_place::new_program) [[unlikely]] {
+            return true;
+        }
+        if (place == line_place::definition) {
+            for (const held_line& held : layout.take_held()) {
+                out.copy_line(held.text);
+            }
             out.copy_line(line.text());
+            continue;
+        }
+        if (place == line_place::held) {
             continue;
         }
         context = convert_opening_line(line, in.line_number(), scan, targets, out, machine, formats,

@@ -890,6 +890,16 @@ inline std::vector<program_case> layout_cases() {
                   "M30|%",
                   "%|O1000|G92 X0 Y0 Z0|G90 G1 X1.|M30|O1001|G21 G90|G92 X5. Y5. Z5.|G90 G1 X6.|"
                   "M30|%"),
+        // Each later program is written once: the blocks after an end that
+        // comes before any mode line were written and then run again.
+        converted("programs after one that ends before its mode line",
+                  "O0100 (SETUP ONLY)|M30|O1100|G92 X0 Y0 Z0|G91 G1 X1.|M30|O1200|"
+                  "G92 X5. Y0 Z0|G91 G1 X1.|M30",
+                  "O0100 (SETUP ONLY)|M30|O1100|G92 X0 Y0 Z0|G90 G1 X1.|M30|O1200|"
+                  "G92 X5. Y0 Z0|G90 G1 X6.|M30"),
+        converted("a subprogram after one that ends before its mode line",
+                  "M30|O100|(NO MOVES)|M99|G92 X0 Y0 Z0|G91 X1",
+                  "M30|O100|(NO MOVES)|M99|G92 X0 Y0 Z0|G90 X1"),
         {.name = "a later program starts from the given start",
          .input = lf("G92 X0 Y0 Z0|G91 X1|M30|O1001|G91 X2|M30"),
          .output = crlf("G92 X0 Y0 Z0|G90 X1|M30|O1001|G90 X12|M30"),
