@@ -287,10 +287,13 @@ void check_number_formats(const std::string& program, const std::string& answers
         formatted.console.find("--decimal-point would put a point on") != std::string::npos) {
         require(formatted.status == STATUS_FAILURE, "a stop for the decimal point fails");
         // A run without it that ended at a prompt (the console ended) names
-        // no line: it asked at a line the message does not tell.
+        // no line: it asked at a line the message does not tell. One that
+        // found no mode line in a program stopped at the input's end.
         const bool ended_at_prompt = plain.status != 0 && stopped_line(plain.console) == 0 &&
                                      plain.console.find("INPUT START-") != std::string::npos;
-        require(plain.status == 0 || ended_at_prompt ||
+        const bool ended_at_end =
+            plain.console.find("no G90, G91 or G92 line") != std::string::npos;
+        require(plain.status == 0 || ended_at_prompt || ended_at_end ||
                     stopped_line(plain.console) >= stopped_line(formatted.console),
                 "the decimal point stops no later than the run without it");
         return;
