@@ -300,11 +300,13 @@ void check_number_formats(const std::string& program, const std::string& answers
     }
     require(formatted.status == plain.status, "same status in any number format");
     require(formatted.console == plain.console, "same console in any number format");
+    // A sign too: a value that rounds to zero at fewer places is written
+    // without one (Y-0.00004 at five places, Y0. at four).
     const auto digit_or_point = [](const std::string& text, std::size_t i) {
-        return (text[i] >= '0' && text[i] <= '9') || text[i] == '.';
+        return (text[i] >= '0' && text[i] <= '9') || text[i] == '.' || text[i] == '-';
     };
     require(without(formatted.output, digit_or_point) == without(plain.output, digit_or_point),
-            "a number format changes digits and points only");
+            "a number format changes digits, points and the signs of zeros only");
     if (format.decimals == 0 && reading != integer_reading::increments) {
         const auto trailing_point = [](const std::string& text, std::size_t i) {
             return text[i] == '.' &&
