@@ -32,18 +32,18 @@ fi
 # back what the one before it wrote.
 measure() {
     sync
-    /usr/bin/time -f '%e %M' -o "$work/time" \
+    /usr/bin/time -q -f '%e %M' -o "$work/time" \
         sh -c 'out=$1; shift; exec "$@" > "$out"' sh "$@" 2>/dev/null || true
     cat "$work/time"
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-report() {  # file label
+report() {  # file label [g91to90's options]
     local file=$1 label=$2 size_mb ratios=() converter_times=() sed_times=() cat_times=() peak=0
     size_mb=$(awk -v b="$(stat -c %s "$file")" 'BEGIN { printf "%.1f", b / 1048576 }')
     for ((i = 0; i < pairs; i++)); do
-        read -r t_conv m_conv < <(measure "$work/stdout" "$program" "$file" "$work/out.nc")
+        read -r t_conv m_conv < <(measure "$work/stdout" "$program" "${@:3}" "$file" "$work/out.nc")
         read -r t_sed _ < <(measure "$work/sed.out" sed -e s/G91/G90/ "$file")
         read -r t_cat _ < <(measure "$work/cat.out" cat "$file")
         converter_times+=("$t_conv"); sed_times+=("$t_sed"); cat_times+=("$t_cat")
@@ -63,8 +63,9 @@ report() {  # file label
 echo "pairs per file: $pairs (g91to90, sed, cat alternating); medians"
 report "$work/p100.nc" "100 MB CAM program"
 report "$work/p1000.nc" "1 GB CAM program"
-report "$work/l100.nc" "100 MB laser program"
-report "$work/l1000.nc" "1 GB laser program"
+# The laser programs mix numbers with and without a point: read as units.
+report "$work/l100.nc" "100 MB laser program" --integers units
+report "$work/l1000.nc" "1 GB laser program" --integers units
 read -r t_line m_line < <(measure "$work/stdout" "$program" "$work/line50-absolute.nc" "$work/out.nc")
 printf '%-22s %8s MiB  g91to90 %6.2f s  peak %6.2f MiB\n' "one 50 MB line" \
     "$(awk -v b="$(stat -c %s "$work/line50-absolute.nc")" 'BEGIN { printf "%.1f", b / 1048576 }')" \
